@@ -1,0 +1,27 @@
+# Compiler flags shared by every target of the project.
+find_program(KORVO_CCACHE ccache)
+if(KORVO_CCACHE)
+  set(CMAKE_C_COMPILER_LAUNCHER ${KORVO_CCACHE})
+  set(CMAKE_CXX_COMPILER_LAUNCHER ${KORVO_CCACHE})
+endif()
+
+add_compile_options(-Wall -Wextra -Wno-unused-parameter)
+
+if(KORVO_SANITIZE)
+  add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+  add_link_options(-fsanitize=address,undefined)
+endif()
+if(KORVO_TSAN)
+  add_compile_options(-fsanitize=thread)
+  add_link_options(-fsanitize=thread)
+endif()
+
+# Adds a GoogleTest executable registered with CTest: korvo_test(name SOURCES... LIBS ...)
+function(korvo_test name)
+  cmake_parse_arguments(T "" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${T_SOURCES})
+  target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main)
+  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/src ${PROJECT_SOURCE_DIR}/tests)
+  set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
+  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES ENVIRONMENT "KORVO_VIDEO=headless;KORVO_AUDIO=none;KORVO_CLOCK=virtual")
+endfunction()

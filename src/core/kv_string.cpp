@@ -1,0 +1,128 @@
+// The string pool (blocks of 512, FIFO free list) and the string routines.
+#include "core/kv_string.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <new>
+
+#include "core/block_set.h"
+
+namespace korvo::core {
+namespace {
+
+constexpr int kBlockStrings = 512;
+
+// Circular lists with a sentinel each; the sentinels never carry text.
+struct StringPool {
+  KvString used{{}, &used, &used};
+  KvString free{{}, &free, &free};
+  std::int32_t live = 0;
+};
+
+StringPool& pool() {
+  static StringPool p;
+  return p;
+}
+
+void unlink(KvString* s) {
+  s->prev->next = s->next;
+  s->next->prev = s->prev;
+}
+
+void append(KvString& head, KvString* s) {
+  s->prev = head.prev;
+  s->next = &head;
+  head.prev->next = s;
+  head.prev = s;
+}
+
+void grow() {
+  auto* block = static_cast<KvString*>(blockSet().allocate(sizeof(KvString) * kBlockStrings));
+  for (int i = 0; i < kBlockStrings; ++i) append(pool().free, &block[i]);
+}
+
+}  // namespace
+
+void resetStringPool() {
+  StringPool& p = pool();
+  p.used.next = p.used.prev = &p.used;
+  p.free.next = p.free.prev = &p.free;
+  p.live = 0;
+}
+
+void releaseAllStrings() {
+  StringPool& p = pool();
+  while (p.used.next != &p.used) kvStrRelease(p.used.next);
+}
+
+std::int32_t liveStringCount() { return pool().live; }
+
+KvString* newString(std::string_view text) {
+  StringPool& p = pool();
+  if (p.free.next == &p.free) grow();
+  KvString* s = p.free.next;
+  unlink(s);
+  new (&s->text) std::string(text);
+  append(p.used, s);
+  ++p.live;
+  return s;
+}
+
+std::string takeString(KvString* s) {
+  if (!s) return {};
+  std::string text = std::move(s->text);
+  kvStrRelease(s);
+  return text;
+}
+
+StringArg::~StringArg() { kvStrRelease(s_); }
+
+KvString* kvStrConst(const char* text) { return newString(text ? text : ""); }
+
+KvString* kvStrLoad(KvString** variable) { return newString(viewString(*variable)); }
+
+void kvStrStore(KvString** variable, KvString* value) {
+  if (*variable) kvStrRelease(*variable);
+  *variable = value;
+}
+
+void kvStrRelease(KvString* s) {
+  if (!s) return;
+  using std::string;
+  s->text.~string();
+  --pool().live;
+  unlink(s);
+  append(pool().free, s);
+}
+
+KvString* kvStrConcat(KvString* a, KvString* b) {
+  a->text.append(viewString(b));
+  kvStrRelease(b);
+  return a;
+}
+
+std::int32_t kvStrCompare(KvString* a, KvString* b) {
+  const std::string_view x = viewString(a), y = viewString(b);
+  const std::size_t n = x.size() < y.size() ? x.size() : y.size();
+  int r = n ? std::memcmp(x.data(), y.data(), n) : 0;
+  if (r == 0) r = x.size() < y.size() ? -1 : (x.size() > y.size() ? 1 : 0);
+  kvStrRelease(a);
+  kvStrRelease(b);
+  return r;
+}
+
+std::int32_t kvStrToInt(KvString* s) {
+  StringArg arg(s);
+  return std::atoi(arg.c_str());
+}
+
+KvString* kvStrFromInt(std::int32_t value) { return newString(std::to_string(value)); }
+
+float kvStrToFloat(KvString* s) {
+  StringArg arg(s);
+  return static_cast<float>(std::strtod(arg.c_str(), nullptr));
+}
+
+KvString* kvStrFromFloat(float value) { return newString(floatText(value)); }
+
+}  // namespace korvo::core

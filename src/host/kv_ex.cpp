@@ -1,0 +1,21 @@
+// raiseError and the process-wide debug flag.
+#include "host/kv_ex.h"
+
+namespace korvo {
+namespace {
+bool gDebugMode = false;
+FatalSink gFatalSink = nullptr;
+}  // namespace
+
+void raiseError(const char* message) {
+  if (message && gFatalSink) gFatalSink(message);
+  throw KvEx{message};
+}
+
+void endQuietly() { throw KvEx{nullptr}; }
+
+bool debugMode() { return gDebugMode; }
+void setDebugMode(bool on) { gDebugMode = on; }
+void setFatalSink(FatalSink sink) { gFatalSink = sink; }
+
+}  // namespace korvo

@@ -1,0 +1,49 @@
+// The runtime's sense of time: real, or virtual (advances only while the program waits).
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+
+namespace korvo::platform {
+
+class Clock {
+ public:
+  virtual ~Clock() = default;
+  // Milliseconds since an arbitrary start, wrapping like a 32-bit tick counter.
+  virtual std::uint32_t now() const = 0;
+  // Waits (or, on a virtual clock, advances) the given milliseconds.
+  virtual void sleep(std::uint32_t ms) = 0;
+  virtual bool isVirtual() const = 0;
+};
+
+// Monotonic wall time.
+class RealClock : public Clock {
+ public:
+  RealClock();
+  std::uint32_t now() const override;
+  void sleep(std::uint32_t ms) override;
+  bool isVirtual() const override { return false; }
+
+ private:
+  std::int64_t startNs_;
+};
+
+// Time that moves only when someone sleeps on it or advances it; safe to read from any thread.
+class VirtualClock : public Clock {
+ public:
+  explicit VirtualClock(std::uint32_t start = 0) : now_(start) {}
+  std::uint32_t now() const override { return now_.load(std::memory_order_acquire); }
+  void sleep(std::uint32_t ms) override { advance(ms); }
+  bool isVirtual() const override { return true; }
+  void advance(std::uint32_t ms) { now_.fetch_add(ms, std::memory_order_acq_rel); }
+
+ private:
+  std::atomic<std::uint32_t> now_;
+};
+
+// The process's clock. Chosen once (KORVO_CLOCK=real|virtual, else virtual when the video
+// backend is headless); tests may install their own.
+Clock& clock();
+void setClock(Clock* clock);  // null restores the default choice
+
+}  // namespace korvo::platform

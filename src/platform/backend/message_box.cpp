@@ -1,0 +1,23 @@
+// Message box dispatch with the standard-error fallback.
+#include "platform/backend/message_box.h"
+
+#include <cstdio>
+
+namespace korvo::platform {
+namespace {
+MessageBoxPresenter& presenter() {
+  static MessageBoxPresenter p;
+  return p;
+}
+}  // namespace
+
+void setMessageBoxPresenter(MessageBoxPresenter p) { presenter() = std::move(p); }
+
+BoxAnswer showMessageBox(const MessageBoxRequest& request) {
+  if (presenter()) return presenter()(request);
+  std::fprintf(stderr, "%s: %s\n", request.caption.c_str(), request.text.c_str());
+  std::fflush(stderr);
+  return BoxAnswer::kOk;
+}
+
+}  // namespace korvo::platform

@@ -1,0 +1,175 @@
+// RuntimeHost: creation, the event pump, suspend and resume, messages and subsystems.
+#include "platform/host/runtime_host.h"
+
+#include <dlfcn.h>
+
+#include "host/kv_ex.h"
+#include "platform/backend/clock.h"
+
+namespace korvo::platform {
+namespace {
+
+RuntimeHost* gHost = nullptr;
+
+void hostFatal(const char* text) {
+  if (gHost) gHost->fatal(text);
+}
+
+int slotIndex(SubsystemSlot slot) { return static_cast<int>(slot); }
+
+}  // namespace
+
+RuntimeHost::RuntimeHost(std::string commandLine, DebugHooks* hooks)
+    : commandLine_(std::move(commandLine)), hooks_(hooks) {}
+
+RuntimeHost* RuntimeHost::create(std::string commandLine, DebugHooks* hooks) {
+  if (gHost) return nullptr;
+  gHost = new RuntimeHost(std::move(commandLine), hooks);
+  setFatalSink(&hostFatal);
+  return gHost;
+}
+
+void RuntimeHost::destroy(RuntimeHost* host) {
+  if (!host || host != gHost) return;
+  delete host;
+  gHost = nullptr;
+  setFatalSink(nullptr);
+}
+
+RuntimeHost* RuntimeHost::current() { return gHost; }
+
+RuntimeHost::~RuntimeHost() {
+  for (auto& [name, library] : libraries_) {
+    if (library.handle) dlclose(library.handle);
+  }
+  libraries_.clear();
+  timers_.clear();
+  // Audio, then graphics, then input; files belong to their module's destroy.
+  subsystems_[slotIndex(SubsystemSlot::kAudio)].reset();
+  subsystems_[slotIndex(SubsystemSlot::kGraphics)].reset();
+  subsystems_[slotIndex(SubsystemSlot::kInput)].reset();
+  subsystems_[slotIndex(SubsystemSlot::kFiles)].reset();
+  window_.reset();
+}
+
+void RuntimeHost::post(int message) {
+  {
+    std::lock_guard<std::mutex> lock(queueMutex_);
+    queue_.push_back(message);
+  }
+  queueReady_.notify_all();
+}
+
+bool RuntimeHost::takeMessage(int& message, bool wait) {
+  std::unique_lock<std::mutex> lock(queueMutex_);
+  if (wait) {
+    // A suspended program waits for a private message; window events are served between
+    // short waits so the window stays responsive.
+    while (queue_.empty()) {
+      if (window_) {
+        lock.unlock();
+        window_->waitEvents(10);
+        lock.lock();
+      } else {
+        queueReady_.wait(lock);
+      }
+    }
+  }
+  if (queue_.empty()) return false;
+  message = queue_.front();
+  queue_.pop_front();
+  return true;
+}
+
+bool RuntimeHost::idle() {
+  for (;;) {
+    const bool wait = suspended_ && running_;
+    if (window_ && !wait) window_->pumpEvents();
+    int message = 0;
+    if (!takeMessage(message, wait)) return running_;
+    switch (message) {
+      case kSuspendRequest:
+        if (!suspended_) suspendByRequest();
+        break;
+      case kResumeRequest:
+        if (suspended_) resumeByRequest();
+        break;
+      case kEndRequest:
+        hooks_ = nullptr;
+        running_ = false;
+        break;
+      default:
+        break;
+    }
+  }
+}
+
+bool RuntimeHost::delay(std::int32_t ms) {
+  Clock& c = clock();
+  const std::uint32_t start = c.now();
+  while (idle()) {
+    const std::int64_t remaining =
+        static_cast<std::int64_t>(ms) - static_cast<std::int32_t>(c.now() - start);
+    if (remaining < 1) return true;
+    c.sleep(static_cast<std::uint32_t>(remaining < 100 ? remaining : 100));
+  }
+  return false;
+}
+
+std::uint32_t RuntimeHost::milliSecs() const { return clock().now(); }
+
+void RuntimeHost::suspendByRequest() {
+  // In full screen the window backend turns the request into a deactivation; elsewhere we
+  // suspend directly.
+  suspend();
+}
+
+void RuntimeHost::resumeByRequest() { resume(); }
+
+void RuntimeHost::suspend() {
+  busy_ = true;
+  for (SubsystemSlot slot : {SubsystemSlot::kAudio, SubsystemSlot::kGraphics, SubsystemSlot::kInput}) {
+    if (auto& s = subsystems_[slotIndex(slot)]) s->suspend();
+  }
+  busy_ = false;
+  suspended_ = true;
+  if (hooks_) hooks_->suspended();
+}
+
+void RuntimeHost::resume() {
+  busy_ = true;
+  for (SubsystemSlot slot : {SubsystemSlot::kInput, SubsystemSlot::kGraphics, SubsystemSlot::kAudio}) {
+    if (auto& s = subsystems_[slotIndex(slot)]) s->resume();
+  }
+  suspended_ = false;
+  busy_ = false;
+  if (hooks_) hooks_->resumed();
+}
+
+void RuntimeHost::report(const char* text, bool serious) {
+  if (!hooks_) return;
+  requestEnd();
+  if (!suspended_) suspendByRequest();
+  if (hooks_) hooks_->message(text, serious);
+}
+
+void RuntimeHost::setTitle(std::string title, std::string closePrompt) {
+  title_ = std::move(title);
+  closePrompt_ = std::move(closePrompt);
+}
+
+HostSubsystem* RuntimeHost::open(SubsystemSlot slot, const SubsystemFactory& make) {
+  auto& s = subsystems_[slotIndex(slot)];
+  if (s) return nullptr;
+  s = make();
+  return s.get();
+}
+
+void RuntimeHost::close(SubsystemSlot slot, HostSubsystem* which) {
+  auto& s = subsystems_[slotIndex(slot)];
+  if (s && s.get() == which) s.reset();
+}
+
+HostSubsystem* RuntimeHost::subsystem(SubsystemSlot slot) const { return subsystems_[slotIndex(slot)].get(); }
+
+}  // namespace korvo::platform

@@ -1,0 +1,10 @@
+// The multiplay module: its life in the runtime and its registrations.
+#include "host/runtime_modules.h"
+
+namespace korvo {
+
+bool createMultiplayModule() { return true; }
+void destroyMultiplayModule() {}
+void registerMultiplayCommands(Registrar&) {}
+
+}  // namespace korvo

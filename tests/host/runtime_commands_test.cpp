@@ -1,0 +1,82 @@
+// The host's system commands on the virtual clock: Delay, timers, properties, environment,
+// suspend and resume requests.
+#include <gtest/gtest.h>
+
+#include "host/recording_hooks.h"
+#include "platform/backend/clock.h"
+#include "platform/host/runtime_host.h"
+#include "platform/host/system_commands.h"
+
+namespace korvo {
+namespace {
+
+using platform::RuntimeHost;
+
+class HostCommands : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    platform::setClock(&clock);
+    host = RuntimeHost::create("args", &hooks);
+    ASSERT_NE(host, nullptr);
+  }
+  void TearDown() override {
+    RuntimeHost::destroy(host);
+    platform::setClock(nullptr);
+  }
+  platform::VirtualClock clock{1000};
+  testing::RecordingHooks hooks;
+  RuntimeHost* host = nullptr;
+};
+
+TEST_F(HostCommands, DelayAdvancesTheVirtualClockExactly) {
+  const std::int32_t start = cmd::MilliSecs();
+  cmd::Delay(1000);
+  EXPECT_EQ(cmd::MilliSecs() - start, 1000);
+  cmd::Delay(0);
+  cmd::Delay(-5);
+  EXPECT_EQ(cmd::MilliSecs() - start, 1000);
+}
+
+TEST_F(HostCommands, TimerReportsMissedPeriods) {
+  const std::int32_t timer = cmd::CreateTimer(60);  // 16 ms period
+  ASSERT_NE(timer, 0);
+  EXPECT_EQ(cmd::WaitTimer(timer), 1);
+  clock.advance(16 * 3);
+  EXPECT_EQ(cmd::WaitTimer(timer), 3);
+  EXPECT_EQ(cmd::WaitTimer(timer), 1);
+  cmd::FreeTimer(timer);
+  cmd::FreeTimer(timer);
+  EXPECT_EQ(cmd::CreateTimer(0), 0);
+  EXPECT_EQ(cmd::CreateTimer(1001), 0);
+  const std::int32_t next = cmd::CreateTimer(10);
+  EXPECT_GT(next, timer);
+}
+
+TEST_F(HostCommands, SystemPropertiesIgnoreCase) {
+  EXPECT_EQ(core::takeString(cmd::SystemProperty(core::newString("CPU"))), "Intel");
+  const std::string appdir = core::takeString(cmd::SystemProperty(core::newString("AppDir")));
+  ASSERT_FALSE(appdir.empty());
+  EXPECT_EQ(appdir.back(), '/');
+  EXPECT_EQ(core::takeString(cmd::SystemProperty(core::newString("nonsense"))), "");
+}
+
+TEST_F(HostCommands, SetEnvIsSeenByGetEnv) {
+  cmd::SetEnv(core::newString("KORVO_TEST_VAR"), core::newString("yes"));
+  EXPECT_EQ(core::takeString(cmd::GetEnv(core::newString("KORVO_TEST_VAR"))), "yes");
+  EXPECT_EQ(core::takeString(cmd::GetEnv(core::newString("KORVO_TEST_UNSET_VAR"))), "");
+}
+
+TEST_F(HostCommands, SuspendHoldsUntilResume) {
+  host->requestSuspend();
+  host->requestResume();
+  EXPECT_TRUE(host->idle());
+  EXPECT_EQ(hooks.events, (std::vector<std::string>{"suspended", "resumed"}));
+  host->requestSuspend();
+  host->requestEnd();
+  EXPECT_FALSE(host->idle());
+  EXPECT_EQ(host->hooks(), nullptr);
+  EXPECT_FALSE(host->idle());
+}
+
+}  // namespace
+}  // namespace korvo

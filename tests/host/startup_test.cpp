@@ -1,0 +1,138 @@
+// runProgram: module order, start-up failure, the trimmed command line, and the ways a
+// program ends.
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "host/recording_hooks.h"
+#include "host/runtime_commands.h"
+#include "host/runtime_interface.h"
+#include "platform/host/runtime_host.h"
+#include "platform/host/system_commands.h"
+
+namespace korvo {
+namespace {
+
+std::vector<std::string> gTrace;
+bool gFailInput = false;
+
+#define TRACE_MODULE(n)                              \
+  bool create_##n() {                                \
+    gTrace.push_back("+" #n);                        \
+    return !(gFailInput && std::string(#n) == "input"); \
+  }                                                  \
+  void destroy_##n() { gTrace.push_back("-" #n); }
+
+TRACE_MODULE(basic)
+TRACE_MODULE(math)
+TRACE_MODULE(string)
+TRACE_MODULE(stream)
+TRACE_MODULE(sockets)
+TRACE_MODULE(filesystem)
+TRACE_MODULE(bank)
+TRACE_MODULE(graphics)
+TRACE_MODULE(input)
+TRACE_MODULE(audio)
+
+const RuntimeModule kTraced[] = {
+    {"basic", create_basic, destroy_basic, "basic_create failed"},
+    {"math", create_math, destroy_math, "math_create failed"},
+    {"string", create_string, destroy_string, "string_create failed"},
+    {"stream", create_stream, destroy_stream, "stream_create failed"},
+    {"sockets", create_sockets, destroy_sockets, "sockets_create failed"},
+    {"filesystem", create_filesystem, destroy_filesystem, "filesystem_create failed"},
+    {"bank", create_bank, destroy_bank, "bank_create failed"},
+    {"graphics", create_graphics, destroy_graphics, "graphics_create failed"},
+    {"input", create_input, destroy_input, "input_create failed"},
+    {"audio", create_audio, destroy_audio, "audio_create failed"},
+};
+
+void tracedMain() { gTrace.push_back("main"); }
+
+class Startup : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    gTrace.clear();
+    gFailInput = false;
+  }
+  testing::RecordingHooks hooks;
+};
+
+TEST_F(Startup, ModulesComeAndGoInOrder) {
+  EXPECT_EQ(runOnModules(&tracedMain, "", &hooks, kTraced), nullptr);
+  const std::vector<std::string> expected = {
+      "+basic", "+math",  "+string", "+stream", "+sockets", "+filesystem", "+bank", "+graphics", "+input",
+      "+audio", "main",   "-audio",  "-input",  "-graphics", "-bank", "-filesystem", "-sockets", "-stream",
+      "-string", "-math", "-basic"};
+  EXPECT_EQ(gTrace, expected);
+  EXPECT_EQ(hooks.messages, std::vector<std::string>{"Program has ended"});
+}
+
+TEST_F(Startup, FailingModuleUnwindsWhatWasCreatedAndSkipsMain) {
+  gFailInput = true;
+  EXPECT_STREQ(runOnModules(&tracedMain, "", &hooks, kTraced), "Unable to start program");
+  const std::vector<std::string> expected = {
+      "+basic", "+math", "+string", "+stream", "+sockets", "+filesystem", "+bank", "+graphics", "+input",
+      "-graphics", "-bank", "-filesystem", "-sockets", "-stream", "-string", "-math", "-basic"};
+  EXPECT_EQ(gTrace, expected);
+  ASSERT_FALSE(hooks.messages.empty());
+  EXPECT_EQ(hooks.messages.front(), "Startup Error: input_create failed");
+}
+
+std::string gSeenCommandLine;
+void commandLineMain() { gSeenCommandLine = core::takeString(cmd::CommandLine()); }
+
+TEST_F(Startup, CommandLineIsTrimmed) {
+  runOnModules(&commandLineMain, splitCommandLine("\"C:\\a b\\x.exe\"  -level 3  "), &hooks, kTraced);
+  EXPECT_EQ(gSeenCommandLine, "-level 3");
+}
+
+void endingMain() {
+  gTrace.push_back("main");
+  cmd::End();
+  gTrace.push_back("after end");
+}
+
+TEST_F(Startup, EndIsQuietAndStillDestroysModules) {
+  EXPECT_EQ(runOnModules(&endingMain, "", &hooks, kTraced), nullptr);
+  EXPECT_EQ(gTrace.back(), "-basic");
+  EXPECT_EQ(std::count(gTrace.begin(), gTrace.end(), "after end"), 0);
+  EXPECT_TRUE(hooks.messages.empty());
+}
+
+void failingMain() { cmd::RuntimeError(core::newString(std::string(300, 'x'))); }
+
+TEST_F(Startup, RuntimeErrorShowsFirst255CharactersAndEnds) {
+  const char* result = runOnModules(&failingMain, "", &hooks, kTraced);
+  ASSERT_NE(result, nullptr);
+  EXPECT_EQ(std::string(result), std::string(255, 'x'));
+  ASSERT_EQ(hooks.messages.size(), 1u);
+  EXPECT_EQ(hooks.messages[0], "!" + std::string(255, 'x'));
+  EXPECT_EQ(hooks.events, std::vector<std::string>{"suspended"});
+}
+
+TEST_F(Startup, SecondHostIsRefused) {
+  auto* host = platform::RuntimeHost::create("", &hooks);
+  ASSERT_NE(host, nullptr);
+  EXPECT_EQ(platform::RuntimeHost::create("", &hooks), nullptr);
+  platform::RuntimeHost::destroy(host);
+  EXPECT_EQ(platform::RuntimeHost::current(), nullptr);
+}
+
+void waitingMain() {
+  auto* host = platform::RuntimeHost::current();
+  host->requestEnd();
+  gTrace.push_back("main");
+  cmd::Delay(0);
+  gTrace.push_back("after delay");
+}
+
+TEST_F(Startup, EndRequestEndsAtTheNextWait) {
+  EXPECT_EQ(runOnModules(&waitingMain, "", &hooks, kTraced), nullptr);
+  EXPECT_EQ(std::count(gTrace.begin(), gTrace.end(), "main"), 1);
+  EXPECT_EQ(std::count(gTrace.begin(), gTrace.end(), "after delay"), 0);
+}
+
+}  // namespace
+}  // namespace korvo
