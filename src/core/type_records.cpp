@@ -3,9 +3,9 @@
 
 namespace korvo::core {
 
-TypeRecord kvIntType{1};
-TypeRecord kvFltType{2};
-TypeRecord kvStrType{3};
-TypeRecord kvCStrType{4};
+KvTypeRecord kvIntType{KV_TAG_INT};
+KvTypeRecord kvFltType{KV_TAG_FLOAT};
+KvTypeRecord kvStrType{KV_TAG_STRING};
+KvTypeRecord kvCStrType{KV_TAG_CSTRING};
 
 }  // namespace korvo::core
