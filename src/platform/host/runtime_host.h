@@ -40,6 +40,13 @@ class HostWindow {
   // Waits up to ms for a window event and serves it.
   virtual void waitEvents(std::uint32_t ms) = 0;
   virtual bool fullScreen() const { return false; }
+  // The open display's size in pixels; false when no display is open.
+  virtual bool displaySize(std::int32_t& width, std::int32_t& height) const { return false; }
+  // Grabs keyboard and mouse with relative pointer motion (direct input), or lets them go;
+  // false when the grab is refused.
+  virtual bool grabInput(bool on) { return false; }
+  // Moves the system pointer to display pixel (x, y).
+  virtual void moveCursor(std::int32_t x, std::int32_t y) {}
 };
 
 // A periodic timer measured on the runtime clock.
