@@ -71,7 +71,7 @@ TEST_F(Arrays, UndimReleasesStringsOnceAndAgainDoesNothing) {
 }
 
 TEST_F(Arrays, UndimReleasesObjectReferences) {
-  UserType<1> thing{&kvIntType};
+  static UserType<1> thing{&kvIntType};  // types are static data, as in a program
   ArrayOf<1> things(KV_TAG_OBJECT, {1});
   kvDimArray(&things.array);
   KvObj* o = kvObjNew(&thing.type);
@@ -108,9 +108,9 @@ TEST_F(Arrays, VectorsAreZeroedAndReleaseTheirStrings) {
 }
 
 TEST_F(Arrays, VectorFieldsComeAndGoWithTheirObject) {
-  const KvVecType numbers{KV_TAG_VECTOR, 4, &kvIntType};
-  const KvVecType words{KV_TAG_VECTOR, 2, &kvStrType};
-  UserType<2> holder{reinterpret_cast<const KvTypeRecord*>(&numbers),
+  static const KvVecType numbers{KV_TAG_VECTOR, 4, &kvIntType};
+  static const KvVecType words{KV_TAG_VECTOR, 2, &kvStrType};
+  static UserType<2> holder{reinterpret_cast<const KvTypeRecord*>(&numbers),
                      reinterpret_cast<const KvTypeRecord*>(&words)};
   kvStrRelease(kvStrConst(""));  // the string pool's first block
   const std::size_t blocks = blockSet().size();

@@ -79,7 +79,7 @@ TEST_F(Objects, DeleteWhileReferencedKeepsMemoryUntilTheLastRelease) {
 }
 
 TEST_F(Objects, DeleteReleasesStringAndObjectFields) {
-  UserType<2> holder{&kvStrType, nullptr};
+  static UserType<2> holder{&kvStrType, nullptr};  // types are static data, as in a program
   holder.fields[1] = reinterpret_cast<const KvTypeRecord*>(&holder.type);
   KvObj* inner = kvObjNew(&holder.type);
   KvObj* outer = kvObjNew(&holder.type);
@@ -220,7 +220,7 @@ TEST_F(Objects, HandleOfAnotherTypeFindsNothing) {
 }
 
 TEST_F(Objects, TextFormShowsFieldsRootAndDepthLimit) {
-  UserType<4> mixed{&kvIntType, &kvFltType, &kvStrType, &kvCStrType};
+  static UserType<4> mixed{&kvIntType, &kvFltType, &kvStrType, &kvCStrType};
   KvObj* m = kvObjNew(&mixed.type);
   m->fields[0].i = -3;
   m->fields[1].f = 2.5f;
