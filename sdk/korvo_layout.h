@@ -10,7 +10,7 @@
  *  - field order is fixed; every field that holds an address is pointer-sized;
  *  - object field slots, array elements and vector elements are 8-byte KvSlot values: a slot
  *    holds a KvString* (null reads as ""), a KvObj* (null is Null) or a vector block, or an
- *    int32 or a float in its low 4 bytes (the high 4 bytes are then unused);
+ *    int32 or a float in its low 4 bytes (readers of ints and floats look at those only);
  *  - data entries are 16 bytes: int32 tag, int32 padding, then an 8-byte value (int32 or
  *    float in the low 4 bytes, or a const char*);
  *  - every type record starts with an int32 tag.
