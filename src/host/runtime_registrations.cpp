@@ -11,6 +11,7 @@ void registerRuntimeCommands(Registrar& r) {
   r.add("Stop", entry<&Stop>());
   r.add("AppTitle$title$close_prompt=\"\"", entry<&AppTitle>());
   r.add("RuntimeError$message", entry<&RuntimeError>());
+  r.add("ExecFile$command", entry<&ExecFile>());
   r.add("Delay%millisecs", entry<&Delay>());
   r.add("%MilliSecs", entry<&MilliSecs>());
   r.add("$CommandLine", entry<&CommandLine>());

@@ -63,9 +63,9 @@ void RuntimeHost::post(int message) {
 bool RuntimeHost::takeMessage(int& message, bool wait) {
   std::unique_lock<std::mutex> lock(queueMutex_);
   if (wait) {
-    // A suspended program waits for a private message; window events are served between
-    // short waits so the window stays responsive.
-    while (queue_.empty()) {
+    // A suspended program waits for a private message, or for a window event that resumes
+    // it; window events are served between short waits so the window stays responsive.
+    while (queue_.empty() && suspended_ && running_) {
       if (window_) {
         lock.unlock();
         window_->waitEvents(10);
@@ -119,12 +119,15 @@ bool RuntimeHost::delay(std::int32_t ms) {
 std::uint32_t RuntimeHost::milliSecs() const { return clock().now(); }
 
 void RuntimeHost::suspendByRequest() {
-  // In full screen the window backend turns the request into a deactivation; elsewhere we
-  // suspend directly.
+  // In full screen the desktop comes forward too; its deactivation then finds us suspended.
   suspend();
+  if (window_ && window_->fullScreen()) window_->yieldFocus();
 }
 
-void RuntimeHost::resumeByRequest() { resume(); }
+void RuntimeHost::resumeByRequest() {
+  if (window_ && window_->fullScreen()) window_->takeFocus();
+  resume();
+}
 
 void RuntimeHost::suspend() {
   busy_ = true;
@@ -133,10 +136,12 @@ void RuntimeHost::suspend() {
   }
   busy_ = false;
   suspended_ = true;
+  if (window_) window_->suspended();
   if (hooks_) hooks_->suspended();
 }
 
 void RuntimeHost::resume() {
+  if (window_) window_->resuming();
   busy_ = true;
   for (SubsystemSlot slot : {SubsystemSlot::kInput, SubsystemSlot::kGraphics, SubsystemSlot::kAudio}) {
     if (auto& s = subsystems_[slotIndex(slot)]) s->resume();
@@ -156,6 +161,11 @@ void RuntimeHost::report(const char* text, bool serious) {
 void RuntimeHost::setTitle(std::string title, std::string closePrompt) {
   title_ = std::move(title);
   closePrompt_ = std::move(closePrompt);
+  if (window_) window_->setTitle(title_);
+}
+
+void RuntimeHost::setPointerVisible(bool visible) {
+  if (window_) window_->setPointerVisible(visible);
 }
 
 HostSubsystem* RuntimeHost::open(SubsystemSlot slot, const SubsystemFactory& make) {

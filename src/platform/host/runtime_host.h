@@ -47,6 +47,14 @@ class HostWindow {
   virtual bool grabInput(bool on) { return false; }
   // Moves the system pointer to display pixel (x, y).
   virtual void moveCursor(std::int32_t x, std::int32_t y) {}
+  virtual void setTitle(const std::string& title) {}
+  virtual void setPointerVisible(bool visible) {}
+  // The window's part of a suspend or resume (after and before the subsystems').
+  virtual void suspended() {}
+  virtual void resuming() {}
+  // Gives the desktop back for a requested suspend in full screen, and takes it again.
+  virtual void yieldFocus() {}
+  virtual void takeFocus() {}
 };
 
 // A periodic timer measured on the runtime clock.
@@ -93,6 +101,10 @@ class RuntimeHost {
   const std::string& title() const { return title_; }
   const std::string& closePrompt() const { return closePrompt_; }
   std::string systemProperty(const std::string& name) const;
+  // Opens a file or program the way the desktop does (ExecFile); false when nothing started.
+  bool execute(const std::string& command);
+  // The pointer over the window (ShowPointer, HidePointer).
+  void setPointerVisible(bool visible);
 
   // Timers: handles are never reused; 0 when hertz gives no period.
   std::int32_t createTimer(std::int32_t hertz);

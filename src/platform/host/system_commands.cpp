@@ -21,6 +21,12 @@ void AppTitle(KvString* title, KvString* closePrompt) {
   host().setTitle(t.str(), p.str());
 }
 
+void ExecFile(KvString* command) {
+  core::StringArg c(command);
+  host().execute(c.str());
+  if (!host().idle()) endQuietly();
+}
+
 void Delay(std::int32_t millisecs) {
   if (!host().delay(millisecs)) endQuietly();
 }
@@ -54,5 +60,8 @@ std::int32_t WaitTimer(std::int32_t timer) {
 }
 
 void FreeTimer(std::int32_t timer) { host().freeTimer(timer); }
+
+void ShowPointer() { host().setPointerVisible(true); }
+void HidePointer() { host().setPointerVisible(false); }
 
 }  // namespace korvo::cmd

@@ -1,4 +1,5 @@
-// The host's system commands: timing, timers, the command line, environment and properties.
+// The host's system commands: the title, ExecFile, timing, timers, the command line,
+// environment and properties, and the pointer.
 #pragma once
 
 #include <cstdint>
@@ -8,6 +9,7 @@
 namespace korvo::cmd {
 
 void AppTitle(KvString* title, KvString* closePrompt);
+void ExecFile(KvString* command);
 void Delay(std::int32_t millisecs);
 std::int32_t MilliSecs();
 KvString* CommandLine();
@@ -17,5 +19,7 @@ void SetEnv(KvString* name, KvString* value);
 std::int32_t CreateTimer(std::int32_t hertz);
 std::int32_t WaitTimer(std::int32_t timer);
 void FreeTimer(std::int32_t timer);
+void ShowPointer();
+void HidePointer();
 
 }  // namespace korvo::cmd
