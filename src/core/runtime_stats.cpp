@@ -1,4 +1,4 @@
-// RuntimeStats: three log lines through the host's hooks (nothing when there are none).
+// RuntimeStats: three log lines through the program's debug hooks (nothing when there are none).
 #include "core/runtime_stats.h"
 
 #include <cstdint>
@@ -6,13 +6,13 @@
 
 #include "core/kv_object.h"
 #include "core/kv_string.h"
-#include "platform/host/runtime_host.h"
+#include "host/debug_hooks.h"
+#include "host/kv_ex.h"
 
 namespace korvo::cmd {
 
 void RuntimeStats() {
-  platform::RuntimeHost* host = platform::RuntimeHost::current();
-  DebugHooks* hooks = host ? host->hooks() : nullptr;
+  DebugHooks* hooks = currentHooks();
   if (!hooks) return;
   const std::pair<const char*, std::int32_t> lines[] = {
       {"Active strings :", core::liveStringCount()},

@@ -5,6 +5,7 @@ namespace korvo {
 namespace {
 bool gDebugMode = false;
 FatalSink gFatalSink = nullptr;
+HooksSource gHooksSource = nullptr;
 }  // namespace
 
 void raiseError(const char* message) {
@@ -17,5 +18,7 @@ void endQuietly() { throw KvEx{nullptr}; }
 bool debugMode() { return gDebugMode; }
 void setDebugMode(bool on) { gDebugMode = on; }
 void setFatalSink(FatalSink sink) { gFatalSink = sink; }
+DebugHooks* currentHooks() { return gHooksSource ? gHooksSource() : nullptr; }
+void setHooksSource(HooksSource source) { gHooksSource = source; }
 
 }  // namespace korvo

@@ -3,6 +3,8 @@
 
 namespace korvo {
 
+class DebugHooks;
+
 // Unwinds to the run loop. A null message is a quiet end (End, close button, end request).
 struct KvEx {
   const char* message;  // runtime constant or the static error buffer; never owned
@@ -21,5 +23,11 @@ void setDebugMode(bool on);
 // Where raiseError sends a message before throwing (the host's fatal()); none by default.
 using FatalSink = void (*)(const char* message);
 void setFatalSink(FatalSink sink);
+
+// The running program's debug hooks, or null (no host, or the end request was handled). The
+// host installs the source so that the language core can log without knowing the host.
+DebugHooks* currentHooks();
+using HooksSource = DebugHooks* (*)();
+void setHooksSource(HooksSource source);
 
 }  // namespace korvo

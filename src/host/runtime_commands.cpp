@@ -13,11 +13,6 @@ using platform::RuntimeHost;
 
 char gErrorBuffer[256];
 
-DebugHooks* hooks() {
-  RuntimeHost* host = RuntimeHost::current();
-  return host ? host->hooks() : nullptr;
-}
-
 }  // namespace
 
 void End() { endQuietly(); }
@@ -42,7 +37,7 @@ void RuntimeError(KvString* message) {
 
 void DebugLog(KvString* text) {
   core::StringArg arg(text);
-  if (DebugHooks* h = hooks()) h->log(arg.c_str());
+  if (DebugHooks* h = currentHooks()) h->log(arg.c_str());
 }
 
 void kvDebugStmt(std::int32_t a, std::int32_t b) {
@@ -53,11 +48,11 @@ void kvDebugStmt(std::int32_t a, std::int32_t b) {
 }
 
 void kvDebugEnter(std::int32_t a, std::int32_t b, std::int32_t c) {
-  if (DebugHooks* h = hooks()) h->enter(a, b, c);
+  if (DebugHooks* h = currentHooks()) h->enter(a, b, c);
 }
 
 void kvDebugLeave() {
-  if (DebugHooks* h = hooks()) h->leave();
+  if (DebugHooks* h = currentHooks()) h->leave();
 }
 
 }  // namespace korvo::cmd

@@ -15,6 +15,8 @@ void hostFatal(const char* text) {
   if (gHost) gHost->fatal(text);
 }
 
+DebugHooks* hostHooks() { return gHost ? gHost->hooks() : nullptr; }
+
 int slotIndex(SubsystemSlot slot) { return static_cast<int>(slot); }
 
 }  // namespace
@@ -26,6 +28,7 @@ RuntimeHost* RuntimeHost::create(std::string commandLine, DebugHooks* hooks) {
   if (gHost) return nullptr;
   gHost = new RuntimeHost(std::move(commandLine), hooks);
   setFatalSink(&hostFatal);
+  setHooksSource(&hostHooks);
   return gHost;
 }
 
@@ -34,6 +37,7 @@ void RuntimeHost::destroy(RuntimeHost* host) {
   delete host;
   gHost = nullptr;
   setFatalSink(nullptr);
+  setHooksSource(nullptr);
 }
 
 RuntimeHost* RuntimeHost::current() { return gHost; }
