@@ -10,7 +10,7 @@ namespace korvo::platform {
 namespace {
 
 constexpr std::uint32_t kRgbLow = 0x00FFFFFF;
-constexpr std::uint32_t kAlpha = 0xFF000000;
+constexpr std::uint32_t kOpaque = 0xFF000000;
 
 // Where each 8-bit channel sits in an ARGB value.
 constexpr int kChannelOffset[4] = {24, 16, 8, 0};
@@ -57,13 +57,13 @@ void storeStraight24(std::uint8_t* a, std::uint32_t argb, const PixelFormat&) {
   storeRaw24(a, argb);
 }
 std::uint32_t fetchStraight24(const std::uint8_t* a, const PixelFormat&) {
-  return fetchRaw24(a) | kAlpha;
+  return fetchRaw24(a) | kOpaque;
 }
 void storeStraightX32(std::uint8_t* a, std::uint32_t argb, const PixelFormat&) {
   storeRaw32(a, argb & kRgbLow);
 }
 std::uint32_t fetchStraightX32(const std::uint8_t* a, const PixelFormat&) {
-  return fetchRaw32(a) | kAlpha;
+  return fetchRaw32(a) | kOpaque;
 }
 void storeStraightA32(std::uint8_t* a, std::uint32_t argb, const PixelFormat&) {
   storeRaw32(a, argb);
@@ -115,7 +115,7 @@ std::optional<PixelFormat> PixelFormat::fromMasks(int depth, std::uint32_t alpha
   }
 
   const bool argbLayout = redMask == 0x00FF0000 && greenMask == 0x0000FF00 &&
-                          blueMask == 0x000000FF && (alphaMask == 0 || alphaMask == kAlpha);
+                          blueMask == 0x000000FF && (alphaMask == 0 || alphaMask == kOpaque);
   switch (depth) {
     case 16:
       f.storeRaw_ = storeRaw16;
@@ -148,7 +148,7 @@ PixelFormat PixelFormat::rgb565() { return *fromMasks(16, 0, 0xF800, 0x07E0, 0x0
 PixelFormat PixelFormat::rgb888() { return *fromMasks(24, 0, 0xFF0000, 0x00FF00, 0x0000FF); }
 PixelFormat PixelFormat::xrgb8888() { return *fromMasks(32, 0, 0xFF0000, 0x00FF00, 0x0000FF); }
 PixelFormat PixelFormat::argb8888() {
-  return *fromMasks(32, kAlpha, 0xFF0000, 0x00FF00, 0x0000FF);
+  return *fromMasks(32, kOpaque, 0xFF0000, 0x00FF00, 0x0000FF);
 }
 
 std::uint32_t PixelFormat::toSurface(std::uint32_t argb) const {
