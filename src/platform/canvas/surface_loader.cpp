@@ -11,6 +11,7 @@
 #include <string>
 
 #include "platform/backend/path_resolver.h"
+#include "platform/canvas/bmp_bitfields.h"
 #include "platform/canvas/image_header.h"
 
 namespace korvo::platform {
@@ -132,6 +133,8 @@ std::shared_ptr<Surface> loadSurface(std::string_view name, const PixelFormat& f
   if (kind == ImageKind::kUnknown) return nullptr;
   const std::optional<ImageSize> size = readImageSize(kind, file);
   if (!size || !withinLimits(size->width, size->height)) return nullptr;
+
+  if (kind == ImageKind::kBmp && isBitfieldsBmp(file)) return loadBitfieldsBmp(file, format);
 
   initialiseLibrary();
   Picture picture;
