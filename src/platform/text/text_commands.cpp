@@ -1,0 +1,70 @@
+// The font commands and Text.
+#include "platform/text/text_commands.h"
+
+#include "platform/canvas/canvas.h"
+#include "platform/text/font_set.h"
+#include "platform/text/text_graphics.h"
+
+namespace korvo::cmd {
+
+using platform::BitmapFont;
+using platform::fonts;
+using platform::textGraphics;
+using platform::textState;
+
+std::int32_t LoadFont(KvString* name, std::int32_t height, std::int32_t bold, std::int32_t italic,
+                      std::int32_t underline) {
+  core::StringArg arg(name);
+  return fonts().load(arg.view(), height, {bold != 0, italic != 0, underline != 0});
+}
+
+void FreeFont(std::int32_t font) {
+  BitmapFont* f = fonts().require(font);
+  if (!f) return;
+  if (f == textState().font) {
+    textState().font = fonts().defaultFont();
+    if (auto* g = textGraphics(); g && g->currentBuffer()) g->currentBuffer()->setFont(textState().font);
+  }
+  fonts().free(font);
+}
+
+void SetFont(std::int32_t font) {
+  BitmapFont* f = fonts().require(font);
+  if (!f) return;
+  textState().font = f;
+  if (auto* g = textGraphics(); g && g->currentBuffer()) g->currentBuffer()->setFont(f);
+}
+
+std::int32_t FontWidth() {
+  const BitmapFont* f = platform::currentFont();
+  return f ? f->maxCharWidth() : 0;
+}
+
+std::int32_t FontHeight() {
+  const BitmapFont* f = platform::currentFont();
+  return f ? f->height() : 0;
+}
+
+std::int32_t StringWidth(KvString* text) {
+  core::StringArg arg(text);
+  const BitmapFont* f = platform::currentFont();
+  return f ? f->stringWidth(arg.view()) : 0;
+}
+
+std::int32_t StringHeight(KvString* text) {
+  core::StringArg arg(text);
+  return FontHeight();
+}
+
+void Text(std::int32_t x, std::int32_t y, KvString* text, std::int32_t centreX, std::int32_t centreY) {
+  core::StringArg arg(text);
+  platform::TextGraphics* g = textGraphics();
+  platform::Canvas* buffer = g ? g->currentBuffer() : nullptr;
+  const BitmapFont* f = platform::currentFont();
+  if (!buffer || !f) return;
+  if (centreX) x -= f->stringWidth(arg.view()) / 2;
+  if (centreY) y -= f->height() / 2;
+  platform::drawText(*buffer, x, y, arg.view());
+}
+
+}  // namespace korvo::cmd
