@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "platform/backend/message_box.h"
+#include "platform/backend/sdl/sdl_joysticks.h"
 #include "platform/backend/sdl/sdl_keys.h"
 
 namespace korvo::platform {
@@ -55,10 +56,12 @@ class SdlVideo : public VideoBackend {
     SDL_RendererInfo info;
     vsync_ = SDL_GetRendererInfo(renderer_, &info) == 0 && (info.flags & SDL_RENDERER_PRESENTVSYNC) != 0;
     setMessageBoxPresenter([this](const MessageBoxRequest& r) { return showSdlBox(window_, r); });
+    setJoystickSource(&sdlJoysticks());
   }
 
   ~SdlVideo() override {
     setMessageBoxPresenter(nullptr);
+    setJoystickSource(nullptr);
     if (texture_) SDL_DestroyTexture(texture_);
     SDL_DestroyRenderer(renderer_);
     SDL_DestroyWindow(window_);
