@@ -1,0 +1,123 @@
+// Mixing one channel: the sub-block walk shared by both quality mixers. Sub-blocks end at
+// loop boundaries and ramp ends, so the per-sample kernels only count samples.
+#pragma once
+
+#include <cstdint>
+
+#include "sound/engine/channel.h"
+
+namespace korvo::sound {
+
+// Gains handed to a kernel: while ramping, current gains and steps in 8.8 per sample; else
+// the target gains 0..255. Surround negates the left side.
+struct KernelGains {
+  std::int32_t left = 0;
+  std::int32_t right = 0;
+  std::int32_t stepLeft = 0;
+  std::int32_t stepRight = 0;
+  bool surround = false;
+};
+
+// Fixed-point position step (32.32) used to count samples to a boundary for a channel whose
+// increment is 0: about 256/44100 of a sample.
+inline constexpr std::uint64_t kZeroIncrementStep = 24932236;
+
+// A kernel mixes count output samples from data at position pos (32.32, stepped by step,
+// negative going backward) into out and leaves pos after the last one.
+template <typename Value>
+using MixKernel = void (*)(Value* out, const std::uint8_t* data, std::int64_t& pos, std::int64_t step,
+                           std::int32_t count, const KernelGains& gains);
+
+// Kernels by source format and ramping: index = 16-bit | stereo << 1 | ramp << 2.
+template <typename Value>
+struct KernelSet {
+  MixKernel<Value> kernels[8];
+};
+
+// Folds the position back into the loop after a boundary. Returns false when the channel ends.
+bool wrapAtBoundary(Channel& c, const Sample& s, std::int64_t& pos, bool& backward);
+
+template <typename Value>
+void mixChannelWith(const KernelSet<Value>& set, Value* out, Channel& c, std::int32_t n, std::int32_t rampLength) {
+  Sample* s = c.sample.load(std::memory_order_acquire);
+  if (!s || !s->data() || c.hasFlag(chflag::kPaused)) return;
+  const std::uint8_t* data = s->data();
+  const int format = (s->is16Bit() ? 1 : 0) | (s->isStereo() ? 2 : 0);
+  const std::uint64_t inc = c.increment.load(std::memory_order_relaxed);
+  const bool surround = c.hasFlag(chflag::kSurround);
+  bool backward = c.backward.load(std::memory_order_relaxed);
+  std::int64_t pos = c.position;
+  std::int32_t done = 0;
+  while (done < n) {
+    std::int32_t todo = n - done;
+    bool boundary = false;
+    const std::int64_t loopStart = static_cast<std::int64_t>(s->loopStart) << 32;
+    const std::int64_t loopEnd = static_cast<std::int64_t>(s->loopStart + s->loopLength) << 32;
+    const std::int64_t distance = backward ? pos - loopStart : loopEnd - pos;
+    if (distance <= 0) {
+      todo = 0;
+      boundary = true;
+    } else if ((distance >> 32) < (1 << 24)) {
+      const std::uint64_t perSample = inc ? inc : kZeroIncrementStep;
+      const std::uint64_t count = (static_cast<std::uint64_t>(distance) + perSample - 1) / perSample;
+      if (count <= static_cast<std::uint64_t>(todo)) {
+        todo = static_cast<std::int32_t>(count);
+        boundary = true;
+      }
+    }
+
+    const std::uint32_t targets = c.targets.load(std::memory_order_relaxed);
+    if (c.rampSamplesLeft > 0 && c.rampTargets != targets) c.rampSamplesLeft = 0;
+    if (c.rampSamplesLeft == 0) {
+      const std::int32_t tl = static_cast<std::int32_t>(Channel::targetLeft(targets));
+      const std::int32_t tr = static_cast<std::int32_t>(Channel::targetRight(targets));
+      const bool leftMoves = (c.rampLeft >> 8) != tl;
+      const bool rightMoves = (c.rampRight >> 8) != tr;
+      c.rampStepLeft = leftMoves ? (tl * 256 - c.rampLeft) / rampLength : 0;
+      c.rampStepRight = rightMoves ? (tr * 256 - c.rampRight) / rampLength : 0;
+      if (leftMoves || rightMoves) {
+        c.rampSamplesLeft = rampLength;
+        c.rampTargets = targets;
+      }
+    }
+    const bool ramping = c.rampSamplesLeft > 0;
+    if (ramping && todo > c.rampSamplesLeft) {
+      todo = c.rampSamplesLeft;
+      boundary = false;
+    }
+
+    const std::int64_t step = backward ? -static_cast<std::int64_t>(inc) : static_cast<std::int64_t>(inc);
+    if (!ramping && targets == 0) {
+      pos += step * todo;
+    } else if (todo > 0) {
+      KernelGains g;
+      g.surround = surround;
+      if (ramping) {
+        g.left = c.rampLeft;
+        g.right = c.rampRight;
+        g.stepLeft = c.rampStepLeft;
+        g.stepRight = c.rampStepRight;
+      } else {
+        g.left = static_cast<std::int32_t>(Channel::targetLeft(targets));
+        g.right = static_cast<std::int32_t>(Channel::targetRight(targets));
+      }
+      set.kernels[format | (ramping ? 4 : 0)](out + 2 * done, data, pos, step, todo, g);
+    }
+    if (ramping) {
+      c.rampSamplesLeft -= todo;
+      c.rampLeft += c.rampStepLeft * todo;
+      c.rampRight += c.rampStepRight * todo;
+      if (c.rampSamplesLeft == 0) {
+        c.rampStepLeft = c.rampStepRight = 0;
+        c.rampLeft = static_cast<std::int32_t>(Channel::targetLeft(c.rampTargets)) * 256;
+        c.rampRight = static_cast<std::int32_t>(Channel::targetRight(c.rampTargets)) * 256;
+      }
+    }
+    done += todo;
+    if (boundary && !wrapAtBoundary(c, *s, pos, backward)) return;
+  }
+  c.position = pos;
+  c.backward.store(backward, std::memory_order_relaxed);
+}
+
+}  // namespace korvo::sound
