@@ -9,8 +9,10 @@
 namespace korvo::sound::test {
 namespace {
 
+// One file per test: ctest runs the cases of this file in parallel processes.
 std::string wavPath() {
-  return std::string(::testing::TempDir()) + "engine_output_test.wav";
+  return std::string(::testing::TempDir()) + "engine_" +
+         ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".wav";
 }
 
 std::vector<std::uint8_t> readFile(const std::string& path) {
@@ -25,6 +27,10 @@ std::int16_t pcmAt(const std::vector<std::uint8_t>& file, std::size_t frame, int
 
 class WavOutputTest : public EngineTest {
  protected:
+  void TearDown() override {
+    EngineTest::TearDown();
+    std::remove(wavPath().c_str());
+  }
   std::string audioChoice() const override { return "wav:" + wavPath(); }
 
   // Plays a looped square wave at 50 Hz (so 100 Hz after clamping) for one second.
@@ -65,7 +71,6 @@ TEST_F(WavOutputTest, SameBytesEveryRun) {
   const auto first = renderOneSecond();
   const auto second = renderOneSecond();
   EXPECT_EQ(first, second);
-  std::remove(wavPath().c_str());
 }
 
 TEST_F(WavOutputTest, StopTakesEffectAtTheNextBlock) {
