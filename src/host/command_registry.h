@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "host/kv_ex.h"
+#include "platform/backend/low_memory.h"
 
 namespace korvo {
 
@@ -43,7 +44,11 @@ void* entry() {
   return reinterpret_cast<void*>(&CommandEntry<F>::call);
 }
 
-// The address to register for a datum.
-inline void* datum(const void* address) { return const_cast<void*>(address); }
+// The address to register for a datum. Compiled code holds data addresses in 32-bit fields,
+// so the table gets a copy below 2 GB; data registered this way are constant records.
+template <typename T>
+void* datum(const T* address) {
+  return const_cast<void*>(platform::lowCopy(address, sizeof(T)));
+}
 
 }  // namespace korvo

@@ -8,8 +8,12 @@ FatalSink gFatalSink = nullptr;
 HooksSource gHooksSource = nullptr;
 }  // namespace
 
-void raiseError(const char* message) {
+void reportError(const char* message) {
   if (message && gFatalSink) gFatalSink(message);
+}
+
+void raiseError(const char* message) {
+  reportError(message);
   throw KvEx{message};
 }
 

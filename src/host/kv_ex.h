@@ -13,6 +13,9 @@ struct KvEx {
 // Reports a runtime error through the host (hooks) and throws KvEx carrying it.
 [[noreturn]] void raiseError(const char* message);
 
+// raiseError's first step alone: passes a non-null message to the host (the hooks).
+void reportError(const char* message);
+
 // Ends the program without a message.
 [[noreturn]] void endQuietly();
 

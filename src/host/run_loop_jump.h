@@ -10,6 +10,8 @@ namespace korvo {
 struct RunLoopJump {
   sigjmp_buf target;
   const char* message = nullptr;
+  // Set by the fault translator: the message has not reached the hooks yet.
+  bool unreported = false;
   bool armed = false;
 };
 

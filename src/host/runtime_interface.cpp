@@ -41,7 +41,11 @@ const char* callMain(RuntimeHost& host, ProgramMain main) {
       result = e.message;
     }
   } else {
+    // A fault jumps here straight from its signal handler; the hooks hear of it now, on
+    // the program's own stack, before anything is torn down.
     result = jump.message;
+    if (jump.unreported) reportError(result);
+    jump.unreported = false;
   }
   jump.armed = false;
   return result;

@@ -15,7 +15,11 @@ void setMessageBoxPresenter(MessageBoxPresenter p) { presenter() = std::move(p);
 
 BoxAnswer showMessageBox(const MessageBoxRequest& request) {
   if (presenter()) return presenter()(request);
-  std::fprintf(stderr, "%s: %s\n", request.caption.c_str(), request.text.c_str());
+  if (request.caption.empty()) {
+    std::fprintf(stderr, "%s\n", request.text.c_str());
+  } else {
+    std::fprintf(stderr, "%s: %s\n", request.caption.c_str(), request.text.c_str());
+  }
   std::fflush(stderr);
   return BoxAnswer::kOk;
 }

@@ -1,0 +1,53 @@
+# Building Korvo programs: C or freestanding C++ sources compiled against build/sdk, packed
+# into a module image (NAME.kvm) and attached as resource 1111 to a copy of the runtime
+# executable (build/bin/NAME).
+set(KORVO_SDK_DIR ${CMAKE_BINARY_DIR}/sdk)
+
+# Code that the loader places below 2 GB, with no unwind tables and no calls into a C library.
+set(KORVO_PROGRAM_FLAGS
+  -O2 -fno-pic -fno-pie -mcmodel=small -ffreestanding -fno-common -fno-stack-protector
+  -fno-asynchronous-unwind-tables -fno-unwind-tables -fno-exceptions -fcf-protection=none
+  -fno-tree-loop-distribute-patterns -ffunction-sections -fdata-sections)
+set(KORVO_PROGRAM_CXX_FLAGS -fno-rtti -fno-threadsafe-statics -std=c++20)
+
+# korvo_program(NAME SOURCES file.c|file.cpp ...): targets NAME (the executable) and the
+# module image ${CMAKE_CURRENT_BINARY_DIR}/NAME.kvm.
+function(korvo_program name)
+  cmake_parse_arguments(P "" "" "SOURCES" ${ARGN})
+  set(objects)
+  foreach(source IN LISTS P_SOURCES ITEMS ${PROJECT_SOURCE_DIR}/sdk/korvo_support.c)
+    get_filename_component(path ${source} ABSOLUTE)
+    get_filename_component(stem ${source} NAME)
+    set(object ${CMAKE_CURRENT_BINARY_DIR}/${name}_objects/${stem}.o)
+    if(path MATCHES "\\.(cpp|cc|cxx)$")
+      set(compiler ${CMAKE_CXX_COMPILER})
+      set(extra ${KORVO_PROGRAM_CXX_FLAGS})
+    else()
+      set(compiler ${CMAKE_C_COMPILER})
+      set(extra -std=c11)
+    endif()
+    add_custom_command(
+      OUTPUT ${object}
+      COMMAND ${compiler} ${KORVO_PROGRAM_FLAGS} ${extra} -I${KORVO_SDK_DIR} -MD -MF ${object}.d -c ${path} -o ${object}
+      DEPENDS ${path} korvo_sdk
+      DEPFILE ${object}.d
+      COMMENT "Compiling program source ${stem}"
+      VERBATIM)
+    list(APPEND objects ${object})
+  endforeach()
+  set(image ${CMAKE_CURRENT_BINARY_DIR}/${name}.kvm)
+  set(executable ${CMAKE_RUNTIME_OUTPUT_DIRECTORY}/${name})
+  add_custom_command(
+    OUTPUT ${image}
+    COMMAND korvo-pack -o ${image} ${objects}
+    DEPENDS korvo-pack ${objects}
+    COMMENT "Packing program ${name}"
+    VERBATIM)
+  add_custom_command(
+    OUTPUT ${executable}
+    COMMAND korvo-attach $<TARGET_FILE:korvo-runtime> ${image} ${executable}
+    DEPENDS korvo-attach korvo-runtime ${image}
+    COMMENT "Attaching ${name}.kvm to the runtime"
+    VERBATIM)
+  add_custom_target(${name} ALL DEPENDS ${executable})
+endfunction()

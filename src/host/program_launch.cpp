@@ -1,0 +1,70 @@
+// launchProgram and the exported entry point.
+#include "host/program_launch.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+
+#include "host/module_linker.h"
+#include "host/runtime_interface.h"
+#include "platform/backend/message_box.h"
+#include "platform/backend/resources.h"
+
+namespace korvo {
+namespace {
+
+constexpr std::uint32_t kModuleResource = 1111;
+
+// A box with no caption and an OK button, then the end of the process.
+[[noreturn]] void failStartUp(const LinkFailure& failure) {
+  platform::showMessageBox({"", failure.message, platform::BoxButtons::kOk, platform::BoxIcon::kNone});
+  std::exit(failure.exitCode);
+}
+
+}  // namespace
+
+void launchProgram(RuntimeInterface& runtime, const ImageLoader& load, const std::string& parameters,
+                   DebugHooks* hooks) {
+  runtime.startUp(nullptr);
+  const SymbolMap runtimeMap = buildRuntimeMap(runtime);
+  const std::optional<std::vector<std::uint8_t>> image = load();
+  if (!image) failStartUp({kUnableToRun, -1});
+  LinkResult linked = linkModule(*image, runtimeMap);
+  if (!linked.module) failStartUp(linked.failure);
+  linked.module->keep();
+  runtime.runProgram(linked.module->main(), parameters.c_str(), hooks);
+  runtime.shutDown();
+  std::exit(0);
+}
+
+DebugHooks* hooksFromEnvironment() {
+  static ConsoleDebugHooks console;
+  const char* debug = std::getenv("KORVO_DEBUG");
+  return debug && std::strcmp(debug, "1") == 0 ? &console : nullptr;
+}
+
+std::string processCommandLine() {
+  std::ifstream in("/proc/self/cmdline", std::ios::binary);
+  const std::string raw((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  std::vector<std::string> args;
+  for (std::size_t at = 0; at < raw.size();) {
+    const std::size_t end = raw.find('\0', at);
+    args.push_back(raw.substr(at, end == std::string::npos ? std::string::npos : end - at));
+    if (end == std::string::npos) break;
+    at = end + 1;
+  }
+  std::vector<const char*> argv;
+  for (const std::string& a : args) argv.push_back(a.c_str());
+  return commandLineFromArgv(static_cast<int>(argv.size()), argv.data());
+}
+
+}  // namespace korvo
+
+extern "C" void kvWinMain() {
+  using namespace korvo;
+  launchProgram(*runtimeGetRuntime(),
+                [] { return platform::loadResource(platform::kRawDataResource, kModuleResource); },
+                splitCommandLine(processCommandLine()), hooksFromEnvironment());
+}

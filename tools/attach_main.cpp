@@ -1,0 +1,52 @@
+// korvo-attach RUNTIME MODULE.kvm OUTPUT: writes a copy of the runtime executable that
+// carries the module image as resource 1111.
+#include <sys/stat.h>
+
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "platform/backend/resources.h"
+
+namespace {
+
+bool readFile(const std::string& path, std::vector<std::uint8_t>& out) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return false;
+  out.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  using namespace korvo::platform;
+  if (argc != 4) {
+    std::fprintf(stderr, "usage: korvo-attach RUNTIME MODULE.kvm OUTPUT\n");
+    return 2;
+  }
+  std::vector<std::uint8_t> runtime, module;
+  for (const auto& [path, bytes] : {std::pair{argv[1], &runtime}, std::pair{argv[2], &module}}) {
+    if (!readFile(path, *bytes)) {
+      std::fprintf(stderr, "korvo-attach: %s: cannot read\n", path);
+      return 1;
+    }
+  }
+  const AttachResult result = attachResource(runtime, kRawDataResource, 1111, module);
+  if (result.bytes.empty()) {
+    std::fprintf(stderr, "korvo-attach: %s: %s\n", argv[1], result.error.c_str());
+    return 1;
+  }
+  const std::string temporary = std::string(argv[3]) + ".tmp";
+  std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+  out.write(reinterpret_cast<const char*>(result.bytes.data()), static_cast<std::streamsize>(result.bytes.size()));
+  out.close();
+  if (!out || chmod(temporary.c_str(), 0755) != 0 || std::rename(temporary.c_str(), argv[3]) != 0) {
+    std::fprintf(stderr, "korvo-attach: %s: cannot write\n", argv[3]);
+    std::remove(temporary.c_str());
+    return 1;
+  }
+  return 0;
+}

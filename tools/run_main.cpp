@@ -1,0 +1,39 @@
+// korvo-run [--debug] MODULE.kvm [ARGS...]: runs a module image from a file the way the
+// built-in entry point runs resource 1111, with ARGS as the program's command line.
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include "host/program_launch.h"
+#include "host/runtime_interface.h"
+
+int main(int argc, char** argv) {
+  using namespace korvo;
+  int at = 1;
+  DebugHooks* hooks = hooksFromEnvironment();
+  static ConsoleDebugHooks console;
+  if (at < argc && std::strcmp(argv[at], "--debug") == 0) {
+    hooks = &console;
+    ++at;
+  }
+  if (at >= argc) {
+    std::fprintf(stderr, "usage: korvo-run [--debug] MODULE.kvm [ARGS...]\n");
+    return 2;
+  }
+  const std::string path = argv[at++];
+  std::string parameters;
+  for (; at < argc; ++at) {
+    if (!parameters.empty()) parameters += ' ';
+    parameters += argv[at];
+  }
+  launchProgram(
+      *runtimeGetRuntime(),
+      [&]() -> std::optional<std::vector<std::uint8_t>> {
+        std::ifstream in(path, std::ios::binary);
+        if (!in) return std::nullopt;
+        return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+      },
+      parameters, hooks);
+}
