@@ -11,9 +11,7 @@
 #include <limits>
 #include <vector>
 
-#include "host/command_table.h"
 #include "host/module_image.h"
-#include "host/runtime_interface.h"
 
 namespace korvo {
 namespace {
@@ -90,14 +88,6 @@ class Patcher {
 LinkResult fail(std::string message, int exitCode) { return {std::nullopt, {std::move(message), exitCode}}; }
 
 }  // namespace
-
-SymbolMap buildRuntimeMap(RuntimeInterface& runtime) {
-  SymbolMap map;
-  while (const char* text = runtime.nextSymbol()) {
-    map[linkerName(text)] = static_cast<std::uintptr_t>(runtime.symbolAddress(text));
-  }
-  return map;
-}
 
 LinkResult linkModule(std::span<const std::uint8_t> resource, const SymbolMap& runtime) {
   std::optional<ModuleImage> image = readModuleImage(resource);

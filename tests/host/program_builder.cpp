@@ -45,14 +45,20 @@ std::vector<std::uint8_t> readFile(const std::string& path) {
 
 std::string toolPath(const char* name) { return std::string(KORVO_TOOL_DIR) + "/" + name; }
 
-std::optional<std::vector<std::uint8_t>> buildProgram(const std::string& source, std::string* error) {
+std::optional<std::vector<std::uint8_t>> buildProgram(const std::string& source, std::string* error,
+                                                      Language language) {
   ScratchDir dir;
+  const bool cpp = language == Language::kCpp;
+  const std::string sourceFile = dir.file(cpp ? "program.cpp" : "program.c");
   {
-    std::ofstream out(dir.file("program.c"));
+    std::ofstream out(sourceFile);
     out << source;
   }
-  const std::string compile = std::string(KORVO_TEST_CC) + " " + KORVO_PROGRAM_FLAGS + " -std=c11 -I" + KORVO_SDK_DIR;
-  const std::string command = compile + " -c " + dir.file("program.c") + " -o " + dir.file("program.o") + " && " +
+  const std::string flags = std::string(KORVO_PROGRAM_FLAGS) + " -I" + KORVO_SDK_DIR;
+  const std::string compile = std::string(KORVO_TEST_CC) + " " + flags + " -std=c11";
+  const std::string compileProgram =
+      cpp ? std::string(KORVO_TEST_CXX) + " " + flags + " " + KORVO_PROGRAM_CXX_FLAGS : compile;
+  const std::string command = compileProgram + " -c " + sourceFile + " -o " + dir.file("program.o") + " && " +
                               compile + " -c " + KORVO_SUPPORT_SOURCE + " -o " + dir.file("support.o") + " && " +
                               toolPath("korvo-pack") + " -o " + dir.file("program.kvm") + " " +
                               dir.file("program.o") + " " + dir.file("support.o");

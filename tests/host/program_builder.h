@@ -36,8 +36,11 @@ CommandResult runCommand(const std::string& command);
 void writeFile(const std::string& path, const std::vector<std::uint8_t>& bytes);
 std::vector<std::uint8_t> readFile(const std::string& path);
 
+enum class Language { kC, kCpp };
+
 // Compiles and packs source; the image bytes, or nullopt with the tools' output in error.
-std::optional<std::vector<std::uint8_t>> buildProgram(const std::string& source, std::string* error = nullptr);
+std::optional<std::vector<std::uint8_t>> buildProgram(const std::string& source, std::string* error = nullptr,
+                                                      Language language = Language::kC);
 
 // A linked program and the offsets of its symbols.
 class Program {

@@ -68,6 +68,36 @@ TEST_F(Programs, InternalRoutinesAreReachedOnlyThroughTheirLinkerNames) {
   EXPECT_NE(error.find("undefined symbol: _kvStrConst"), std::string::npos) << error;
 }
 
+TEST_F(Programs, FreestandingCppWithVirtualCallsAndPointerTables) {
+  std::string error;
+  const auto image = testing::buildProgram(R"(
+    #include "korvo.h"
+    struct Counter { int n = 0; virtual void bump() { ++n; } };
+    struct Twice : Counter { void bump() override { n += 2; } };
+    static Counter one;
+    static Twice twice;
+    static Counter* const table[] = {&one, &twice};
+    int32_t _vresult;
+    extern "C" void __MAIN(void) {
+      for (int i = 0; i < 5; ++i) table[i & 1]->bump();
+      _vresult = twice.n * 100 + one.n;
+    }
+  )", &error, testing::Language::kCpp);
+  ASSERT_TRUE(image) << error;
+  Program program(*image);
+  ASSERT_TRUE(program.linked());
+  EXPECT_EQ(run(program), nullptr);
+  EXPECT_EQ(program.int32("_vresult"), 403);
+
+  EXPECT_FALSE(testing::buildProgram(R"(
+    #include "korvo.h"
+    struct Logged { Logged() { _fdebuglog(__kvStrConst("made")); } };
+    static Logged logged;
+    extern "C" void __MAIN(void) {}
+  )", &error, testing::Language::kCpp));
+  EXPECT_NE(error.find("static constructors and destructors are not supported"), std::string::npos) << error;
+}
+
 struct FaultCase {
   const char* name;
   const char* body;
