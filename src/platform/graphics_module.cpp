@@ -1,10 +1,47 @@
-// The graphics module: its life in the runtime and its registrations.
+// The graphics module: its life in the runtime and its registrations, in table order.
 #include "host/runtime_modules.h"
+#include "platform/graphics/graphics_commands.h"
+#include "platform/host/system_commands.h"
 
 namespace korvo {
 
-bool createGraphicsModule() { return true; }
-void destroyGraphicsModule() {}
-void registerGraphicsCommands(Registrar&) {}
+bool createGraphicsModule() { return platform::startGraphicsCommands(); }
+
+void destroyGraphicsModule() { platform::stopGraphicsCommands(); }
+
+void registerGraphicsCommands(Registrar& r) {
+  using namespace cmd;
+  r.add("%CountGfxDrivers", entry<&CountGfxDrivers>());
+  r.add("$GfxDriverName%driver", entry<&GfxDriverName>());
+  r.add("SetGfxDriver%driver", entry<&SetGfxDriver>());
+  r.add("%CountGfxModes", entry<&CountGfxModes>());
+  r.add("%GfxModeExists%width%height%depth", entry<&GfxModeExists>());
+  r.add("%GfxModeWidth%mode", entry<&GfxModeWidth>());
+  r.add("%GfxModeHeight%mode", entry<&GfxModeHeight>());
+  r.add("%GfxModeDepth%mode", entry<&GfxModeDepth>());
+  r.add("%AvailVidMem", entry<&AvailVidMem>());
+  r.add("%TotalVidMem", entry<&TotalVidMem>());
+  r.add("Graphics%width%height%depth=0%mode=0", entry<&Graphics>());
+  r.add("EndGraphics", entry<&EndGraphics>());
+  r.add("SetGamma%src_red%src_green%src_blue#dest_red#dest_green#dest_blue", entry<&SetGamma>());
+  r.add("UpdateGamma%calibrate=0", entry<&UpdateGamma>());
+  r.add("#GammaRed%red", entry<&GammaRed>());
+  r.add("#GammaGreen%green", entry<&GammaGreen>());
+  r.add("#GammaBlue%blue", entry<&GammaBlue>());
+  r.add("%FrontBuffer", entry<&FrontBuffer>());
+  r.add("%BackBuffer", entry<&BackBuffer>());
+  r.add("%ScanLine", entry<&ScanLine>());
+  r.add("VWait%frames=1", entry<&VWait>());
+  r.add("Flip%vwait=1", entry<&Flip>());
+  r.add("%GraphicsWidth", entry<&GraphicsWidth>());
+  r.add("%GraphicsHeight", entry<&GraphicsHeight>());
+  r.add("%GraphicsDepth", entry<&GraphicsDepth>());
+  r.add("SetBuffer%buffer", entry<&SetBuffer>());
+  r.add("%GraphicsBuffer", entry<&GraphicsBuffer>());
+  r.add("%LoadBuffer%buffer$bmpfile", entry<&LoadBuffer>());
+  r.add("%SaveBuffer%buffer$bmpfile", entry<&SaveBuffer>());
+  r.add("ShowPointer", entry<&ShowPointer>());
+  r.add("HidePointer", entry<&HidePointer>());
+}
 
 }  // namespace korvo

@@ -90,6 +90,8 @@ class RuntimeHost {
 
   bool suspended() const { return suspended_; }
   bool busy() const { return busy_; }
+  // Set while a display mode changes: window events then get no handling.
+  void setBusy(bool busy) { busy_ = busy; }
   bool running() const { return running_; }
   void suspend();
   void resume();

@@ -1,0 +1,75 @@
+// The graphics commands' state and the display changes every graphics command shares.
+#include "platform/graphics/graphics_state.h"
+
+#include "host/kv_ex.h"
+#include "platform/host/runtime_host.h"
+
+namespace korvo::platform {
+
+GraphicsState& graphicsState() {
+  static GraphicsState state;
+  return state;
+}
+
+Canvas* currentBuffer() {
+  GraphicsState& s = graphicsState();
+  return s.system ? s.system->canvas(s.buffer) : nullptr;
+}
+
+Canvas* bufferArgument(std::int32_t buffer) {
+  if (buffer == 0) return currentBuffer();
+  GraphicsSystem* system = graphicsState().system;
+  Canvas* c = system ? system->canvas(buffer) : nullptr;
+  if (!c && debugMode()) raiseError("Buffer does not exist");
+  return c;
+}
+
+Canvas* liveBuffer(std::int32_t buffer) {
+  GraphicsSystem* system = graphicsState().system;
+  Canvas* c = system ? system->canvas(buffer) : nullptr;
+  if (!c && debugMode()) raiseError("Buffer does not exist");
+  return c;
+}
+
+void selectBuffer(std::int32_t buffer) {
+  GraphicsState& s = graphicsState();
+  Canvas* c = s.system ? s.system->canvas(buffer) : nullptr;
+  if (!c) return;
+  s.buffer = buffer;
+  s.textX = s.textY = 0;
+  c->setOrigin(0, 0);
+  c->setViewport(0, 0, c->width(), c->height());
+  c->setColour(s.colour);
+  c->setClsColour(s.clsColour);
+  c->setFont(s.font);
+}
+
+void releaseDisplayObjects() {
+  GraphicsState& s = graphicsState();
+  if (s.freeImages) s.freeImages();
+  if (s.system && s.scratch) s.system->freeCanvas(s.scratch);
+  s.scratch = 0;
+}
+
+void closeCommandDisplay() {
+  GraphicsState& s = graphicsState();
+  if (RuntimeHost* host = RuntimeHost::current()) GraphicsSystem::close(*host, s.system);
+  s.system = nullptr;
+  s.buffer = 0;
+}
+
+bool openCommandDisplay(std::int32_t width, std::int32_t height, std::int32_t depth, std::int32_t flags,
+                        bool programDisplay) {
+  GraphicsState& s = graphicsState();
+  RuntimeHost* host = RuntimeHost::current();
+  s.system = host ? GraphicsSystem::open(*host, width, height, depth, s.driver, flags) : nullptr;
+  if (!s.system) return false;
+  s.colour = 0xFFFFFFFF;
+  s.clsColour = 0;
+  s.programDisplay = programDisplay;
+  s.font = nullptr;
+  selectBuffer(s.system->frontHandle());
+  return true;
+}
+
+}  // namespace korvo::platform

@@ -1,0 +1,277 @@
+// Displays through the graphics commands on the headless backend: mode mapping, failures,
+// buffers and Flip, gamma, EndGraphics, and the bytes SaveBuffer writes.
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "host/recording_hooks.h"
+#include "host/runtime_interface.h"
+#include "platform/backend/headless/headless_video.h"
+#include "platform/backend/message_box.h"
+#include "platform/graphics/graphics_commands.h"
+#include "platform/graphics/graphics_state.h"
+#include "platform/host/system_commands.h"
+#include "platform/host/windowed_host.h"
+
+namespace korvo {
+namespace {
+
+using platform::DisplayKind;
+using platform::GraphicsSystem;
+namespace fs = std::filesystem;
+
+const RuntimeModule kModules[] = {
+    {"graphics", &createGraphicsModule, &destroyGraphicsModule, "graphics_create failed"},
+};
+
+std::function<void()> gBody;
+void runBody() { gBody(); }
+
+// Runs body as a program with the graphics module; returns its error text ("" for none).
+std::string run(std::function<void()> body, bool debug) {
+  gBody = std::move(body);
+  testing::RecordingHooks hooks;
+  platform::setMessageBoxPresenter([](const platform::MessageBoxRequest&) { return platform::BoxAnswer::kOk; });
+  const char* result = runOnModules(&runBody, "", debug ? &hooks : nullptr, kModules);
+  platform::setMessageBoxPresenter(nullptr);
+  return result ? result : "";
+}
+
+KvString* str(const std::string& s) { return core::newString(s); }
+
+GraphicsSystem& display() { return *GraphicsSystem::current(); }
+
+platform::HeadlessVideo& video() {
+  return static_cast<platform::HeadlessVideo&>(
+      platform::WindowedHost::of(*platform::RuntimeHost::current())->backend());
+}
+
+std::vector<std::uint8_t> readFile(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), {}};
+}
+
+std::uint32_t le32(const std::vector<std::uint8_t>& b, std::size_t at) {
+  return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | static_cast<std::uint32_t>(b[at + 3]) << 24;
+}
+
+TEST(Graphics, ModeArgumentMapsToOpenFlags) {
+  EXPECT_EQ(platform::graphicsModeFlags(0, true), 1);
+  EXPECT_EQ(platform::graphicsModeFlags(0, false), 0);
+  EXPECT_EQ(platform::graphicsModeFlags(1, true), 0);
+  EXPECT_EQ(platform::graphicsModeFlags(2, false), 1);
+  EXPECT_EQ(platform::graphicsModeFlags(3, false), 3);
+  EXPECT_EQ(platform::graphicsModeFlags(4, true), -1);
+  EXPECT_EQ(platform::graphicsModeFlags(-1, false), -1);
+}
+
+TEST(Graphics, ModeZeroIsAWindowInDebugModeAndFullScreenOtherwise) {
+  DisplayKind kind{};
+  auto body = [&] {
+    // Start-up opened the default 400 × 300 window.
+    EXPECT_EQ(display().kind(), DisplayKind::kWindow);
+    EXPECT_EQ(cmd::GraphicsWidth(), 400);
+    cmd::Graphics(640, 480, 0, 0);
+    kind = display().kind();
+    EXPECT_EQ(cmd::GraphicsWidth(), 640);
+    EXPECT_EQ(cmd::GraphicsHeight(), 480);
+    EXPECT_EQ(cmd::GraphicsDepth(), 32);
+  };
+  EXPECT_EQ(run(body, true), "");
+  EXPECT_EQ(kind, DisplayKind::kWindow);
+  EXPECT_EQ(run(body, false), "");
+  EXPECT_EQ(kind, DisplayKind::kFullScreen);
+}
+
+TEST(Graphics, IllegalModeAndUnsettableModeFailInEveryMode) {
+  for (bool debug : {true, false}) {
+    EXPECT_EQ(run([] { cmd::Graphics(640, 480, 0, 4); }, debug), "Illegal Graphics mode");
+    // The offscreen display has no 641 × 480 full-screen mode.
+    EXPECT_EQ(run([] { cmd::Graphics(641, 480, 0, 1); }, debug), "Unable to set graphics mode");
+    EXPECT_EQ(run([] { cmd::Graphics(640, 480, 15, 1); }, debug), "Unable to set graphics mode");
+  }
+}
+
+TEST(Graphics, FullScreenDepthsGiveTheirFormatsAndArePresentedConverted) {
+  run([] {
+    cmd::Graphics(640, 480, 16, 1);
+    EXPECT_EQ(cmd::GraphicsDepth(), 16);
+    EXPECT_NE(cmd::FrontBuffer(), cmd::BackBuffer());
+    platform::Canvas& back = display().back();
+    back.setPixelFast(1, 2, 0xFF00FF00);
+    cmd::Flip(0);
+    // The pages swapped: the drawing is in front and on the display.
+    EXPECT_EQ(display().front().getPixelFast(1, 2), 0xFF00FF00u);
+    EXPECT_EQ(video().lastFrame()[2 * 640 + 1], 0x0000FF00u);
+    cmd::Graphics(800, 600, 24, 1);
+    EXPECT_EQ(cmd::GraphicsDepth(), 24);
+    cmd::Graphics(800, 600, 0, 1);
+    EXPECT_EQ(cmd::GraphicsDepth(), 32);
+  }, false);
+}
+
+TEST(Graphics, WindowBuffersShareTheirPixelsAndFlipShowsTheBack) {
+  run([] {
+    cmd::Graphics(320, 200, 16, 2);
+    EXPECT_EQ(cmd::GraphicsDepth(), 32);  // a window draws in the desktop's format
+    const std::int32_t front = cmd::FrontBuffer(), back = cmd::BackBuffer();
+    EXPECT_NE(front, back);
+    EXPECT_EQ(cmd::GraphicsBuffer(), front);
+    cmd::SetBuffer(back);
+    EXPECT_EQ(cmd::GraphicsBuffer(), back);
+    display().back().setPixelFast(5, 5, 0xFF123456);
+    EXPECT_EQ(display().front().getPixelFast(5, 5), 0xFF123456u);
+    const std::uint32_t presents = video().presents();
+    cmd::Delay(250);  // drawing on the back buffer waits for Flip
+    EXPECT_EQ(video().presents(), presents);
+    cmd::Flip(1);
+    EXPECT_EQ(video().flips(), 1u);
+    EXPECT_EQ(video().lastFrame()[5 * 320 + 5], 0x00123456u);
+    // Drawing on a window's front buffer shows within 100 ms without a Flip.
+    display().front().setPixelFast(6, 5, 0xFFABCDEF);
+    cmd::Delay(120);
+    EXPECT_EQ(video().lastFrame()[5 * 320 + 6], 0x00ABCDEFu);
+  }, true);
+}
+
+TEST(Graphics, ScaledWindowKeepsTheClientArea) {
+  run([] {
+    cmd::Graphics(640, 480, 16, 3);
+    EXPECT_EQ(display().kind(), DisplayKind::kScaledWindow);
+    EXPECT_EQ(video().clientSize(), (platform::Size{400, 300}));
+    EXPECT_EQ(cmd::GraphicsWidth(), 640);
+  }, true);
+}
+
+TEST(Graphics, GammaStartsAsTheIdentityOfBytes) {
+  run([] {
+    EXPECT_FLOAT_EQ(cmd::GammaRed(200), 200.0f / 257.0f);
+    cmd::SetGamma(256 + 10, 11, 12, 20.0f, 300.0f, -4.0f);
+    EXPECT_FLOAT_EQ(cmd::GammaRed(10), 20.0f);
+    EXPECT_FLOAT_EQ(cmd::GammaGreen(11), 255.0f);  // clamped, not wrapped
+    EXPECT_FLOAT_EQ(cmd::GammaBlue(12), 0.0f);
+    cmd::UpdateGamma(0);  // no gamma control in a window: nothing happens
+  }, false);
+}
+
+TEST(Graphics, EndGraphicsReturnsToTheDefaultWindowOnlyAfterGraphics) {
+  run([] {
+    const std::int32_t front = cmd::FrontBuffer();
+    cmd::EndGraphics();
+    EXPECT_EQ(cmd::FrontBuffer(), front);
+    cmd::Graphics(640, 480, 32, 2);
+    cmd::EndGraphics();
+    EXPECT_EQ(cmd::GraphicsWidth(), 400);
+    EXPECT_EQ(display().kind(), DisplayKind::kWindow);
+    // Handles are never reused.
+    EXPECT_GT(cmd::FrontBuffer(), front);
+  }, true);
+}
+
+TEST(Graphics, BufferChecksRaiseOnlyInDebugMode) {
+  EXPECT_EQ(run([] { cmd::SetBuffer(9999); }, true), "Buffer does not exist");
+  EXPECT_EQ(run([] { cmd::SaveBuffer(9999, str("x.bmp")); }, true), "Buffer does not exist");
+  EXPECT_EQ(run([] { cmd::GfxDriverName(0); }, true), "Illegal graphics driver index");
+  EXPECT_EQ(run([] { cmd::GfxModeWidth(1); }, true), "Illegal graphics mode index");
+  EXPECT_EQ(run([] {
+    cmd::SetBuffer(9999);
+    EXPECT_EQ(cmd::SaveBuffer(9999, str("x.bmp")), 0);
+    EXPECT_EQ(cmd::GfxModeWidth(77), 0);
+    EXPECT_EQ(cmd::GfxDriverName(5)->text, "");
+  }, false), "");
+}
+
+TEST(Graphics, DriversAndModesOfTheOffscreenDisplay) {
+  run([] {
+    EXPECT_EQ(cmd::CountGfxDrivers(), 1);
+    EXPECT_EQ(cmd::GfxDriverName(1)->text, "Offscreen Display");
+    const std::int32_t modes = cmd::CountGfxModes();
+    EXPECT_GE(modes, 9);
+    EXPECT_EQ(cmd::GfxModeWidth(1), 640);
+    EXPECT_EQ(cmd::GfxModeDepth(1), 16);
+    EXPECT_EQ(cmd::GfxModeExists(800, 600, 24), 1);
+    EXPECT_EQ(cmd::GfxModeExists(800, 600, 8), 0);
+    EXPECT_GT(cmd::TotalVidMem(), cmd::AvailVidMem());
+    cmd::VWait(5);
+    EXPECT_EQ(cmd::ScanLine(), 0);
+  }, true);
+}
+
+TEST(SaveBuffer, WritesA24BitBmpWithPaddedRowsBottomUp) {
+  const fs::path file = fs::temp_directory_path() / "korvo_savebuffer.bmp";
+  fs::remove(file);
+  run([&] {
+    cmd::Graphics(3, 2, 0, 2);
+    platform::Canvas& c = display().front();
+    c.setPixelFast(0, 0, 0xFF010203);
+    c.setPixelFast(2, 0, 0xFFFFFFFF);
+    c.setPixelFast(1, 1, 0xFFA0B0C0);
+    EXPECT_EQ(cmd::SaveBuffer(cmd::FrontBuffer(), str(file.string())), 1);
+    EXPECT_EQ(cmd::SaveBuffer(cmd::FrontBuffer(), str("/no/such/dir/x.bmp")), 0);
+  }, true);
+  const auto b = readFile(file);
+  ASSERT_EQ(b.size(), 54u + 2 * 12);
+  EXPECT_EQ(b[0], 'B');
+  EXPECT_EQ(b[1], 'M');
+  EXPECT_EQ(le32(b, 2), 78u);
+  EXPECT_EQ(le32(b, 6), 0u);
+  EXPECT_EQ(le32(b, 10), 54u);
+  EXPECT_EQ(le32(b, 14), 40u);
+  EXPECT_EQ(le32(b, 18), 3u);
+  EXPECT_EQ(le32(b, 22), 2u);
+  EXPECT_EQ(b[26] | b[27] << 8, 1);
+  EXPECT_EQ(b[28] | b[29] << 8, 24);
+  for (std::size_t i = 30; i < 54; ++i) EXPECT_EQ(b[i], 0) << i;
+  // Bottom row (y = 1) first: pixel 1 is C0 B0 A0; each row ends in 3 zero bytes.
+  const std::vector<std::uint8_t> rows = {0, 0, 0, 0xC0, 0xB0, 0xA0, 0, 0, 0, 0, 0, 0,
+                                          3, 2, 1, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0, 0, 0};
+  EXPECT_EQ(std::vector<std::uint8_t>(b.begin() + 54, b.end()), rows);
+  fs::remove(file);
+}
+
+TEST(LoadBuffer, ReadsAPictureBackAndStretchesItOverTheBuffer) {
+  const fs::path file = fs::temp_directory_path() / "korvo_loadbuffer.bmp";
+  run([&] {
+    cmd::Graphics(2, 2, 0, 2);
+    platform::Canvas& c = display().front();
+    c.setPixelFast(0, 0, 0xFFFF0000);
+    c.setPixelFast(1, 0, 0xFF00FF00);
+    c.setPixelFast(0, 1, 0xFF0000FF);
+    c.setPixelFast(1, 1, 0xFFFFFFFF);
+    ASSERT_EQ(cmd::SaveBuffer(cmd::FrontBuffer(), str(file.string())), 1);
+    cmd::Graphics(4, 4, 0, 2);
+    platform::graphicsState().transformFilter = false;
+    display().front().setOrigin(1, 1);
+    EXPECT_EQ(cmd::LoadBuffer(cmd::FrontBuffer(), str(file.string())), 1);
+    platform::Canvas& big = display().front();
+    EXPECT_EQ(big.originX(), 1);  // the origin is put back
+    EXPECT_EQ(big.getPixelFast(1, 1), 0xFFFF0000u);
+    EXPECT_EQ(big.getPixelFast(2, 1), 0xFF00FF00u);
+    EXPECT_EQ(big.getPixelFast(3, 3), 0xFFFFFFFFu);
+    EXPECT_EQ(big.getPixelFast(0, 3), 0xFF0000FFu);
+    EXPECT_EQ(cmd::LoadBuffer(cmd::FrontBuffer(), str("/no/such/picture.png")), 0);
+  }, true);
+  fs::remove(file);
+}
+
+TEST(Headless, SnapshotIsTheLastPresentedPicture) {
+  const fs::path file = fs::temp_directory_path() / "korvo_snapshot.bmp";
+  run([&] {
+    cmd::Graphics(3, 2, 0, 2);
+    display().front().setPixelFast(0, 1, 0xFF112233);
+    cmd::Flip(0);
+    EXPECT_TRUE(video().writeSnapshot(file.string()));
+  }, true);
+  const auto b = readFile(file);
+  ASSERT_EQ(b.size(), 78u);
+  EXPECT_EQ(b[54], 0x33);
+  EXPECT_EQ(b[55], 0x22);
+  EXPECT_EQ(b[56], 0x11);
+  fs::remove(file);
+}
+
+}  // namespace
+}  // namespace korvo
