@@ -1,5 +1,6 @@
 // The graphics module: its life in the runtime and its registrations, in table order.
 #include "host/runtime_modules.h"
+#include "platform/graphics/canvas_commands.h"
 #include "platform/graphics/graphics_commands.h"
 #include "platform/host/system_commands.h"
 
@@ -40,6 +41,28 @@ void registerGraphicsCommands(Registrar& r) {
   r.add("%GraphicsBuffer", entry<&GraphicsBuffer>());
   r.add("%LoadBuffer%buffer$bmpfile", entry<&LoadBuffer>());
   r.add("%SaveBuffer%buffer$bmpfile", entry<&SaveBuffer>());
+  r.add("LockBuffer%buffer=0", entry<&LockBuffer>());
+  r.add("UnlockBuffer%buffer=0", entry<&UnlockBuffer>());
+  r.add("%ReadPixel%x%y%buffer=0", entry<&ReadPixel>());
+  r.add("WritePixel%x%y%argb%buffer=0", entry<&WritePixel>());
+  r.add("%ReadPixelFast%x%y%buffer=0", entry<&ReadPixelFast>());
+  r.add("WritePixelFast%x%y%argb%buffer=0", entry<&WritePixelFast>());
+  r.add("CopyPixel%src_x%src_y%src_buffer%dest_x%dest_y%dest_buffer=0", entry<&CopyPixel>());
+  r.add("CopyPixelFast%src_x%src_y%src_buffer%dest_x%dest_y%dest_buffer=0", entry<&CopyPixelFast>());
+  r.add("Origin%x%y", entry<&Origin>());
+  r.add("Viewport%x%y%width%height", entry<&Viewport>());
+  r.add("Color%red%green%blue", entry<&Color>());
+  r.add("GetColor%x%y", entry<&GetColor>());
+  r.add("%ColorRed", entry<&ColorRed>());
+  r.add("%ColorGreen", entry<&ColorGreen>());
+  r.add("%ColorBlue", entry<&ColorBlue>());
+  r.add("ClsColor%red%green%blue", entry<&ClsColor>());
+  r.add("Cls", entry<&Cls>());
+  r.add("Plot%x%y", entry<&Plot>());
+  r.add("Rect%x%y%width%height%solid=1", entry<&Rect>());
+  r.add("Oval%x%y%width%height%solid=1", entry<&Oval>());
+  r.add("Line%x1%y1%x2%y2", entry<&Line>());
+  r.add("CopyRect%source_x%source_y%width%height%dest_x%dest_y%src_buffer=0%dest_buffer=0", entry<&CopyRect>());
   r.add("ShowPointer", entry<&ShowPointer>());
   r.add("HidePointer", entry<&HidePointer>());
 }

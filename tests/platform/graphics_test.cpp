@@ -11,6 +11,7 @@
 #include "host/runtime_interface.h"
 #include "platform/backend/headless/headless_video.h"
 #include "platform/backend/message_box.h"
+#include "platform/graphics/canvas_commands.h"
 #include "platform/graphics/graphics_commands.h"
 #include "platform/graphics/graphics_state.h"
 #include "platform/host/system_commands.h"
@@ -255,6 +256,62 @@ TEST(LoadBuffer, ReadsAPictureBackAndStretchesItOverTheBuffer) {
     EXPECT_EQ(cmd::LoadBuffer(cmd::FrontBuffer(), str("/no/such/picture.png")), 0);
   }, true);
   fs::remove(file);
+}
+
+TEST(DrawingCommands, ColoursAreTheCurrentStateOfEveryBufferMadeCurrent) {
+  run([] {
+    cmd::Color(0, 0, 300);  // not clamped: bit 8 of blue lands in green
+    EXPECT_EQ(cmd::ColorGreen(), 1);
+    EXPECT_EQ(cmd::ColorBlue(), 44);
+    cmd::ClsColor(10, 20, 30);
+    cmd::SetBuffer(cmd::BackBuffer());  // the state follows the buffer
+    cmd::Cls();
+    EXPECT_EQ(static_cast<std::uint32_t>(cmd::ReadPixel(0, 0, 0)), 0xFF0A141Eu);
+    cmd::Graphics(640, 480, 16, 1);  // a new display starts white on black
+    EXPECT_EQ(cmd::ColorRed(), 255);
+    cmd::Color(255, 255, 255);
+    EXPECT_EQ(cmd::ColorRed(), 248);  // 5-6-5 keeps the top five bits
+    cmd::Plot(3, 4);
+    cmd::GetColor(3, 4);
+    EXPECT_EQ(cmd::ColorGreen(), 252);
+  }, true);
+}
+
+TEST(DrawingCommands, PixelsLinesAndCopiesOnTheCurrentBuffer) {
+  run([] {
+    cmd::Graphics(32, 32, 0, 2);
+    cmd::Viewport(0, 0, 16, 16);
+    // Outside the viewport a read gives the mask colour: black with full alpha.
+    EXPECT_EQ(static_cast<std::uint32_t>(cmd::ReadPixel(20, 20, 0)), 0xFF000000u);
+    cmd::Color(255, 0, 0);
+    cmd::Line(0, 0, 4, 1);
+    for (auto [x, y] : {std::pair{0, 0}, {1, 0}, {2, 1}, {3, 1}, {4, 1}})
+      EXPECT_EQ(static_cast<std::uint32_t>(cmd::ReadPixelFast(x, y, 0)), 0xFFFF0000u) << x << "," << y;
+    EXPECT_EQ(cmd::ReadPixelFast(2, 0, 0), static_cast<std::int32_t>(0xFF000000u));
+    cmd::Viewport(0, 0, 32, 32);
+    cmd::WritePixel(30, 30, static_cast<std::int32_t>(0xFF00FF00u), cmd::FrontBuffer());
+    // A source rectangle partly outside the buffer copies only what overlaps.
+    cmd::CopyRect(28, 28, 8, 8, 0, 20, 0, 0);
+    EXPECT_EQ(static_cast<std::uint32_t>(cmd::ReadPixel(2, 22, 0)), 0xFF00FF00u);
+    cmd::CopyPixel(2, 22, 0, 9, 9, cmd::BackBuffer());
+    EXPECT_EQ(static_cast<std::uint32_t>(cmd::ReadPixel(9, 9, 0)), 0xFF00FF00u);
+    cmd::LockBuffer(0);
+    cmd::WritePixelFast(40, 40, 1, 0);  // outside the canvas: ignored
+    cmd::UnlockBuffer(0);
+    cmd::Origin(10, 10);
+    cmd::Rect(0, 0, 3, 3, 0);
+    EXPECT_EQ(static_cast<std::uint32_t>(cmd::ReadPixelFast(12, 10, 0)), 0xFFFF0000u);
+    EXPECT_EQ(static_cast<std::uint32_t>(cmd::ReadPixelFast(11, 11, 0)), 0xFF000000u);
+    cmd::Oval(0, 0, 4, 4, 1);
+    cmd::Cls();  // the whole viewport, origin or not
+    EXPECT_EQ(static_cast<std::uint32_t>(cmd::ReadPixelFast(0, 0, 0)), 0xFF000000u);
+  }, true);
+  EXPECT_EQ(run([] { cmd::LockBuffer(4444); }, true), "Buffer does not exist");
+  EXPECT_EQ(run([] { cmd::CopyRect(0, 0, 1, 1, 0, 0, 0, 4444); }, true), "Buffer does not exist");
+  EXPECT_EQ(run([] {
+    cmd::CopyPixelFast(0, 0, 4444, 0, 0, 0);  // unchecked: a dead handle does nothing
+    cmd::LockBuffer(4444);
+  }, false), "");
 }
 
 TEST(Headless, SnapshotIsTheLastPresentedPicture) {
