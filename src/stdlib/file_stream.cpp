@@ -60,7 +60,9 @@ bool syncToDisk(const std::string& path, int flags) {
 }  // namespace
 
 std::unique_ptr<FileStream> FileStream::open(const std::string& path, FileMode mode) {
-  if (path.empty()) return nullptr;
+  struct stat st;
+  // A directory is never a file stream (the C library would open one for reading).
+  if (path.empty() || (::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode))) return nullptr;
   std::unique_ptr<FileStream> stream(new FileStream());
   constexpr auto kBinary = std::ios::binary;
   switch (mode) {
@@ -75,7 +77,7 @@ std::unique_ptr<FileStream> FileStream::open(const std::string& path, FileMode m
       struct stat old;
       const bool exists = ::stat(target.c_str(), &old) == 0;
       // What could not be overwritten in place must not be replaced either.
-      if (exists && (S_ISDIR(old.st_mode) || ::access(target.c_str(), W_OK) != 0)) return nullptr;
+      if (exists && ::access(target.c_str(), W_OK) != 0) return nullptr;
       std::string temporary = createBeside(target, exists ? &old : nullptr);
       if (temporary.empty()) return nullptr;
       if (!stream->buffer_.open(temporary, std::ios::out | std::ios::trunc | kBinary)) {

@@ -40,6 +40,8 @@ TEST_F(Files, MissingFilesDoNotOpen) {
   EXPECT_EQ(ReadFile(str("")), 0);
   fs::create_directory("adir");
   EXPECT_EQ(WriteFile(str("adir")), 0);
+  EXPECT_EQ(ReadFile(str("adir")), 0);
+  EXPECT_EQ(OpenFile(str("adir")), 0);
   EXPECT_TRUE(fs::is_directory("adir"));
 }
 
