@@ -1,5 +1,6 @@
 // Displays through the graphics commands on the headless backend: mode mapping, failures,
 // buffers and Flip, gamma, EndGraphics, and the bytes SaveBuffer writes.
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -312,6 +313,38 @@ TEST(DrawingCommands, PixelsLinesAndCopiesOnTheCurrentBuffer) {
     cmd::CopyPixelFast(0, 0, 4444, 0, 0, 0);  // unchecked: a dead handle does nothing
     cmd::LockBuffer(4444);
   }, false), "");
+}
+
+TEST(Headless, EnvironmentAsksForAnExitSnapshotAndChosenFlips) {
+  const fs::path dir = fs::temp_directory_path() / "korvo_capture";
+  fs::remove_all(dir);
+  fs::create_directories(dir);
+  setenv("KORVO_SNAPSHOT", (dir / "exit.bmp").c_str(), 1);
+  setenv("KORVO_SNAPSHOT_PATTERN", (dir / "f##.bmp").c_str(), 1);
+  setenv("KORVO_SNAPSHOT_FRAMES", "2,4-5", 1);
+  run([] {
+    cmd::Graphics(4, 4, 0, 2);
+    for (int i = 1; i <= 6; ++i) {
+      cmd::Color(i, 0, 0);
+      cmd::Plot(0, 0);
+      cmd::Flip(0);
+    }
+    cmd::Color(99, 0, 0);
+    cmd::Plot(0, 0);  // on the front buffer of a window: shown at the close
+  }, true);
+  unsetenv("KORVO_SNAPSHOT");
+  unsetenv("KORVO_SNAPSHOT_PATTERN");
+  unsetenv("KORVO_SNAPSHOT_FRAMES");
+  std::vector<std::string> names;
+  for (const auto& entry : fs::directory_iterator(dir)) names.push_back(entry.path().filename().string());
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, (std::vector<std::string>{"exit.bmp", "f02.bmp", "f04.bmp", "f05.bmp"}));
+  // Top-left pixel is the last row's first: red of each picture.
+  auto red = [&](const char* name) { return readFile(dir / name).at(54 + 3 * 12 + 2); };
+  EXPECT_EQ(red("f02.bmp"), 2);
+  EXPECT_EQ(red("f05.bmp"), 5);
+  EXPECT_EQ(red("exit.bmp"), 99);
+  fs::remove_all(dir);
 }
 
 TEST(Headless, SnapshotIsTheLastPresentedPicture) {

@@ -59,10 +59,11 @@ pid_t spawn(const std::vector<std::string>& args) {
 // An X server of its own on a free display number; stopped at destruction.
 class Xvfb {
  public:
-  Xvfb() {
+  Xvfb(int width, int height) {
     int fds[2];
     if (pipe(fds) != 0) return;
-    pid_ = spawn({"Xvfb", "-displayfd", std::to_string(fds[1]), "-screen", "0", "640x480x24", "-nolisten", "tcp"});
+    const std::string screen = std::to_string(width) + "x" + std::to_string(height) + "x24";
+    pid_ = spawn({"Xvfb", "-displayfd", std::to_string(fds[1]), "-screen", "0", screen, "-nolisten", "tcp"});
     close(fds[1]);
     pollfd p{fds[0], POLLIN, 0};
     char buffer[16] = {};
@@ -135,13 +136,25 @@ const RuntimeModule kModules[] = {
     {"graphics", &createGraphicsModule, &destroyGraphicsModule, "graphics_create failed"},
 };
 
+// The picture scaled up by a whole factor, as nearest-pixel scaling shows it.
+Picture enlarge(const Picture& p, int factor) {
+  Picture big{p.width * factor, p.height * factor, {}};
+  for (int y = 0; y < big.height; ++y)
+    for (int x = 0; x < big.width; ++x) big.rgb.push_back(p.at(x / factor, y / factor));
+  return big;
+}
+
 fs::path gSaved;
 fs::path gShot;
 std::string gBackend;
 bool gShown = false;
+std::int32_t gMode = 2;
+int gFactor = 1;
 
 void drawFlipSaveAndLook() {
-  cmd::Graphics(160, 120, 0, 2);
+  // A scaled window keeps the client area of the window before it.
+  if (gMode == 3) cmd::Graphics(160 * gFactor, 120 * gFactor, 0, 2);
+  cmd::Graphics(160, 120, 0, gMode);
   gBackend = platform::WindowedHost::of(*platform::RuntimeHost::current())->backend().name();
   platform::Canvas& back = platform::GraphicsSystem::current()->back();
   // Quadrants of four colours and a distinct corner, so the picture is found unambiguously.
@@ -150,8 +163,9 @@ void drawFlipSaveAndLook() {
     for (int x = 0; x < 160; ++x) back.setPixelFast(x, y, colours[(y >= 60) * 2 + (x >= 80)]);
   back.setPixelFast(0, 0, 0xFF123456);
   ASSERT_EQ(cmd::SaveBuffer(cmd::BackBuffer(), core::newString(gSaved.string())), 1);
-  const auto saved = readBmp24(gSaved);
+  auto saved = readBmp24(gSaved);
   ASSERT_TRUE(saved);
+  saved = enlarge(*saved, gFactor);
   // The window needs a moment to be mapped; present until the screen shows the picture.
   for (int attempt = 0; attempt < 50 && !gShown; ++attempt) {
     cmd::Flip(0);
@@ -160,9 +174,13 @@ void drawFlipSaveAndLook() {
   }
 }
 
-TEST(SdlWindow, ShowsExactlyWhatWasFlippedAndSaved) {
+// Runs the program on a fresh X server twice the size of what it shows.
+void runOnXvfb(std::int32_t mode, int factor) {
   if (!onPath("Xvfb") || !onPath("import")) GTEST_SKIP() << "Xvfb or ImageMagick's import is not installed";
-  Xvfb server;
+  gMode = mode;
+  gFactor = factor;
+  gShown = false;
+  Xvfb server(320 * factor, 240 * factor);
   if (server.display().empty()) GTEST_SKIP() << "Xvfb did not start";
   const fs::path dir = fs::temp_directory_path() / ("korvo_sdl_" + std::to_string(getpid()));
   fs::create_directories(dir);
@@ -177,6 +195,11 @@ TEST(SdlWindow, ShowsExactlyWhatWasFlippedAndSaved) {
   EXPECT_TRUE(gShown) << "the screen never showed the saved picture";
   fs::remove_all(dir);
 }
+
+TEST(SdlWindow, ShowsExactlyWhatWasFlippedAndSaved) { runOnXvfb(2, 1); }
+
+// A 160 × 120 display in a scaled window of 320 × 240 is shown twice as large.
+TEST(SdlWindow, ScaledWindowStretchesTheDisplayOverItsClientArea) { runOnXvfb(3, 2); }
 
 }  // namespace
 }  // namespace korvo
