@@ -9,8 +9,6 @@
 namespace korvo {
 
 namespace stdlib {
-// Frees every bank still alive (the module's destroy).
-void freeAllBanks();
 // How many banks are alive.
 std::size_t liveBankCount();
 }  // namespace stdlib

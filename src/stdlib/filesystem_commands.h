@@ -10,11 +10,7 @@ namespace korvo {
 
 namespace stdlib {
 class FileSystem;
-// Takes the host's file-system object; false when there is no host or it has none to give.
-bool openFileSystem();
-// Closes every file still open (finishing replacements) and returns the object to the host.
-void closeFileSystem();
-// The object taken by openFileSystem, or null.
+// The host's file-system object while the module lives, or null.
 FileSystem* fileSystem();
 }  // namespace stdlib
 

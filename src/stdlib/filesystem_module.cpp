@@ -1,13 +1,98 @@
-// The filesystem module: takes the host's file-system object at start-up, gives it back
-// (after closing every open file) at the end, and registers the file commands.
+// The filesystem module: takes the host's file-system object at start-up and gives it
+// back at the end; keeps the set of open files, which checks file handles and closes (and
+// so finishes) what a program leaves open; the file-stream commands.
+#include <map>
+#include <memory>
+
 #include "host/runtime_modules.h"
+#include "platform/backend/path_resolver.h"
+#include "platform/host/runtime_host.h"
+#include "stdlib/file_stream.h"
+#include "stdlib/file_system.h"
 #include "stdlib/filesystem_commands.h"
 
 namespace korvo {
+namespace {
 
-bool createFilesystemModule() { return stdlib::openFileSystem(); }
+using stdlib::FileMode;
+using stdlib::FileStream;
 
-void destroyFilesystemModule() { stdlib::closeFileSystem(); }
+struct OpenFiles {
+  std::map<std::int32_t, std::unique_ptr<FileStream>> byHandle;
+  stdlib::FileSystem* fileSystem = nullptr;
+};
+
+OpenFiles& files() {
+  static OpenFiles open;
+  return open;
+}
+
+std::int32_t openFile(KvString* filename, FileMode mode) {
+  core::StringArg name(filename);
+  if (!files().fileSystem) return 0;
+  auto stream = FileStream::open(platform::resolvePath(name.view()), mode);
+  if (!stream) return 0;
+  const std::int32_t handle = stream->handle();
+  files().byHandle.emplace(handle, std::move(stream));
+  return handle;
+}
+
+// The open file behind handle; a dead one raises "File does not exist" in debug mode.
+FileStream* requireFile(std::int32_t handle) {
+  auto& map = files().byHandle;
+  auto it = map.find(handle);
+  if (it != map.end()) return it->second.get();
+  if (debugMode()) raiseError("File does not exist");
+  return nullptr;
+}
+
+}  // namespace
+
+namespace stdlib {
+
+FileSystem* fileSystem() { return files().fileSystem; }
+
+}  // namespace stdlib
+
+namespace cmd {
+
+std::int32_t OpenFile(KvString* filename) { return openFile(filename, FileMode::kUpdate); }
+
+std::int32_t ReadFile(KvString* filename) { return openFile(filename, FileMode::kRead); }
+
+std::int32_t WriteFile(KvString* filename) { return openFile(filename, FileMode::kReplace); }
+
+void CloseFile(std::int32_t fileStream) {
+  if (requireFile(fileStream)) files().byHandle.erase(fileStream);
+}
+
+std::int32_t FilePos(std::int32_t fileStream) {
+  FileStream* file = requireFile(fileStream);
+  return file ? file->position() : 0;
+}
+
+std::int32_t SeekFile(std::int32_t fileStream, std::int32_t pos) {
+  FileStream* file = requireFile(fileStream);
+  return file ? file->seek(pos) : 0;
+}
+
+}  // namespace cmd
+
+bool createFilesystemModule() {
+  platform::RuntimeHost* host = platform::RuntimeHost::current();
+  if (!host) return false;
+  auto* object = host->open(platform::SubsystemSlot::kFiles, [] { return std::make_unique<stdlib::FileSystem>(); });
+  files().fileSystem = static_cast<stdlib::FileSystem*>(object);
+  return object != nullptr;
+}
+
+void destroyFilesystemModule() {
+  files().byHandle.clear();
+  if (platform::RuntimeHost* host = platform::RuntimeHost::current()) {
+    host->close(platform::SubsystemSlot::kFiles, files().fileSystem);
+  }
+  files().fileSystem = nullptr;
+}
 
 void registerFilesystemCommands(Registrar& r) {
   using namespace cmd;

@@ -1,6 +1,180 @@
-// The string module: nothing to set up; registers the string commands.
+// The string module: nothing to set up; the string commands. Characters are bytes;
+// classification and case mapping use the C library in the "C" locale, on the byte value
+// (never a negative char).
+#include <cctype>
+#include <ctime>
+
+#include "host/kv_ex.h"
 #include "host/runtime_modules.h"
 #include "stdlib/string_commands.h"
+
+namespace korvo::cmd {
+namespace {
+
+constexpr const char* kMustBePositive = "parameter must be positive";
+constexpr const char* kMustBeAboveZero = "parameter must be greater than 0";
+
+// The argument as an object to change in place (a null argument is the empty string).
+KvString* editable(KvString* s) { return s ? s : core::newString(""); }
+
+// Releases the argument and raises: parameter errors must not leak the string.
+[[noreturn]] void reject(KvString* s, const char* message) {
+  core::kvStrRelease(s);
+  raiseError(message);
+}
+
+std::size_t clampedCount(std::int32_t count, std::size_t length) {
+  return static_cast<std::size_t>(count) < length ? static_cast<std::size_t>(count) : length;
+}
+
+// Bytes kept by Trim: letters, digits and punctuation.
+bool visible(char c) { return std::isgraph(static_cast<unsigned char>(c)) != 0; }
+
+KvString* formatNow(const char* format) {
+  const std::time_t now = std::time(nullptr);
+  std::tm local{};
+  char text[64] = {};
+  if (localtime_r(&now, &local)) std::strftime(text, sizeof text, format, &local);
+  return core::newString(text);
+}
+
+}  // namespace
+
+KvString* String(KvString* string, std::int32_t repeat) {
+  core::StringArg piece(string);
+  std::string text;
+  if (repeat > 0) {
+    text.reserve(piece.view().size() * static_cast<std::size_t>(repeat));
+    for (std::int32_t i = 0; i < repeat; ++i) text += piece.view();
+  }
+  return core::newString(text);
+}
+
+KvString* Left(KvString* string, std::int32_t count) {
+  if (count < 0) reject(string, kMustBePositive);
+  KvString* s = editable(string);
+  s->text.resize(clampedCount(count, s->text.size()));
+  return s;
+}
+
+KvString* Right(KvString* string, std::int32_t count) {
+  if (count < 0) reject(string, kMustBePositive);
+  KvString* s = editable(string);
+  s->text.erase(0, s->text.size() - clampedCount(count, s->text.size()));
+  return s;
+}
+
+KvString* Replace(KvString* string, KvString* from, KvString* to) {
+  core::StringArg find(from), with(to);
+  KvString* s = editable(string);
+  // An empty pattern would match forever; the string stays as it is.
+  if (find.view().empty()) return s;
+  std::size_t pos = 0;
+  while (pos < s->text.size()) {
+    const std::size_t at = s->text.find(find.view(), pos);
+    if (at == std::string::npos) break;
+    s->text.replace(at, find.view().size(), with.view());
+    pos = at + with.view().size();
+  }
+  return s;
+}
+
+std::int32_t Instr(KvString* string, KvString* find, std::int32_t from) {
+  core::StringArg haystack(string), needle(find);
+  if (from < 1) raiseError(kMustBeAboveZero);
+  const std::size_t start = static_cast<std::size_t>(from) - 1;
+  if (start > haystack.view().size()) return 0;
+  const std::size_t at = haystack.view().find(needle.view(), start);
+  return at == std::string_view::npos ? 0 : static_cast<std::int32_t>(at + 1);
+}
+
+KvString* Mid(KvString* string, std::int32_t start, std::int32_t count) {
+  if (start < 1) reject(string, kMustBeAboveZero);
+  KvString* s = editable(string);
+  const std::size_t first = static_cast<std::size_t>(start) - 1;
+  if (first >= s->text.size()) {
+    s->text.clear();
+  } else {
+    const std::size_t rest = s->text.size() - first;
+    s->text = s->text.substr(first, count < 0 ? rest : clampedCount(count, rest));
+  }
+  return s;
+}
+
+KvString* Upper(KvString* string) {
+  KvString* s = editable(string);
+  for (char& c : s->text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return s;
+}
+
+KvString* Lower(KvString* string) {
+  KvString* s = editable(string);
+  for (char& c : s->text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return s;
+}
+
+KvString* Trim(KvString* string) {
+  KvString* s = editable(string);
+  std::string& t = s->text;
+  std::size_t end = t.size();
+  while (end > 0 && !visible(t[end - 1])) --end;
+  std::size_t begin = 0;
+  while (begin < end && !visible(t[begin])) ++begin;
+  t = t.substr(begin, end - begin);
+  return s;
+}
+
+KvString* LSet(KvString* string, std::int32_t size) {
+  if (size < 0) reject(string, kMustBePositive);
+  KvString* s = editable(string);
+  s->text.resize(static_cast<std::size_t>(size), ' ');
+  return s;
+}
+
+KvString* RSet(KvString* string, std::int32_t size) {
+  if (size < 0) reject(string, kMustBePositive);
+  KvString* s = editable(string);
+  const std::size_t want = static_cast<std::size_t>(size);
+  if (s->text.size() >= want) {
+    s->text.erase(0, s->text.size() - want);
+  } else {
+    s->text.insert(0, want - s->text.size(), ' ');
+  }
+  return s;
+}
+
+KvString* Chr(std::int32_t ascii) { return core::newString(std::string(1, static_cast<char>(ascii & 0xff))); }
+
+std::int32_t Asc(KvString* string) {
+  core::StringArg s(string);
+  return s.view().empty() ? -1 : static_cast<unsigned char>(s.view()[0]);
+}
+
+std::int32_t Len(KvString* string) {
+  core::StringArg s(string);
+  return static_cast<std::int32_t>(s.view().size());
+}
+
+KvString* Hex(std::int32_t value) {
+  static constexpr char kDigits[] = "0123456789ABCDEF";
+  const auto bits = static_cast<std::uint32_t>(value);
+  std::string text(8, '0');
+  for (int i = 0; i < 8; ++i) text[7 - i] = kDigits[(bits >> (4 * i)) & 0xf];
+  return core::newString(text);
+}
+
+KvString* Bin(std::int32_t value) {
+  const auto bits = static_cast<std::uint32_t>(value);
+  std::string text(32, '0');
+  for (int i = 0; i < 32; ++i) text[31 - i] = static_cast<char>('0' + ((bits >> i) & 1));
+  return core::newString(text);
+}
+
+KvString* CurrentDate() { return formatNow("%d %b %Y"); }
+
+KvString* CurrentTime() { return formatNow("%H:%M:%S"); }
+
+}  // namespace korvo::cmd
 
 namespace korvo {
 
