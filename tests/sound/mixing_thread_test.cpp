@@ -1,0 +1,111 @@
+// The mixing thread against a device that pulls audio from its own thread, while the
+// program's thread starts, changes, stops and frees sounds. Run under ThreadSanitizer too
+// (KORVO_TSAN): the mixer lock and the atomic channel fields must leave no race.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <mutex>
+#include <thread>
+
+#include "platform/backend/audio_device.h"
+#include "platform/backend/clock.h"
+#include "sound/engine/sound_engine.h"
+
+namespace korvo::sound {
+namespace {
+
+// A device that renders 256-frame chunks as fast as a short real pause allows.
+class FakeDevice : public platform::AudioDevice {
+ public:
+  explicit FakeDevice(platform::AudioRender render) : render_(std::move(render)) {
+    thread_ = std::thread([this] { run(); });
+  }
+  ~FakeDevice() override {
+    stop_.store(true);
+    thread_.join();
+  }
+  const char* name() const override { return "Fake Device"; }
+  void lock() override { mutex_.lock(); }
+  void unlock() override { mutex_.unlock(); }
+
+  static std::atomic<std::int64_t> loudFrames;
+
+ private:
+  void run() {
+    std::int16_t chunk[256 * 2];
+    while (!stop_.load()) {
+      {
+        std::lock_guard lock(mutex_);
+        render_(chunk, 256);
+      }
+      for (int i = 0; i < 256; ++i) {
+        if (chunk[2 * i] != 0) loudFrames.fetch_add(1);
+      }
+      std::this_thread::sleep_for(std::chrono::microseconds(500));
+    }
+  }
+
+  platform::AudioRender render_;
+  std::mutex mutex_;
+  std::atomic<bool> stop_{false};
+  std::thread thread_;
+};
+
+std::atomic<std::int64_t> FakeDevice::loudFrames{0};
+
+std::unique_ptr<platform::AudioDevice> openFake(const platform::AudioSpec&, platform::AudioRender render) {
+  return std::make_unique<FakeDevice>(std::move(render));
+}
+
+// Starts, changes and frees sounds for a while on the program's thread.
+void exercise(SoundEngine& engine) {
+  std::vector<std::int16_t> tone(2000);
+  for (std::size_t i = 0; i < tone.size(); ++i) tone[i] = static_cast<std::int16_t>((i % 100) * 200 - 10000);
+  const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(150);
+  int round = 0;
+  while (std::chrono::steady_clock::now() < until) {
+    Sample* s = engine.allocSample(kSlotFree, 2000, mode::k16Bits | (round % 2 ? mode::kLoopNormal : mode::kLoopBidi),
+                                   22050 + round * 10, 255, 128, 255);
+    ASSERT_NE(s, nullptr);
+    engine.uploadSampleData(s, tone.data(), mode::k16Bits);
+    const std::int32_t h = engine.playSample(kFreeChannel, s);
+    engine.setChannelVolume(h, 100 + round % 100);
+    engine.setChannelPan(h, round % 256);
+    engine.setChannelFrequency(h, round % 2 ? 30000 : -30000);
+    engine.setChannelPaused(h, round % 7 == 0);
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    if (round % 3 == 0) engine.stopChannel(h);
+    if (round % 5 == 0) engine.freeSample(s);
+    ++round;
+  }
+}
+
+TEST(MixingThread, DeviceOutputPlaysWhileTheProgramChangesChannels) {
+  platform::setAudioDeviceOpener(&openFake);
+  SoundEngine engine;
+  ASSERT_TRUE(engine.setOutput(output::kDevice));
+  ASSERT_TRUE(engine.init(44100, 8, 0));
+  EXPECT_STREQ(engine.outputName(), "Fake Device");
+  exercise(engine);
+  engine.close();
+  platform::setAudioDeviceOpener(nullptr);
+  EXPECT_GT(FakeDevice::loudFrames.load(), 0);
+  EXPECT_GE(engine.cpuUsage(), 0.0f);
+}
+
+TEST(MixingThread, NoSoundOutputOnTheRealClockUsesTheThread) {
+  platform::RealClock real;
+  platform::setClock(&real);
+  SoundEngine engine;
+  ASSERT_TRUE(engine.setOutput(output::kNoSound));
+  ASSERT_TRUE(engine.init(44100, 8, 0));
+  exercise(engine);
+  // The thread advanced the primary cursor with the clock.
+  EXPECT_GT(engine.channelPosition(kPrimaryChannel), -1);
+  engine.close();
+  platform::setClock(nullptr);
+}
+
+}  // namespace
+}  // namespace korvo::sound
