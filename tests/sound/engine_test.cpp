@@ -194,5 +194,17 @@ TEST_F(ChannelTest, PausedChannelKeepsItsPlace) {
   EXPECT_EQ(lastError(), EngineError::kInvalidArgument);
 }
 
+TEST_F(ChannelTest, LevelHistoryWithInitFlag8) {
+  ASSERT_TRUE(engine_.init(44100, 4, initflag::kLevels));
+  Sample* s = sample16(std::vector<std::int16_t>(1000, 16384), mode::kLoopNormal);
+  const std::int32_t h = engine_.playSample(kFreeChannel, s);
+  ASSERT_TRUE(engine_.setChannelPan(h, 0));
+  clock_.advance(100);
+  float left = 0, right = 0;
+  ASSERT_TRUE(engine_.channelLevels(h, left, right));
+  EXPECT_NEAR(left, 0.5f, 0.01f);
+  EXPECT_EQ(right, 0.0f);
+}
+
 }  // namespace
 }  // namespace korvo::sound::test

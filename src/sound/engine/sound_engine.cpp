@@ -215,7 +215,6 @@ bool SoundEngine::createPrimaryBuffer() {
 void SoundEngine::close() {
   if (initialised()) {
     enter();
-    closing_.store(true, std::memory_order_release);
     // What the clock says has been played reaches the output before it closes.
     if (output_ && output_->clockPaced()) pump();
   }
@@ -241,7 +240,6 @@ void SoundEngine::close() {
   effectsList_ = MixList{};
   primaryList_ = MixList{};
   synchronous_ = false;
-  closing_.store(false, std::memory_order_release);
 }
 
 void SoundEngine::silence(Channel& c) {

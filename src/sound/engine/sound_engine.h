@@ -240,7 +240,6 @@ class SoundEngine {
   std::int32_t masterVolume_ = 255;
   float panSeparation_ = 1.0f;
   std::atomic<bool> initialised_{false};
-  std::atomic<bool> closing_{false};
   std::thread::id owner_;
 
   std::unique_ptr<OutputDriver> output_;
