@@ -3,6 +3,7 @@
 #include "platform/graphics/canvas_commands.h"
 #include "platform/graphics/graphics_commands.h"
 #include "platform/host/system_commands.h"
+#include "platform/text/text_commands.h"
 
 namespace korvo {
 
@@ -57,12 +58,24 @@ void registerGraphicsCommands(Registrar& r) {
   r.add("%ColorGreen", entry<&ColorGreen>());
   r.add("%ColorBlue", entry<&ColorBlue>());
   r.add("ClsColor%red%green%blue", entry<&ClsColor>());
+  r.add("SetFont%font", entry<&SetFont>());
   r.add("Cls", entry<&Cls>());
   r.add("Plot%x%y", entry<&Plot>());
   r.add("Rect%x%y%width%height%solid=1", entry<&Rect>());
   r.add("Oval%x%y%width%height%solid=1", entry<&Oval>());
   r.add("Line%x1%y1%x2%y2", entry<&Line>());
+  r.add("Text%x%y$text%centre_x=0%centre_y=0", entry<&Text>());
   r.add("CopyRect%source_x%source_y%width%height%dest_x%dest_y%src_buffer=0%dest_buffer=0", entry<&CopyRect>());
+  r.add("%LoadFont$fontname%height=12%bold=0%italic=0%underline=0", entry<&LoadFont>());
+  r.add("FreeFont%font", entry<&FreeFont>());
+  r.add("%FontWidth", entry<&FontWidth>());
+  r.add("%FontHeight", entry<&FontHeight>());
+  r.add("%StringWidth$string", entry<&StringWidth>());
+  r.add("%StringHeight$string", entry<&StringHeight>());
+  r.add("Write$string", entry<&Write>());
+  r.add("Print$string=\"\"", entry<&Print>());
+  r.add("$Input$prompt=\"\"", entry<&Input>());
+  r.add("Locate%x%y", entry<&Locate>());
   r.add("ShowPointer", entry<&ShowPointer>());
   r.add("HidePointer", entry<&HidePointer>());
 }

@@ -17,6 +17,9 @@
 #include "platform/graphics/graphics_state.h"
 #include "platform/host/system_commands.h"
 #include "platform/host/windowed_host.h"
+#include "platform/text/font_set.h"
+#include "platform/text/text_commands.h"
+#include "platform/text/text_graphics.h"
 
 namespace korvo {
 namespace {
@@ -313,6 +316,24 @@ TEST(DrawingCommands, PixelsLinesAndCopiesOnTheCurrentBuffer) {
     cmd::CopyPixelFast(0, 0, 4444, 0, 0, 0);  // unchecked: a dead handle does nothing
     cmd::LockBuffer(4444);
   }, false), "");
+}
+
+TEST(TextOnTheDisplay, ConsoleOpensTheProgramDisplayAndBuffersCarryTheFont) {
+  run([] {
+    EXPECT_FALSE(platform::graphicsState().programDisplay);
+    const std::int32_t start = cmd::FrontBuffer();
+    cmd::Print(str("hello"));
+    // The console asked for the program's own 400 × 300 window first.
+    EXPECT_TRUE(platform::graphicsState().programDisplay);
+    EXPECT_NE(cmd::FrontBuffer(), start);
+    EXPECT_EQ(cmd::GraphicsWidth(), 400);
+    EXPECT_EQ(display().front().font(), platform::fonts().defaultFont());
+    EXPECT_EQ(platform::textState().font, platform::fonts().defaultFont());
+    cmd::Locate(5, 6);
+    cmd::SetBuffer(cmd::BackBuffer());  // the text cursor goes home with a new buffer
+    EXPECT_EQ(platform::textState().cursorX, 0);
+    EXPECT_EQ(platform::textState().cursorY, 0);
+  }, true);
 }
 
 TEST(Headless, EnvironmentAsksForAnExitSnapshotAndChosenFlips) {

@@ -5,6 +5,7 @@
 #include "platform/graphics/graphics_state.h"
 #include "platform/host/runtime_host.h"
 #include "platform/host/windowed_host.h"
+#include "platform/text/text_graphics.h"
 
 namespace korvo::platform {
 namespace {
@@ -60,6 +61,20 @@ void openOrFail(std::int32_t width, std::int32_t height, std::int32_t depth, std
   if (!opened) raiseError("Unable to set graphics mode");
 }
 
+// What the text commands need from the display.
+class CommandTextGraphics : public TextGraphics {
+ public:
+  Canvas* currentBuffer() override { return platform::currentBuffer(); }
+  Canvas* frontBuffer() override { return display() ? &display()->front() : nullptr; }
+  std::uint32_t colour() const override { return graphicsState().colour; }
+  std::uint32_t clsColour() const override { return graphicsState().clsColour; }
+  void ensureProgramDisplay() override {
+    if (!graphicsState().programDisplay) cmd::Graphics(kDefaultWidth, kDefaultHeight, 0, 2);
+  }
+};
+
+CommandTextGraphics gTextGraphics;
+
 float gammaEntry(const std::uint16_t* table, std::int32_t i) {
   return static_cast<float>(table[i & 255]) / 257.0f;
 }
@@ -73,7 +88,7 @@ std::int32_t graphicsModeFlags(std::int32_t mode, bool debug) {
 
 bool startGraphicsCommands() {
   GraphicsState& s = graphicsState();
-  s.scratch = 0;
+  setTextGraphics(&gTextGraphics);
   s.transformFilter = true;
   s.driver = 0;
   releaseDisplayObjects();
@@ -85,6 +100,7 @@ void stopGraphicsCommands() {
   releaseDisplayObjects();
   graphicsState().modeCache.clear();
   closeCommandDisplay();
+  setTextGraphics(nullptr);
 }
 
 }  // namespace korvo::platform

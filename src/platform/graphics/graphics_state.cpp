@@ -3,6 +3,8 @@
 
 #include "host/kv_ex.h"
 #include "platform/host/runtime_host.h"
+#include "platform/text/font_set.h"
+#include "platform/text/text_graphics.h"
 
 namespace korvo::platform {
 
@@ -36,19 +38,18 @@ void selectBuffer(std::int32_t buffer) {
   Canvas* c = s.system ? s.system->canvas(buffer) : nullptr;
   if (!c) return;
   s.buffer = buffer;
-  s.textX = s.textY = 0;
+  textState().cursorX = textState().cursorY = 0;
   c->setOrigin(0, 0);
   c->setViewport(0, 0, c->width(), c->height());
   c->setColour(s.colour);
   c->setClsColour(s.clsColour);
-  c->setFont(s.font);
+  c->setFont(textState().font);
 }
 
 void releaseDisplayObjects() {
   GraphicsState& s = graphicsState();
   if (s.freeImages) s.freeImages();
-  if (s.system && s.scratch) s.system->freeCanvas(s.scratch);
-  s.scratch = 0;
+  freeConsoleScratch();
 }
 
 void closeCommandDisplay() {
@@ -67,7 +68,7 @@ bool openCommandDisplay(std::int32_t width, std::int32_t height, std::int32_t de
   s.colour = 0xFFFFFFFF;
   s.clsColour = 0;
   s.programDisplay = programDisplay;
-  s.font = nullptr;
+  textState().font = fonts().defaultFont();
   selectBuffer(s.system->frontHandle());
   return true;
 }

@@ -1,7 +1,7 @@
 // The graphics commands' process-wide state: the display, the current buffer and the
-// drawing state handed to every buffer that becomes current, the driver choice and mode
-// cache, and the flags of the image commands. Other graphics commands (canvas, images,
-// fonts) read and change it through here.
+// drawing state handed to every buffer that becomes current (the font and text cursor are
+// the text commands' TextState), the driver choice and mode cache, and the flags of the
+// image commands. Other graphics commands read and change it through here.
 #pragma once
 
 #include <cstdint>
@@ -12,21 +12,15 @@
 
 namespace korvo::platform {
 
-class BitmapFont;
-
 struct GraphicsState {
   GraphicsSystem* system = nullptr;  // the display
   std::int32_t buffer = 0;           // handle of the current buffer
   std::uint32_t colour = 0xFFFFFFFF;
   std::uint32_t clsColour = 0;
-  BitmapFont* font = nullptr;
-  std::int32_t textX = 0;
-  std::int32_t textY = 0;
   std::int32_t driver = 0;           // zero-based index into the driver list
   bool programDisplay = false;       // a Graphics command has succeeded
   bool autoMidHandle = false;
   bool transformFilter = true;
-  std::int32_t scratch = 0;          // temporary canvas of the text commands (0: none)
   std::vector<DisplayMode> modeCache;
   std::vector<DisplayDriver> drivers;  // enumerated at the first need
   bool driversFull = false;            // the list includes secondary devices
@@ -50,7 +44,7 @@ Canvas* liveBuffer(std::int32_t buffer);
 // Makes the live canvas buffer current and gives it the current drawing state.
 void selectBuffer(std::int32_t buffer);
 
-// Frees every image and the scratch canvas (before a display closes).
+// Frees every image and the console's scratch canvas (before a display closes).
 void releaseDisplayObjects();
 
 // Closes the display of the graphics commands.

@@ -7,6 +7,7 @@
 #include "platform/backend/clock.h"
 #include "platform/canvas/surface_loader.h"
 #include "platform/host/windowed_host.h"
+#include "platform/text/font_set.h"
 
 namespace korvo::platform {
 namespace {
@@ -90,8 +91,9 @@ GraphicsSystem::GraphicsSystem(WindowedHost& window, DisplayKind kind, std::shar
                                std::shared_ptr<Surface> back)
     : window_(window), kind_(kind) {
   const bool shared = front == back;
-  frontHandle_ = canvases().add(std::make_unique<Canvas>(std::move(front)));
-  backHandle_ = canvases().add(std::make_unique<Canvas>(std::move(back)));
+  fonts().openDisplay(front->format(), front->width());
+  frontHandle_ = canvases().add(std::make_unique<Canvas>(std::move(front), 0, fonts().defaultFont()));
+  backHandle_ = canvases().add(std::make_unique<Canvas>(std::move(back), 0, fonts().defaultFont()));
   front_ = canvases().find(frontHandle_);
   back_ = canvases().find(backHandle_);
   front_->cls();
@@ -114,6 +116,7 @@ GraphicsSystem::~GraphicsSystem() {
   // The desktop gets its own ramp back.
   if (gammaWritten_) window_.backend().writeGamma(original_);
   canvases().clear();
+  fonts().closeDisplay();
   if (gCurrent == this) gCurrent = nullptr;
 }
 
@@ -121,7 +124,7 @@ Canvas* GraphicsSystem::canvas(std::int32_t handle) const { return canvases().fi
 
 std::int32_t GraphicsSystem::adoptCanvas(std::shared_ptr<Surface> surface, std::uint32_t flags) {
   if (!surface) return 0;
-  return canvases().add(std::make_unique<Canvas>(std::move(surface), flags));
+  return canvases().add(std::make_unique<Canvas>(std::move(surface), flags, fonts().defaultFont()));
 }
 
 std::int32_t GraphicsSystem::createCanvas(std::int32_t width, std::int32_t height, std::uint32_t flags) {

@@ -1,6 +1,6 @@
 // GraphicsSystem: one open display. It owns the front and back buffer canvases (one surface
 // shared by both in a window, two in full screen), every other canvas made while it is open,
-// the gamma ramp, and the presentation of the front buffer: at each Flip, on repaint, and
+// the fonts (opened and closed with it), the gamma ramp, and the presentation of the front buffer: at each Flip, on repaint, and
 // within 100 ms of drawing on a window's front buffer. Canvas handles are never reused.
 #pragma once
 
