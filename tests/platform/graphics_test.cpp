@@ -142,6 +142,30 @@ TEST(Graphics, WindowBuffersShareTheirPixelsAndFlipShowsTheBack) {
   }, true);
 }
 
+TEST(Graphics, FullScreenSuspendKeepsEveryCanvasAndShowsTheCursor) {
+  run([] {
+    cmd::Graphics(640, 480, 16, 1);
+    platform::RuntimeHost& host = *platform::RuntimeHost::current();
+    display().back().setPixelFast(7, 7, 0xFFFF0000);
+    const std::int32_t extra = display().createCanvas(8, 8, 0);
+    display().canvas(extra)->setPixelFast(1, 1, 0xFF0000FF);
+    EXPECT_FALSE(video().cursorVisible());
+    platform::WindowEvent e;
+    e.type = platform::WindowEventType::kDeactivate;
+    video().inject(e);
+    EXPECT_TRUE(host.idle());
+    EXPECT_TRUE(host.suspended());
+    EXPECT_TRUE(video().cursorVisible());
+    e.type = platform::WindowEventType::kActivate;
+    video().inject(e);
+    EXPECT_TRUE(host.idle());  // held in the pump until activated again
+    EXPECT_FALSE(host.suspended());
+    EXPECT_FALSE(video().cursorVisible());
+    EXPECT_EQ(display().back().getPixelFast(7, 7), 0xFFF80000u);
+    EXPECT_EQ(display().canvas(extra)->getPixelFast(1, 1), 0xFF0000F8u);
+  }, false);
+}
+
 TEST(Graphics, ScaledWindowKeepsTheClientArea) {
   run([] {
     cmd::Graphics(640, 480, 16, 3);
