@@ -285,6 +285,42 @@ TEST_P(CanvasAtDepth, KeyedBlitSkipsMaskPixelsAndHonoursTheHandle) {
   EXPECT_EQ(dst->getPixelFast(1, 1), test::roundTrip(GetParam(), 0xFFFF00FF));
 }
 
+// Speckled pictures: every vector of the keyed copy and the mask mixes key and colour.
+TEST_P(CanvasAtDepth, KeyedBlitAndMaskAgreeWithAPixelByPixelReading) {
+  const PixelFormat& f = GetParam();
+  auto src = makeCanvas(75, 9, f);
+  auto dst = makeCanvas(90, 12, f);
+  std::uint32_t seed = 12345;
+  const auto next = [&seed] { return seed = seed * 1103515245u + 12345u; };
+  for (int y = 0; y < 9; ++y) {
+    for (int x = 0; x < 75; ++x) src->setPixelFast(x, y, next() % 3 ? 0xFF00FF : next() >> 8);
+  }
+  for (int y = 0; y < 12; ++y) {
+    for (int x = 0; x < 90; ++x) dst->setPixelFast(x, y, next() >> 8);
+  }
+  src->setMaskColour(0xFF00FF);
+  const std::uint32_t key = src->maskColourARGB() & 0xFFFFFF;
+  const test::Bitmap before = test::snapshot(*dst);
+  dst->blit(7, 2, *src, 0, 0, 75, 9, false);
+  src->ensureMask();
+  for (int y = 0; y < 12; ++y) {
+    for (int x = 0; x < 90; ++x) {
+      std::uint32_t expected = before.argb[y * 90 + x];
+      if (x >= 7 && x < 82 && y >= 2 && y < 11) {
+        const std::uint32_t p = src->getPixelFast(x - 7, y - 2);
+        if ((p & 0xFFFFFF) != key) expected = p;
+      }
+      ASSERT_EQ(dst->getPixelFast(x, y), expected) << x << "," << y;
+    }
+  }
+  for (int y = 0; y < 9; ++y) {
+    for (int x = 0; x < 75; ++x) {
+      const bool set = (src->mask()[y * src->maskWords() + x / 32] >> (31 - x % 32)) & 1;
+      ASSERT_EQ(set, (src->getPixelFast(x, y) & 0xFFFFFF) != key) << x << "," << y;
+    }
+  }
+}
+
 TEST_P(CanvasAtDepth, OverlappingCopyWithinOneCanvasReadsTheOriginalPixels) {
   for (bool solid : {true, false}) {
     auto c = makeCanvas(8, 8, GetParam());

@@ -97,7 +97,8 @@ inline std::optional<Bitmap> readBmp(const std::string& path) {
   if (s.size() < 54 || s[0] != 'B' || s[1] != 'M') return std::nullopt;
   const auto u32 = [&](std::size_t o) {
     return std::uint32_t(std::uint8_t(s[o])) | std::uint32_t(std::uint8_t(s[o + 1])) << 8 |
-           std::uint32_t(std::uint8_t(s[o + 2])) << 16 | std::uint32_t(std::uint8_t(s[o + 3])) << 24;
+           std::uint32_t(std::uint8_t(s[o + 2])) << 16 |
+           std::uint32_t(std::uint8_t(s[o + 3])) << 24;
   };
   Bitmap b{int(u32(18)), int(u32(22)), {}};
   const int rowSize = (b.width * 3 + 3) & ~3;

@@ -2,60 +2,27 @@
 // save and restore of contents. The primitives live in canvas_draw.cpp.
 #include "platform/canvas/canvas.h"
 
+#include "platform/canvas/pixel_kernels.h"
+
 #include <algorithm>
 #include <cstring>
 #include <utility>
 
-#ifdef __SSE2__
-#include <emmintrin.h>
-#endif
 
 namespace korvo::platform {
 namespace {
 
-// Mask bits for up to 32 pixels of one row: bit 31 - k set when pixel k's colour bits differ
-// from key's. Only count pixels are read.
-template <int kBytes>
-std::uint32_t maskWord(const std::uint8_t* p, std::int32_t count, const PixelFormat& f,
-                       std::uint32_t key, std::uint32_t cmask) {
-  std::uint32_t bits = 0;
-  std::int32_t k = 0;
-#ifdef __SSE2__
-  if constexpr (kBytes == 4) {
-    if (count == 32) {
-      const __m128i kv = _mm_set1_epi32(static_cast<int>(key));
-      const __m128i mv = _mm_set1_epi32(static_cast<int>(cmask));
-      // movemask gives pixel i + j at bit j; the mask wants it at bit 31 - i - j.
-      static constexpr std::uint8_t kReversed[16] = {0, 8, 4, 12, 2, 10, 6, 14,
-                                                     1, 9, 5, 13, 3, 11, 7, 15};
-      std::uint32_t same = 0;
-      for (int i = 0; i < 32; i += 4) {
-        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i * 4));
-        const __m128i eq = _mm_cmpeq_epi32(_mm_and_si128(v, mv), kv);
-        same |= std::uint32_t{kReversed[_mm_movemask_ps(_mm_castsi128_ps(eq))]} << (28 - i);
-      }
-      return ~same;
-    }
-  }
-#endif
-  for (; k < count; ++k) {
-    if ((f.fetchRaw(p + k * kBytes) & cmask) != key) bits |= 0x80000000u >> k;
-  }
-  return bits;
-}
-
-template <int kBytes>
 void maskRows(std::uint32_t* mask, std::int32_t words, const Surface& s, const Rect& r,
               std::int32_t w0, std::int32_t w1, std::uint32_t key) {
-  const PixelFormat& f = s.format();
-  const std::uint32_t cmask = f.colourMask();
+  const MaskWordFn maskWord = maskWordFor(s.format().bytesPerPixel());
+  const std::uint32_t cmask = s.format().colourMask();
   const std::uint32_t k = key & cmask;
   for (std::int32_t y = r.y0; y < r.y1; ++y) {
     std::uint32_t* out = mask + std::ptrdiff_t{y} * words;
     for (std::int32_t w = w0; w < w1; ++w) {
       const std::int32_t x = w * 32;
       const std::int32_t count = std::min<std::int32_t>(32, s.width() - x);
-      out[w] = maskWord<kBytes>(s.at(x, y), count, f, k, cmask);
+      out[w] = maskWord(s.at(x, y), count, k, cmask);
     }
   }
 }
@@ -209,11 +176,7 @@ void Canvas::refreshMask(const Rect& area) {
   if (r.empty()) return;
   const std::int32_t w0 = r.x0 / 32;
   const std::int32_t w1 = (r.x1 + 31) / 32;
-  switch (format().bytesPerPixel()) {
-    case 2: maskRows<2>(mask_.data(), maskWords_, *surface_, r, w0, w1, maskColour_); break;
-    case 3: maskRows<3>(mask_.data(), maskWords_, *surface_, r, w0, w1, maskColour_); break;
-    default: maskRows<4>(mask_.data(), maskWords_, *surface_, r, w0, w1, maskColour_); break;
-  }
+  maskRows(mask_.data(), maskWords_, *surface_, r, w0, w1, maskColour_);
 }
 
 void Canvas::saveContents() {

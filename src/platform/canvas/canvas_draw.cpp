@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "platform/canvas/canvas.h"
+#include "platform/canvas/raw_pixels.h"
 
 namespace korvo::platform {
 namespace {
@@ -49,20 +50,6 @@ bool moveToEdge(int code, std::int64_t& x, std::int64_t& y, std::int64_t x1, std
   return true;
 }
 
-template <int kBytes>
-void storeRaw(std::uint8_t* p, std::uint32_t raw) {
-  if constexpr (kBytes == 3) {
-    p[0] = static_cast<std::uint8_t>(raw);
-    p[1] = static_cast<std::uint8_t>(raw >> 8);
-    p[2] = static_cast<std::uint8_t>(raw >> 16);
-  } else if constexpr (kBytes == 2) {
-    const auto v = static_cast<std::uint16_t>(raw);
-    std::memcpy(p, &v, 2);
-  } else {
-    std::memcpy(p, &raw, 4);
-  }
-}
-
 // Bresenham between two points inside the surface; returns the number of pixels stored.
 template <int kBytes>
 std::uint32_t drawLine(Surface& s, std::int32_t x, std::int32_t y, std::int32_t x2,
@@ -76,7 +63,7 @@ std::uint32_t drawLine(Surface& s, std::int32_t x, std::int32_t y, std::int32_t 
   if (ay < ax) {
     std::int32_t e = -ax;
     for (std::int32_t n = 0; n <= ax; ++n) {
-      storeRaw<kBytes>(s.at(x, y), raw);
+      storePixel<kBytes>(s.at(x, y), raw);
       e += 2 * ay;
       if (e >= 0) y += sy;
       x += sx;
@@ -86,7 +73,7 @@ std::uint32_t drawLine(Surface& s, std::int32_t x, std::int32_t y, std::int32_t 
   }
   std::int32_t e = -ay;
   for (std::int32_t n = 0; n <= ay; ++n) {
-    storeRaw<kBytes>(s.at(x, y), raw);
+    storePixel<kBytes>(s.at(x, y), raw);
     e += 2 * ax;
     y += sy;
     if (e >= 0) {

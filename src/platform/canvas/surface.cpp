@@ -1,95 +1,21 @@
-// Memory surfaces and the surface layer's fast paths: colour fills, solid copies (one memcpy
-// per row, or one for the whole block when rows are contiguous) and colour-keyed copies
-// (SSE2 compare-and-select for 16 and 32 bits, a byte loop for 3-byte pixels).
+// Memory surfaces and the surface layer's fast paths: colour fills (one row built, then
+// copied), solid copies (one memcpy per row, or one for the whole block when rows are
+// contiguous) and colour-keyed copies (the vector kernels of pixel_kernels.cpp).
 #include "platform/canvas/surface.h"
+
+#include "platform/canvas/pixel_kernels.h"
 
 #include <cstdlib>
 #include <cstring>
 #include <new>
 #include <vector>
 
-#ifdef __SSE2__
-#include <emmintrin.h>
-#endif
 
 namespace korvo::platform {
 namespace {
 
 // Rows start on 16-byte boundaries so that vector loads of whole rows stay aligned.
 constexpr std::int32_t kRowAlign = 16;
-
-template <typename T>
-T loadAt(const std::uint8_t* p) {
-  T v;
-  std::memcpy(&v, p, sizeof v);
-  return v;
-}
-
-// --- Keyed row copies: dst[i] = src[i] unless src[i]'s colour bits equal the key's ---
-void keyedRow32(std::uint8_t* d, const std::uint8_t* s, std::int32_t n, std::uint32_t key,
-                std::uint32_t cmask) {
-  const std::uint32_t k = key & cmask;
-  std::int32_t i = 0;
-#ifdef __SSE2__
-  const __m128i kv = _mm_set1_epi32(static_cast<int>(k));
-  const __m128i mv = _mm_set1_epi32(static_cast<int>(cmask));
-  for (; i + 4 <= n; i += 4) {
-    auto* dp = reinterpret_cast<__m128i*>(d + i * 4);
-    const __m128i sv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i * 4));
-    const __m128i eq = _mm_cmpeq_epi32(_mm_and_si128(sv, mv), kv);
-    const __m128i dv = _mm_loadu_si128(dp);
-    _mm_storeu_si128(dp, _mm_or_si128(_mm_and_si128(eq, dv), _mm_andnot_si128(eq, sv)));
-  }
-#endif
-  for (; i < n; ++i) {
-    const auto v = loadAt<std::uint32_t>(s + i * 4);
-    if ((v & cmask) != k) std::memcpy(d + i * 4, &v, 4);
-  }
-}
-
-void keyedRow16(std::uint8_t* d, const std::uint8_t* s, std::int32_t n, std::uint32_t key,
-                std::uint32_t cmask) {
-  const auto k = static_cast<std::uint16_t>(key & cmask);
-  const auto m16 = static_cast<std::uint16_t>(cmask);
-  std::int32_t i = 0;
-#ifdef __SSE2__
-  const __m128i kv = _mm_set1_epi16(static_cast<short>(k));
-  const __m128i mv = _mm_set1_epi16(static_cast<short>(m16));
-  for (; i + 8 <= n; i += 8) {
-    auto* dp = reinterpret_cast<__m128i*>(d + i * 2);
-    const __m128i sv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i * 2));
-    const __m128i eq = _mm_cmpeq_epi16(_mm_and_si128(sv, mv), kv);
-    const __m128i dv = _mm_loadu_si128(dp);
-    _mm_storeu_si128(dp, _mm_or_si128(_mm_and_si128(eq, dv), _mm_andnot_si128(eq, sv)));
-  }
-#endif
-  for (; i < n; ++i) {
-    const auto v = loadAt<std::uint16_t>(s + i * 2);
-    if ((v & m16) != k) std::memcpy(d + i * 2, &v, 2);
-  }
-}
-
-void keyedRow24(std::uint8_t* d, const std::uint8_t* s, std::int32_t n, std::uint32_t key,
-                std::uint32_t cmask) {
-  const std::uint32_t k = key & cmask;
-  for (std::int32_t i = 0; i < n; ++i, s += 3, d += 3) {
-    const std::uint32_t v = s[0] | (std::uint32_t{s[1]} << 8) | (std::uint32_t{s[2]} << 16);
-    if ((v & cmask) != k) {
-      d[0] = s[0];
-      d[1] = s[1];
-      d[2] = s[2];
-    }
-  }
-}
-
-using KeyedRowFn = void (*)(std::uint8_t*, const std::uint8_t*, std::int32_t, std::uint32_t,
-                            std::uint32_t);
-
-KeyedRowFn keyedRowFor(int bytesPerPixel) {
-  static constexpr KeyedRowFn kByBytes[5] = {nullptr, nullptr, keyedRow16, keyedRow24,
-                                             keyedRow32};
-  return kByBytes[bytesPerPixel];
-}
 
 // Clips s to src and (dx, dy, size of s) to dst, moving the other rectangle alike. Returns
 // the destination rectangle; s is updated to the matching source.
@@ -141,24 +67,18 @@ void Surface::fill(const Rect& area, std::uint32_t raw) {
   switch (format_.bytesPerPixel()) {
     case 2: {
       const auto v = static_cast<std::uint16_t>(raw);
-      for (std::int32_t y = r.y0; y < r.y1; ++y) {
-        auto* row = reinterpret_cast<std::uint16_t*>(at(r.x0, y));
-        for (std::int32_t i = 0; i < w; ++i) row[i] = v;
-      }
-      return;
+      for (std::int32_t i = 0; i < w; ++i) std::memcpy(first + i * 2, &v, 2);
+      break;
     }
-    case 4:
-      for (std::int32_t y = r.y0; y < r.y1; ++y) {
-        auto* row = reinterpret_cast<std::uint32_t*>(at(r.x0, y));
-        for (std::int32_t i = 0; i < w; ++i) row[i] = raw;
-      }
-      return;
-    default:
-      // 3-byte pixels: build the first row, then copy it.
+    case 3:
       for (std::int32_t i = 0; i < w; ++i) format_.storeRaw(first + i * 3, raw);
-      for (std::int32_t y = r.y0 + 1; y < r.y1; ++y) std::memcpy(at(r.x0, y), first, w * 3);
-      return;
+      break;
+    default:
+      for (std::int32_t i = 0; i < w; ++i) std::memcpy(first + i * 4, &raw, 4);
+      break;
   }
+  const std::size_t rowBytes = std::size_t(w) * format_.bytesPerPixel();
+  for (std::int32_t y = r.y0 + 1; y < r.y1; ++y) std::memcpy(at(r.x0, y), first, rowBytes);
 }
 
 void Surface::copyFrom(std::int32_t dx, std::int32_t dy, const Surface& src, const Rect& area) {
