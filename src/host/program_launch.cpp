@@ -9,17 +9,25 @@
 
 #include "host/module_linker.h"
 #include "host/runtime_interface.h"
+#include "platform/backend/backend_choice.h"
 #include "platform/backend/message_box.h"
 #include "platform/backend/resources.h"
+#include "platform/backend/sdl/sdl_message_box.h"
 
 namespace korvo {
 namespace {
 
 constexpr std::uint32_t kModuleResource = 1111;
 
-// A box with no caption and an OK button, then the end of the process.
+// A box with no caption and an OK button, then the end of the process. No window exists yet,
+// so with a display the box is SDL's own, else the text goes to standard error.
 [[noreturn]] void failStartUp(const LinkFailure& failure) {
-  platform::showMessageBox({"", failure.message, platform::BoxButtons::kOk, platform::BoxIcon::kNone});
+  const platform::MessageBoxRequest box{"", failure.message, platform::BoxButtons::kOk, platform::BoxIcon::kNone};
+  if (platform::chosenVideoBackend() == platform::VideoBackendKind::kSdl) {
+    platform::showOwnerlessSdlBox(box);
+  } else {
+    platform::showMessageBox(box);
+  }
   std::exit(failure.exitCode);
 }
 
