@@ -1,0 +1,58 @@
+// The codec library reads the file through the engine's file layer, so memory, disk and
+// program-supplied files all convert alike.
+#include "sound/formats/compressed_wav.h"
+
+#include <sndfile.h>
+
+#include <array>
+#include <memory>
+
+#include "sound/formats/loader_support.h"
+
+namespace korvo::sound::formats {
+namespace {
+
+SoundFile& fileOf(void* user) { return *static_cast<SoundFile*>(user); }
+
+sf_count_t fileLength(void* user) { return fileOf(user).length(); }
+sf_count_t fileSeek(sf_count_t offset, int whence, void* user) {
+  const SeekFrom from = whence == SEEK_SET ? SeekFrom::kStart : whence == SEEK_CUR ? SeekFrom::kCurrent : SeekFrom::kEnd;
+  fileOf(user).seek(offset, from);
+  return fileOf(user).tell();
+}
+sf_count_t fileRead(void* buffer, sf_count_t count, void* user) {
+  return count <= 0 ? 0 : static_cast<sf_count_t>(fileOf(user).read(buffer, 1, static_cast<std::size_t>(count)));
+}
+sf_count_t fileWrite(const void*, sf_count_t, void*) { return 0; }
+sf_count_t fileTell(void* user) { return fileOf(user).tell(); }
+
+SF_VIRTUAL_IO fileIo{fileLength, fileSeek, fileRead, fileWrite, fileTell};
+
+struct SndFileCloser {
+  void operator()(SNDFILE* file) const { sf_close(file); }
+};
+
+}  // namespace
+
+int decodeCompressedWav(SoundFile& file, std::uint32_t mode, DecodedAudio& out) {
+  file.seek(0, SeekFrom::kStart);
+  SF_INFO info{};
+  std::unique_ptr<SNDFILE, SndFileCloser> decoder(sf_open_virtual(&fileIo, SFM_READ, &info, &file));
+  if (!decoder) return kLoadNotRecognised;
+  const int container = info.format & SF_FORMAT_TYPEMASK;
+  if ((container != SF_FORMAT_WAV && container != SF_FORMAT_WAVEX) || (info.channels != 1 && info.channels != 2) ||
+      !plausibleRate(info.samplerate))
+    return kLoadNotRecognised;
+  out.pcm.clear();
+  std::array<short, 8192> block{};
+  const sf_count_t blockFrames = static_cast<sf_count_t>(block.size()) / info.channels;
+  for (;;) {
+    const sf_count_t frames = sf_readf_short(decoder.get(), block.data(), blockFrames);
+    if (frames <= 0) break;
+    if (!appendPcm(out.pcm, block.data(), static_cast<std::size_t>(frames * info.channels) * sizeof(short)))
+      return kLoadNoMemory;
+  }
+  return finishDecode(out, mode, info.samplerate, 16, info.channels, false);
+}
+
+}  // namespace korvo::sound::formats

@@ -1,0 +1,15 @@
+// WAV data in a coding other than PCM (ADPCM, µ-law, A-law, GSM, float ...), converted to
+// 16-bit signed PCM by the codec library.
+#pragma once
+
+#include <cstdint>
+
+#include "sound/formats/decoded_audio.h"
+#include "sound/formats/sound_file.h"
+
+namespace korvo::sound::formats {
+
+// Decodes the whole RIFF file; kLoadNotRecognised when the coding cannot be converted.
+int decodeCompressedWav(SoundFile& file, std::uint32_t mode, DecodedAudio& out);
+
+}  // namespace korvo::sound::formats

@@ -1,0 +1,63 @@
+// Ogg Vorbis through vorbisfile, reading via the engine's file layer (read, seek, tell and
+// close callbacks). Decoded as 16-bit signed little-endian PCM.
+#include <vorbis/vorbisfile.h>
+
+#include <array>
+#include <cstdio>
+
+#include "sound/formats/format_loaders.h"
+#include "sound/formats/loader_support.h"
+
+namespace korvo::sound::formats {
+namespace {
+
+SoundFile& fileOf(void* source) { return *static_cast<SoundFile*>(source); }
+
+std::size_t readCallback(void* buffer, std::size_t size, std::size_t count, void* source) {
+  return fileOf(source).read(buffer, size, count);
+}
+int seekCallback(void* source, ogg_int64_t offset, int whence) {
+  const SeekFrom from = whence == SEEK_SET ? SeekFrom::kStart : whence == SEEK_CUR ? SeekFrom::kCurrent : SeekFrom::kEnd;
+  return fileOf(source).seek(offset, from) ? 0 : -1;
+}
+long tellCallback(void* source) { return static_cast<long>(fileOf(source).tell()); }
+// The file belongs to the caller, who closes it.
+int closeCallback(void*) { return 0; }
+
+const ov_callbacks kFileCallbacks{readCallback, seekCallback, closeCallback, tellCallback};
+
+}  // namespace
+
+int loadOgg(SoundFile& file, std::uint32_t mode, DecodedAudio& out) {
+  file.seek(0, SeekFrom::kStart);
+  OggVorbis_File vorbis;
+  if (ov_open_callbacks(&file, &vorbis, nullptr, 0, kFileCallbacks) != 0) return kLoadNotRecognised;
+  const vorbis_info* info = ov_info(&vorbis, -1);
+  if (!info || (info->channels != 1 && info->channels != 2) || !plausibleRate(info->rate)) {
+    ov_clear(&vorbis);
+    return kLoadNotRecognised;
+  }
+  const int channels = info->channels;
+  const int rate = static_cast<int>(info->rate);
+  out.pcm.clear();
+  std::array<char, 16384> block{};
+  int code = kLoadOk;
+  for (;;) {
+    int link = 0;
+    const long bytes = ov_read(&vorbis, block.data(), static_cast<int>(block.size()), 0, 2, 1, &link);
+    if (bytes == OV_HOLE) continue;
+    if (bytes <= 0) break;
+    // A chained stream that changes its layout ends the sound where the change comes.
+    const vorbis_info* now = ov_info(&vorbis, link);
+    if (!now || now->channels != channels) break;
+    if (!appendPcm(out.pcm, block.data(), static_cast<std::size_t>(bytes))) {
+      code = kLoadNoMemory;
+      break;
+    }
+  }
+  ov_clear(&vorbis);
+  out.cues.clear();
+  return code != kLoadOk ? code : finishDecode(out, mode, rate, 16, channels, false);
+}
+
+}  // namespace korvo::sound::formats

@@ -1,0 +1,55 @@
+// WAV: PCM data is taken as it stands (8-bit unsigned, 16-bit signed; 24- and 32-bit reduced
+// to their top 16 bits); any other coding is converted to 16-bit PCM by the codec layer.
+#include <algorithm>
+#include <bit>
+
+#include "sound/formats/compressed_wav.h"
+#include "sound/formats/format_loaders.h"
+#include "sound/formats/loader_support.h"
+#include "sound/formats/riff_chunks.h"
+
+namespace korvo::sound::formats {
+namespace {
+
+static_assert(std::endian::native == std::endian::little, "PCM is read in file order");
+
+// Keeps the top two bytes of each little-endian sample of width bytes.
+void narrowTo16(std::vector<std::uint8_t>& pcm, std::size_t width) {
+  const std::size_t samples = pcm.size() / width;
+  for (std::size_t i = 0; i < samples; ++i) {
+    pcm[i * 2] = pcm[i * width + width - 2];
+    pcm[i * 2 + 1] = pcm[i * width + width - 1];
+  }
+  pcm.resize(samples * 2);
+}
+
+int readPcm(SoundFile& file, const RiffWave& wave, std::uint32_t mode, DecodedAudio& out) {
+  const std::size_t width = (wave.bits + 7u) / 8u;
+  if (width < 1 || width > 4 || (wave.channels != 1 && wave.channels != 2) || !plausibleRate(wave.rate))
+    return kLoadNotRecognised;
+  const std::size_t frameBytes = width * wave.channels;
+  const std::size_t bytes = static_cast<std::size_t>(wave.dataSize) / frameBytes * frameBytes;
+  if (bytes > kMaxPcmBytes) return kLoadNoMemory;
+  out.pcm.assign(bytes, 0);
+  file.seek(wave.dataOffset, SeekFrom::kStart);
+  file.read(out.pcm.data(), width == 2 ? 2 : 1, width == 2 ? bytes / 2 : bytes);
+  if (width > 2) narrowTo16(out.pcm, width);
+  const int bits = width == 1 ? 8 : 16;
+  return finishDecode(out, mode, static_cast<int>(wave.rate), bits, wave.channels, bits == 8);
+}
+
+}  // namespace
+
+int loadWav(SoundFile& file, std::uint32_t mode, DecodedAudio& out) {
+  RiffWave wave;
+  if (!readRiffWave(file, wave) || !wave.haveFormat || !wave.haveData) return kLoadNotRecognised;
+  const int code = wave.tag == kWaveTagPcm ? readPcm(file, wave, mode, out) : decodeCompressedWav(file, mode, out);
+  if (code != kLoadOk) return code;
+  if (wave.haveLoop) applyFileLoop(out, wave.loopStart, wave.loopEnd);
+  out.cues.clear();
+  for (RiffWave::Cue& cue : wave.cues) out.cues.push_back({cue.position, std::move(cue.name)});
+  sortCues(out.cues);
+  return kLoadOk;
+}
+
+}  // namespace korvo::sound::formats

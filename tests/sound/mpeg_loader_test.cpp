@@ -1,0 +1,144 @@
+// MPEG audio: header parsing, detection after ID3 and TAG blocks and inside RIFF, the
+// two-header rule within the first 4096 bytes, and decoding of frames built in code.
+#include <gtest/gtest.h>
+
+#include "sound/formats/format_loaders.h"
+#include "sound/formats/mpeg_frames.h"
+#include "sound_builders.h"
+
+namespace korvo::sound::formats {
+namespace {
+
+using test::Bytes;
+
+bool detect(const Bytes& bytes, MpegStart& start) {
+  auto file = SoundFile::openMemory(bytes.data(), bytes.size());
+  return findMpegStart(*file, start);
+}
+
+int decode(const Bytes& bytes, DecodedAudio& out) {
+  auto file = SoundFile::openMemory(bytes.data(), bytes.size());
+  return decodeSound(*file, 0x2130, out);
+}
+
+TEST(MpegFramesTest, HeadersGiveFrameSizesOfEachLayerAndVersion) {
+  struct Case {
+    std::uint8_t bytes[4];
+    int version, layer, rate, channels, frameBytes;
+  };
+  const Case cases[] = {
+      {{0xFF, 0xFB, 0x90, 0x64}, 10, 3, 44100, 2, 417},  // 128 kbit/s layer III
+      {{0xFF, 0xFB, 0x92, 0x64}, 10, 3, 44100, 2, 418},  // padded
+      {{0xFF, 0xFD, 0x80, 0xC0}, 10, 2, 44100, 1, 417},  // layer II, mono
+      {{0xFF, 0xFF, 0xE4, 0x00}, 10, 1, 48000, 2, 448},  // layer I, 448 kbit/s
+      {{0xFF, 0xF3, 0x80, 0xC4}, 20, 3, 22050, 1, 208},  // MPEG-2 layer III, 64 kbit/s
+      {{0xFF, 0xE3, 0x18, 0xC4}, 25, 3, 8000, 1, 72},    // MPEG-2.5, 8 kbit/s
+  };
+  for (const Case& c : cases) {
+    MpegHeader h;
+    ASSERT_TRUE(parseMpegHeader(c.bytes, h));
+    EXPECT_EQ(h.version, c.version);
+    EXPECT_EQ(h.layer, c.layer);
+    EXPECT_EQ(h.rate, c.rate);
+    EXPECT_EQ(h.channels, c.channels);
+    EXPECT_EQ(h.frameBytes, c.frameBytes);
+  }
+  const std::uint8_t invalid[][4] = {
+      {0xFF, 0xEB, 0x90, 0x64},  // reserved version
+      {0xFF, 0xF9, 0x90, 0x64},  // reserved layer
+      {0xFF, 0xFB, 0x00, 0x64},  // free format
+      {0xFF, 0xFB, 0xF0, 0x64},  // bad bit rate
+      {0xFF, 0xFB, 0x9C, 0x64},  // reserved sample rate
+      {0xFF, 0xFB, 0x90, 0x66},  // reserved emphasis
+      {0xFE, 0xFB, 0x90, 0x64},  // no sync
+  };
+  for (const auto& bytes : invalid) {
+    MpegHeader h;
+    EXPECT_FALSE(parseMpegHeader(bytes, h));
+  }
+}
+
+TEST(MpegFramesTest, TagsAreSkippedBeforeTheFirstFrame) {
+  MpegStart start;
+  Bytes file = test::id3Tag(300);
+  test::append(file, test::id3Tag(20));
+  test::append(file, test::silentMpegFrames(3));
+  ASSERT_TRUE(detect(file, start));
+  EXPECT_EQ(start.offset, 310 + 30);
+  EXPECT_EQ(start.header.layer, 2);
+  Bytes tagged(128, 0);
+  tagged[0] = 'T', tagged[1] = 'A', tagged[2] = 'G';
+  test::append(tagged, test::silentMpegFrames(2));
+  ASSERT_TRUE(detect(tagged, start));
+  EXPECT_EQ(start.offset, 128);
+  // A tag larger than the file leaves nothing to find.
+  Bytes huge = test::id3Tag(10);
+  huge[6] = 0x7F;
+  test::append(huge, test::silentMpegFrames(2));
+  EXPECT_FALSE(detect(huge, start));
+}
+
+TEST(MpegFramesTest, TwoConsecutiveHeadersMustStartWithinTheFirst4096Bytes) {
+  MpegStart start;
+  EXPECT_FALSE(detect(test::silentMpegFrames(1), start));  // no second header
+  Bytes inside(4095, 0);
+  test::append(inside, test::silentMpegFrames(2));
+  ASSERT_TRUE(detect(inside, start));
+  EXPECT_EQ(start.offset, 4095);
+  Bytes outside(4096, 0);
+  test::append(outside, test::silentMpegFrames(2));
+  EXPECT_FALSE(detect(outside, start));
+  // A lone header before the real stream is passed over.
+  Bytes stray = {0xFF, 0xFD, 0x80, 0xC0, 1, 2, 3};
+  test::append(stray, test::silentMpegFrames(2));
+  ASSERT_TRUE(detect(stray, start));
+  EXPECT_EQ(start.offset, 7);
+  // The second header must belong to the same stream.
+  Bytes mixed = test::silentMpegFrames(1);
+  const std::uint8_t other[] = {0xFF, 0xF3, 0x80, 0xC4};
+  mixed.insert(mixed.end(), other, other + 4);
+  mixed.resize(mixed.size() + 300, 0);
+  EXPECT_FALSE(detect(mixed, start));
+}
+
+TEST(MpegFramesTest, RiffWrappersAreSearchedOnlyWhenTheyDeclareMpegData) {
+  MpegStart start;
+  const Bytes frames = test::silentMpegFrames(3);
+  const Bytes wrapped = test::riffWave({test::riffChunk("fmt ", test::fmtBody(0x55, 1, 44100, 0)), test::riffChunk("data", frames)});
+  ASSERT_TRUE(detect(wrapped, start));
+  EXPECT_EQ(start.offset, 12 + 8 + 16 + 8);
+  EXPECT_EQ(start.end, start.offset + static_cast<std::int64_t>(frames.size()));  // before the pad byte
+  // PCM that happens to hold frame headers is a WAV file.
+  const Bytes pcm = test::riffWave({test::riffChunk("fmt ", test::fmtBody(1, 1, 44100, 16)), test::riffChunk("data", frames)});
+  EXPECT_FALSE(detect(pcm, start));
+  DecodedAudio a;
+  ASSERT_EQ(decode(pcm, a), kLoadOk);
+  EXPECT_EQ(a.frames, static_cast<std::int32_t>(frames.size() / 2));
+}
+
+TEST(MpegLoaderTest, SilentFramesDecodeTo1152SamplesEach) {
+  DecodedAudio a;
+  Bytes file = test::id3Tag(64);
+  test::append(file, test::silentMpegFrames(10));
+  ASSERT_EQ(decode(file, a), kLoadOk);
+  EXPECT_EQ(a.rate, 44100);
+  EXPECT_EQ(a.channels, 1);
+  EXPECT_EQ(a.bits, 16);
+  EXPECT_EQ(a.mode, 0x2130u);
+  EXPECT_EQ(a.frames, 10 * 1152);
+  for (std::uint8_t b : a.pcm) ASSERT_EQ(b, 0);
+}
+
+TEST(MpegLoaderTest, DamagedStreamsDecodeWhatTheyCanWithoutFailing) {
+  Bytes file = test::silentMpegFrames(20);
+  for (std::size_t i = 1000; i < file.size(); i += 37) file[i] = static_cast<std::uint8_t>(i * 131);
+  for (std::size_t n = 0; n <= file.size(); n += 97) {
+    DecodedAudio a;
+    const int code = decode(Bytes(file.begin(), file.begin() + static_cast<std::ptrdiff_t>(n)), a);
+    EXPECT_TRUE(code == kLoadOk || code == kLoadNotRecognised || code == kLoadBadArgument) << n;
+    EXPECT_LE(a.frames, 20 * 1152) << n;
+  }
+}
+
+}  // namespace
+}  // namespace korvo::sound::formats
