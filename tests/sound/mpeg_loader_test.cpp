@@ -16,7 +16,7 @@ bool detect(const Bytes& bytes, MpegStart& start) {
   return findMpegStart(*file, start);
 }
 
-int decode(const Bytes& bytes, DecodedAudio& out) {
+EngineError decode(const Bytes& bytes, DecodedAudio& out) {
   auto file = SoundFile::openMemory(bytes.data(), bytes.size());
   return decodeSound(*file, 0x2130, out);
 }
@@ -112,7 +112,7 @@ TEST(MpegFramesTest, RiffWrappersAreSearchedOnlyWhenTheyDeclareMpegData) {
   const Bytes pcm = test::riffWave({test::riffChunk("fmt ", test::fmtBody(1, 1, 44100, 16)), test::riffChunk("data", frames)});
   EXPECT_FALSE(detect(pcm, start));
   DecodedAudio a;
-  ASSERT_EQ(decode(pcm, a), kLoadOk);
+  ASSERT_EQ(decode(pcm, a), EngineError::kNone);
   EXPECT_EQ(a.frames, static_cast<std::int32_t>(frames.size() / 2));
 }
 
@@ -120,7 +120,7 @@ TEST(MpegLoaderTest, SilentFramesDecodeTo1152SamplesEach) {
   DecodedAudio a;
   Bytes file = test::id3Tag(64);
   test::append(file, test::silentMpegFrames(10));
-  ASSERT_EQ(decode(file, a), kLoadOk);
+  ASSERT_EQ(decode(file, a), EngineError::kNone);
   EXPECT_EQ(a.rate, 44100);
   EXPECT_EQ(a.channels, 1);
   EXPECT_EQ(a.bits, 16);
@@ -134,8 +134,8 @@ TEST(MpegLoaderTest, DamagedStreamsDecodeWhatTheyCanWithoutFailing) {
   for (std::size_t i = 1000; i < file.size(); i += 37) file[i] = static_cast<std::uint8_t>(i * 131);
   for (std::size_t n = 0; n <= file.size(); n += 97) {
     DecodedAudio a;
-    const int code = decode(Bytes(file.begin(), file.begin() + static_cast<std::ptrdiff_t>(n)), a);
-    EXPECT_TRUE(code == kLoadOk || code == kLoadNotRecognised || code == kLoadBadArgument) << n;
+    const EngineError code = decode(Bytes(file.begin(), file.begin() + static_cast<std::ptrdiff_t>(n)), a);
+    EXPECT_TRUE(code == EngineError::kNone || code == EngineError::kUnrecognised || code == EngineError::kInvalidArgument) << n;
     EXPECT_LE(a.frames, 20 * 1152) << n;
   }
 }

@@ -26,7 +26,7 @@ DecodedAudio load(const std::string& package, const std::string& member) {
   DecodedAudio a;
   EXPECT_TRUE(file) << path;
   if (file) {
-    EXPECT_EQ(decodeSound(*file, 0x2130, a), kLoadOk) << path;
+    EXPECT_EQ(decodeSound(*file, 0x2130, a), EngineError::kNone) << path;
   }
   return a;
 }
@@ -116,7 +116,7 @@ TEST(RealSoundFilesTest, RealMp3BehindAnId3v2TagDecodesAlike) {
   file->read(tagged.data() + tag, 1, tagged.size() - tag);
   auto memory = SoundFile::openMemory(tagged.data(), tagged.size());
   DecodedAudio a;
-  ASSERT_EQ(decodeSound(*memory, 0x2130, a), kLoadOk);
+  ASSERT_EQ(decodeSound(*memory, 0x2130, a), EngineError::kNone);
   EXPECT_EQ(a.frames, bare.frames);
   EXPECT_EQ(a.pcm, bare.pcm);
 }

@@ -122,14 +122,14 @@ const Marker* findMarker(const AiffLayout& aiff, std::uint16_t id) {
 
 }  // namespace
 
-int loadAiff(SoundFile& file, std::uint32_t mode, DecodedAudio& out) {
+EngineError loadAiff(SoundFile& file, std::uint32_t requested, DecodedAudio& out) {
   AiffLayout aiff;
-  if (!readLayout(file, aiff)) return kLoadNotRecognised;
+  if (!readLayout(file, aiff)) return EngineError::kUnrecognised;
   if (aiff.width == 0 || (aiff.channels != 1 && aiff.channels != 2) || !aiff.haveSound || !plausibleRate(aiff.rate))
-    return kLoadNotRecognised;
+    return EngineError::kUnrecognised;
   const std::int64_t frameBytes = std::int64_t{aiff.width} * aiff.channels;
   const std::int64_t frames = std::min<std::int64_t>(aiff.frames, aiff.dataSize / frameBytes);
-  if (frames * frameBytes > static_cast<std::int64_t>(kMaxPcmBytes)) return kLoadNoMemory;
+  if (frames * frameBytes > static_cast<std::int64_t>(kMaxPcmBytes)) return EngineError::kOutOfMemory;
   out.pcm.assign(static_cast<std::size_t>(frames * frameBytes), 0);
   file.seek(aiff.dataOffset, SeekFrom::kStart);
   file.setBigEndian(true);
@@ -146,8 +146,8 @@ int loadAiff(SoundFile& file, std::uint32_t mode, DecodedAudio& out) {
   }
   const int bits = aiff.width == 1 ? 8 : 16;
   // 8-bit AIFF data is signed already: the sample is flagged unsigned, the data goes in as is.
-  const int code = finishDecode(out, mode, static_cast<int>(aiff.rate), bits, aiff.channels, bits == 8);
-  if (code != kLoadOk) return code;
+  const EngineError code = finishDecode(out, requested, static_cast<int>(aiff.rate), bits, aiff.channels, bits == 8);
+  if (code != EngineError::kNone) return code;
   out.sourceMode = formatMode(0, bits, aiff.channels, false);
 
   out.cues.clear();
@@ -159,7 +159,7 @@ int loadAiff(SoundFile& file, std::uint32_t mode, DecodedAudio& out) {
   const Marker* end = aiff.haveLoop ? findMarker(aiff, aiff.loopEnd) : nullptr;
   // The end marker sits after the last looped frame.
   if (begin && end) applyFileLoop(out, begin->position, std::int64_t{end->position} - 1);
-  return kLoadOk;
+  return EngineError::kNone;
 }
 
 }  // namespace korvo::sound::formats

@@ -34,15 +34,15 @@ struct SndFileCloser {
 
 }  // namespace
 
-int decodeCompressedWav(SoundFile& file, std::uint32_t mode, DecodedAudio& out) {
+EngineError decodeCompressedWav(SoundFile& file, std::uint32_t requested, DecodedAudio& out) {
   file.seek(0, SeekFrom::kStart);
   SF_INFO info{};
   std::unique_ptr<SNDFILE, SndFileCloser> decoder(sf_open_virtual(&fileIo, SFM_READ, &info, &file));
-  if (!decoder) return kLoadNotRecognised;
+  if (!decoder) return EngineError::kUnrecognised;
   const int container = info.format & SF_FORMAT_TYPEMASK;
   if ((container != SF_FORMAT_WAV && container != SF_FORMAT_WAVEX) || (info.channels != 1 && info.channels != 2) ||
       !plausibleRate(info.samplerate))
-    return kLoadNotRecognised;
+    return EngineError::kUnrecognised;
   out.pcm.clear();
   std::array<short, 8192> block{};
   const sf_count_t blockFrames = static_cast<sf_count_t>(block.size()) / info.channels;
@@ -50,9 +50,9 @@ int decodeCompressedWav(SoundFile& file, std::uint32_t mode, DecodedAudio& out) 
     const sf_count_t frames = sf_readf_short(decoder.get(), block.data(), blockFrames);
     if (frames <= 0) break;
     if (!appendPcm(out.pcm, block.data(), static_cast<std::size_t>(frames * info.channels) * sizeof(short)))
-      return kLoadNoMemory;
+      return EngineError::kOutOfMemory;
   }
-  return finishDecode(out, mode, info.samplerate, 16, info.channels, false);
+  return finishDecode(out, requested, info.samplerate, 16, info.channels, false);
 }
 
 }  // namespace korvo::sound::formats

@@ -9,7 +9,7 @@
 
 namespace korvo::sound::formats {
 
-// Decodes the whole RIFF file; kLoadNotRecognised when the coding cannot be converted.
-int decodeCompressedWav(SoundFile& file, std::uint32_t mode, DecodedAudio& out);
+// Decodes the whole RIFF file; EngineError::kUnrecognised when the coding cannot be converted.
+EngineError decodeCompressedWav(SoundFile& file, std::uint32_t requested, DecodedAudio& out);
 
 }  // namespace korvo::sound::formats

@@ -6,21 +6,21 @@
 
 namespace korvo::sound::formats {
 
-int decodeSound(SoundFile& file, std::uint32_t mode, DecodedAudio& out) {
-  using Loader = int (*)(SoundFile&, std::uint32_t, DecodedAudio&);
+EngineError decodeSound(SoundFile& file, std::uint32_t requested, DecodedAudio& out) {
+  using Loader = EngineError (*)(SoundFile&, std::uint32_t, DecodedAudio&);
   static constexpr std::array<Loader, 4> kLoaders{loadMpeg, loadOgg, loadAiff, loadWav};
-  int code = kLoadNotRecognised;
-  if (mode & kModeRaw) {
-    code = loadRaw(file, mode, out);
+  EngineError code = EngineError::kUnrecognised;
+  if (requested & mode::kRaw) {
+    code = loadRaw(file, requested, out);
   } else {
     for (Loader loader : kLoaders) {
       out = DecodedAudio{};
-      code = loader(file, mode, out);
-      if (code != kLoadNotRecognised) break;
+      code = loader(file, requested, out);
+      if (code != EngineError::kUnrecognised) break;
     }
   }
-  if (code == kLoadOk && out.frames <= 0) code = kLoadBadArgument;
-  if (code != kLoadOk) out = DecodedAudio{};
+  if (code == EngineError::kNone && out.frames <= 0) code = EngineError::kInvalidArgument;
+  if (code != EngineError::kNone) out = DecodedAudio{};
   return code;
 }
 

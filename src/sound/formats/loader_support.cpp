@@ -7,15 +7,15 @@
 namespace korvo::sound::formats {
 
 std::uint32_t formatMode(std::uint32_t requested, int bits, int channels, bool isUnsigned) {
-  std::uint32_t mode = requested & ~kModeFormatBits;
-  mode |= bits == 16 ? kMode16Bits : kMode8Bits;
-  mode |= channels == 2 ? kModeStereo : kModeMono;
-  mode |= isUnsigned ? kModeUnsigned : kModeSigned;
-  return mode;
+  std::uint32_t word = requested & ~kModeFormatBits;
+  word |= bits == 16 ? mode::k16Bits : mode::k8Bits;
+  word |= channels == 2 ? mode::kStereo : mode::kMono;
+  word |= isUnsigned ? mode::kUnsigned : mode::kSigned;
+  return word;
 }
 
-int finishDecode(DecodedAudio& out, std::uint32_t requested, int rate, int bits, int channels, bool isUnsigned) {
-  if (out.pcm.size() > kMaxPcmBytes) return kLoadNoMemory;
+EngineError finishDecode(DecodedAudio& out, std::uint32_t requested, int rate, int bits, int channels, bool isUnsigned) {
+  if (out.pcm.size() > kMaxPcmBytes) return EngineError::kOutOfMemory;
   out.mode = formatMode(requested, bits, channels, isUnsigned);
   out.sourceMode = formatMode(0, bits, channels, isUnsigned);
   out.rate = rate;
@@ -26,7 +26,7 @@ int finishDecode(DecodedAudio& out, std::uint32_t requested, int rate, int bits,
   out.loopStart = 0;
   out.loopEnd = out.frames - 1;
   out.loopFound = false;
-  return kLoadOk;
+  return EngineError::kNone;
 }
 
 void applyFileLoop(DecodedAudio& out, std::int64_t start, std::int64_t end) {

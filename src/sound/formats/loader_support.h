@@ -14,8 +14,8 @@ namespace korvo::sound::formats {
 std::uint32_t formatMode(std::uint32_t requested, int bits, int channels, bool isUnsigned);
 
 // Records the decoded format and sets frames and the whole-sample loop from pcm's size.
-// kLoadNoMemory when pcm exceeds the cap, kLoadOk otherwise.
-int finishDecode(DecodedAudio& out, std::uint32_t requested, int rate, int bits, int channels, bool isUnsigned);
+// EngineError::kOutOfMemory when pcm exceeds the cap, EngineError::kNone otherwise.
+EngineError finishDecode(DecodedAudio& out, std::uint32_t requested, int rate, int bits, int channels, bool isUnsigned);
 
 // Takes a loop the file names (inclusive end): an end past the data is cut to the last frame;
 // a loop that is then empty (0..0 included) is no loop.

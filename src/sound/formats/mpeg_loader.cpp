@@ -56,11 +56,11 @@ bool drain(mpg123_handle* decoder, std::vector<std::uint8_t>& pcm) {
 
 }  // namespace
 
-int loadMpeg(SoundFile& file, std::uint32_t mode, DecodedAudio& out) {
+EngineError loadMpeg(SoundFile& file, std::uint32_t requested, DecodedAudio& out) {
   MpegStart start;
-  if (!findMpegStart(file, start)) return kLoadNotRecognised;
+  if (!findMpegStart(file, start)) return EngineError::kUnrecognised;
   Decoder decoder = openDecoder(start.header);
-  if (!decoder) return kLoadNoMemory;
+  if (!decoder) return EngineError::kOutOfMemory;
   out.pcm.clear();
   std::array<std::uint8_t, kFeedBytes> feed{};
   file.seek(start.offset, SeekFrom::kStart);
@@ -68,10 +68,10 @@ int loadMpeg(SoundFile& file, std::uint32_t mode, DecodedAudio& out) {
     const std::size_t got = file.read(feed.data(), 1, static_cast<std::size_t>(std::min<std::int64_t>(left, kFeedBytes)));
     if (got == 0) break;
     left -= static_cast<std::int64_t>(got);
-    if (mpg123_feed(decoder.get(), feed.data(), got) != MPG123_OK || !drain(decoder.get(), out.pcm)) return kLoadNoMemory;
+    if (mpg123_feed(decoder.get(), feed.data(), got) != MPG123_OK || !drain(decoder.get(), out.pcm)) return EngineError::kOutOfMemory;
   }
   out.cues.clear();
-  return finishDecode(out, mode, start.header.rate, 16, start.header.channels, false);
+  return finishDecode(out, requested, start.header.rate, 16, start.header.channels, false);
 }
 
 }  // namespace korvo::sound::formats

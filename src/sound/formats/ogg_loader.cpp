@@ -28,20 +28,20 @@ const ov_callbacks kFileCallbacks{readCallback, seekCallback, closeCallback, tel
 
 }  // namespace
 
-int loadOgg(SoundFile& file, std::uint32_t mode, DecodedAudio& out) {
+EngineError loadOgg(SoundFile& file, std::uint32_t requested, DecodedAudio& out) {
   file.seek(0, SeekFrom::kStart);
   OggVorbis_File vorbis;
-  if (ov_open_callbacks(&file, &vorbis, nullptr, 0, kFileCallbacks) != 0) return kLoadNotRecognised;
+  if (ov_open_callbacks(&file, &vorbis, nullptr, 0, kFileCallbacks) != 0) return EngineError::kUnrecognised;
   const vorbis_info* info = ov_info(&vorbis, -1);
   if (!info || (info->channels != 1 && info->channels != 2) || !plausibleRate(info->rate)) {
     ov_clear(&vorbis);
-    return kLoadNotRecognised;
+    return EngineError::kUnrecognised;
   }
   const int channels = info->channels;
   const int rate = static_cast<int>(info->rate);
   out.pcm.clear();
   std::array<char, 16384> block{};
-  int code = kLoadOk;
+  EngineError code = EngineError::kNone;
   for (;;) {
     int link = 0;
     const long bytes = ov_read(&vorbis, block.data(), static_cast<int>(block.size()), 0, 2, 1, &link);
@@ -51,13 +51,13 @@ int loadOgg(SoundFile& file, std::uint32_t mode, DecodedAudio& out) {
     const vorbis_info* now = ov_info(&vorbis, link);
     if (!now || now->channels != channels) break;
     if (!appendPcm(out.pcm, block.data(), static_cast<std::size_t>(bytes))) {
-      code = kLoadNoMemory;
+      code = EngineError::kOutOfMemory;
       break;
     }
   }
   ov_clear(&vorbis);
   out.cues.clear();
-  return code != kLoadOk ? code : finishDecode(out, mode, rate, 16, channels, false);
+  return code != EngineError::kNone ? code : finishDecode(out, requested, rate, 16, channels, false);
 }
 
 }  // namespace korvo::sound::formats

@@ -8,30 +8,30 @@ namespace korvo::sound::formats {
 static_assert(std::endian::native == std::endian::little, "16-bit items are read in file order");
 
 // Tracker-compressed data is unpacked by the upload from the whole file.
-inline constexpr std::uint32_t kModeCompressed = 0x400 | 0x800;
+inline constexpr std::uint32_t kModeCompressed = mode::kTrackerPacked | mode::kTrackerPacked2;
 
-int loadRaw(SoundFile& file, std::uint32_t mode, DecodedAudio& out) {
+EngineError loadRaw(SoundFile& file, std::uint32_t requested, DecodedAudio& out) {
   const std::int64_t bytes = file.length();
-  if (bytes <= 0) return kLoadEmptyRaw;
-  if (bytes > static_cast<std::int64_t>(kMaxPcmBytes)) return kLoadNoMemory;
-  out.bits = mode & kMode16Bits ? 16 : 8;
-  out.channels = mode & kModeStereo ? 2 : 1;
+  if (bytes <= 0) return EngineError::kRawEmpty;
+  if (bytes > static_cast<std::int64_t>(kMaxPcmBytes)) return EngineError::kOutOfMemory;
+  out.bits = requested & mode::k16Bits ? 16 : 8;
+  out.channels = requested & mode::kStereo ? 2 : 1;
   out.frames = static_cast<std::int32_t>(bytes / out.frameBytes());
-  const bool compressed = (mode & kModeCompressed) != 0;
+  const bool compressed = (requested & kModeCompressed) != 0;
   const std::size_t keep = compressed ? static_cast<std::size_t>(bytes)
                                       : static_cast<std::size_t>(out.frames) * static_cast<std::size_t>(out.frameBytes());
   out.pcm.assign(keep, 0);
   file.seek(0, SeekFrom::kStart);
   const std::size_t itemSize = out.bits == 16 && !compressed ? 2 : 1;
   file.read(out.pcm.data(), itemSize, keep / itemSize);
-  out.mode = mode;
-  out.sourceMode = mode;
+  out.mode = requested;
+  out.sourceMode = requested;
   out.rate = 44100;
   out.loopStart = 0;
   out.loopEnd = out.frames - 1;
   out.loopFound = false;
   out.cues.clear();
-  return kLoadOk;
+  return EngineError::kNone;
 }
 
 }  // namespace korvo::sound::formats

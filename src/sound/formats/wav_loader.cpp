@@ -23,33 +23,33 @@ void narrowTo16(std::vector<std::uint8_t>& pcm, std::size_t width) {
   pcm.resize(samples * 2);
 }
 
-int readPcm(SoundFile& file, const RiffWave& wave, std::uint32_t mode, DecodedAudio& out) {
+EngineError readPcm(SoundFile& file, const RiffWave& wave, std::uint32_t requested, DecodedAudio& out) {
   const std::size_t width = (wave.bits + 7u) / 8u;
   if (width < 1 || width > 4 || (wave.channels != 1 && wave.channels != 2) || !plausibleRate(wave.rate))
-    return kLoadNotRecognised;
+    return EngineError::kUnrecognised;
   const std::size_t frameBytes = width * wave.channels;
   const std::size_t bytes = static_cast<std::size_t>(wave.dataSize) / frameBytes * frameBytes;
-  if (bytes > kMaxPcmBytes) return kLoadNoMemory;
+  if (bytes > kMaxPcmBytes) return EngineError::kOutOfMemory;
   out.pcm.assign(bytes, 0);
   file.seek(wave.dataOffset, SeekFrom::kStart);
   file.read(out.pcm.data(), width == 2 ? 2 : 1, width == 2 ? bytes / 2 : bytes);
   if (width > 2) narrowTo16(out.pcm, width);
   const int bits = width == 1 ? 8 : 16;
-  return finishDecode(out, mode, static_cast<int>(wave.rate), bits, wave.channels, bits == 8);
+  return finishDecode(out, requested, static_cast<int>(wave.rate), bits, wave.channels, bits == 8);
 }
 
 }  // namespace
 
-int loadWav(SoundFile& file, std::uint32_t mode, DecodedAudio& out) {
+EngineError loadWav(SoundFile& file, std::uint32_t requested, DecodedAudio& out) {
   RiffWave wave;
-  if (!readRiffWave(file, wave) || !wave.haveFormat || !wave.haveData) return kLoadNotRecognised;
-  const int code = wave.tag == kWaveTagPcm ? readPcm(file, wave, mode, out) : decodeCompressedWav(file, mode, out);
-  if (code != kLoadOk) return code;
+  if (!readRiffWave(file, wave) || !wave.haveFormat || !wave.haveData) return EngineError::kUnrecognised;
+  const EngineError code = wave.tag == kWaveTagPcm ? readPcm(file, wave, requested, out) : decodeCompressedWav(file, requested, out);
+  if (code != EngineError::kNone) return code;
   if (wave.haveLoop) applyFileLoop(out, wave.loopStart, wave.loopEnd);
   out.cues.clear();
   for (RiffWave::Cue& cue : wave.cues) out.cues.push_back({cue.position, std::move(cue.name)});
   sortCues(out.cues);
-  return kLoadOk;
+  return EngineError::kNone;
 }
 
 }  // namespace korvo::sound::formats
