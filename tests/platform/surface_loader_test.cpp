@@ -1,6 +1,8 @@
 // loadSurface: pictures built in code, hostile and oversized input refused without a crash,
 // the path rules, and real files from Debian packages.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <cctype>
 #include <filesystem>
@@ -84,6 +86,11 @@ TEST_F(SurfaceLoader, NamesFollowThePathRules) {
   EXPECT_TRUE(loadSurface(spelled, PixelFormat::xrgb8888()));
   EXPECT_FALSE(loadSurface((dir_ / "missing.png").string(), PixelFormat::xrgb8888()));
   EXPECT_FALSE(loadSurface(dir_.string(), PixelFormat::xrgb8888())) << "a directory";
+  // A pipe with no writer would block an ordinary open; a device never ends.
+  const std::string fifo = (dir_ / "pipe.png").string();
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  EXPECT_FALSE(loadSurface(fifo, PixelFormat::xrgb8888()));
+  EXPECT_FALSE(loadSurface("/dev/zero", PixelFormat::xrgb8888()));
 }
 
 // Big-endian 32-bit field.

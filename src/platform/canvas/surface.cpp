@@ -55,8 +55,13 @@ std::shared_ptr<Surface> Surface::create(std::int32_t width, std::int32_t height
   if (static_cast<std::uint64_t>(bytes) > kMaxBytes) return nullptr;
   auto* pixels = static_cast<std::uint8_t*>(std::calloc(static_cast<std::size_t>(bytes), 1));
   if (!pixels) return nullptr;
-  return std::shared_ptr<Surface>(
-      new (std::nothrow) Surface(width, height, static_cast<std::int32_t>(pitch), format, pixels));
+  auto* surface =
+      new (std::nothrow) Surface(width, height, static_cast<std::int32_t>(pitch), format, pixels);
+  if (!surface) {
+    std::free(pixels);
+    return nullptr;
+  }
+  return std::shared_ptr<Surface>(surface);
 }
 
 void Surface::fill(const Rect& area, std::uint32_t raw) {

@@ -4,7 +4,11 @@
 #include "platform/canvas/surface_loader.h"
 
 #include <FreeImage.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <climits>
 #include <cstdio>
 #include <cstring>
 #include <mutex>
@@ -20,7 +24,8 @@ namespace {
 // --- The file, for the header readers and for the decoder's callbacks ---
 class File final : public ByteSource {
  public:
-  explicit File(const std::string& path) : f_(std::fopen(path.c_str(), "rb")) {}
+  // Opens path only if it is a regular file: a pipe or device could block or never end.
+  explicit File(const std::string& path) : f_(openRegular(path)) {}
   ~File() override {
     if (f_) std::fclose(f_);
   }
@@ -39,6 +44,20 @@ class File final : public ByteSource {
   }
 
  private:
+  static std::FILE* openRegular(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return nullptr;
+    struct stat st;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) ||
+        ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
+      ::close(fd);
+      return nullptr;
+    }
+    std::FILE* f = ::fdopen(fd, "rb");
+    if (!f) ::close(fd);
+    return f;
+  }
+
   std::FILE* f_;
 };
 
