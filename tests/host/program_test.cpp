@@ -98,6 +98,28 @@ TEST_F(Programs, FreestandingCppWithVirtualCallsAndPointerTables) {
   EXPECT_NE(error.find("static constructors and destructors are not supported"), std::string::npos) << error;
 }
 
+TEST_F(Programs, MainLaterInItsSectionIsReachedFromOffsetZero) {
+  auto program = load(R"(
+    #include "korvo.h"
+    int32_t _vresult;
+    __attribute__((section(".text.shared"), noinline)) int32_t _ftwice(int32_t n) { return n * 2; }
+    __attribute__((section(".text.shared"))) void __MAIN(void) { _vresult = _ftwice(21); }
+  )");
+  ASSERT_TRUE(program);
+  EXPECT_EQ(run(*program), nullptr);
+  EXPECT_EQ(program->int32("_vresult"), 42);
+}
+
+TEST_F(Programs, PackingRefusesWhatCannotRun) {
+  std::string error;
+  EXPECT_FALSE(testing::buildProgram("int _vx;\n", &error));
+  EXPECT_NE(error.find("no object defines __MAIN"), std::string::npos) << error;
+  EXPECT_FALSE(testing::buildProgram("void _fhelper(void);\nvoid __MAIN(void) { _fhelper(); }\n", &error));
+  EXPECT_NE(error.find("undefined symbol: _fhelper"), std::string::npos) << error;
+  EXPECT_FALSE(testing::buildProgram("void __MAIN(void) {}\nvoid* memcpy(void* d, const void* s, unsigned long n) { return d; }\n", &error));
+  EXPECT_NE(error.find("symbol memcpy is defined twice"), std::string::npos) << error;
+}
+
 struct FaultCase {
   const char* name;
   const char* body;
