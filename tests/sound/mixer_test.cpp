@@ -174,6 +174,22 @@ TEST(MixLoop, InterpolationReadsGuardAtLoopEnd) {
   EXPECT_EQ(out[2 * 7], (1500 * 255) >> 8);
 }
 
+TEST(MixLoop, LoopPointsMovedUnderThePositionStayInsideTheData) {
+  Voice v(std::vector<std::int16_t>(100, 500), mode::kLoopNormal);
+  v.settle();
+  v.channel.position = std::int64_t{90} << 32;
+  v.sample.loopStart = 10;
+  v.sample.loopLength = 20;
+  mixInt({&v}, 5);
+  EXPECT_GE(v.channel.position >> 32, 10);
+  EXPECT_LT(v.channel.position >> 32, 30);
+  // A loop reaching past the data is cut at its end.
+  v.sample.loopLength = 1000;
+  v.channel.position = std::int64_t{95} << 32;
+  mixInt({&v}, 10);
+  EXPECT_EQ(v.channel.position >> 32, 15);
+}
+
 TEST(MixLoop, PausedAndSilentChannels) {
   Voice paused({1000, 1000}, mode::kLoopNormal);
   paused.channel.setFlag(chflag::kPaused, true);

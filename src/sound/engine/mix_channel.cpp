@@ -8,10 +8,10 @@ constexpr std::int64_t kOne = std::int64_t{1} << 32;
 constexpr int kMaxMirrors = 1024;
 }  // namespace
 
-bool wrapAtBoundary(Channel& c, const Sample& s, std::int64_t& pos, bool& backward) {
-  const std::int64_t start = static_cast<std::int64_t>(s.loopStart) << 32;
-  const std::int64_t length = static_cast<std::int64_t>(s.loopLength) << 32;
-  const std::int64_t end = start + length;
+bool wrapAtBoundary(Channel& c, const LoopSpan& loop, std::int64_t& pos, bool& backward) {
+  const std::int64_t start = loop.start;
+  const std::int64_t end = loop.end;
+  const std::int64_t length = end - start;
   switch (c.loopMode) {
     case mode::kLoopNormal:
       if (length <= 0) break;

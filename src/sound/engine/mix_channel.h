@@ -34,8 +34,21 @@ struct KernelSet {
   MixKernel<Value> kernels[8];
 };
 
+// The loop as 32.32 positions, read once and kept inside the data, so that loop points
+// changed while the sample plays can never send the mixer past its guard samples.
+struct LoopSpan {
+  std::int64_t start;
+  std::int64_t end;
+};
+inline LoopSpan loopSpan(const Sample& s) {
+  const std::uint32_t length = s.length;
+  const std::uint32_t start = s.loopStart < length ? s.loopStart : 0;
+  const std::uint32_t span = s.loopLength <= length - start ? s.loopLength : length - start;
+  return {static_cast<std::int64_t>(start) << 32, static_cast<std::int64_t>(start + span) << 32};
+}
+
 // Folds the position back into the loop after a boundary. Returns false when the channel ends.
-bool wrapAtBoundary(Channel& c, const Sample& s, std::int64_t& pos, bool& backward);
+bool wrapAtBoundary(Channel& c, const LoopSpan& loop, std::int64_t& pos, bool& backward);
 
 template <typename Value>
 void mixChannelWith(const KernelSet<Value>& set, Value* out, Channel& c, std::int32_t n, std::int32_t rampLength) {
@@ -51,9 +64,8 @@ void mixChannelWith(const KernelSet<Value>& set, Value* out, Channel& c, std::in
   while (done < n) {
     std::int32_t todo = n - done;
     bool boundary = false;
-    const std::int64_t loopStart = static_cast<std::int64_t>(s->loopStart) << 32;
-    const std::int64_t loopEnd = static_cast<std::int64_t>(s->loopStart + s->loopLength) << 32;
-    const std::int64_t distance = backward ? pos - loopStart : loopEnd - pos;
+    const LoopSpan loop = loopSpan(*s);
+    const std::int64_t distance = backward ? pos - loop.start : loop.end - pos;
     if (distance <= 0) {
       todo = 0;
       boundary = true;
@@ -114,7 +126,7 @@ void mixChannelWith(const KernelSet<Value>& set, Value* out, Channel& c, std::in
       }
     }
     done += todo;
-    if (boundary && !wrapAtBoundary(c, *s, pos, backward)) return;
+    if (boundary && !wrapAtBoundary(c, loop, pos, backward)) return;
   }
   c.position = pos;
   c.backward.store(backward, std::memory_order_relaxed);
