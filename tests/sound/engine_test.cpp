@@ -56,6 +56,9 @@ TEST_F(InitTest, MixerWithoutImplementationFailsStart) {
   EXPECT_EQ(engine_.mixerType(), mixer::kQualityFloat);
   EXPECT_FALSE(engine_.setOutput(output::kNoSound));
   EXPECT_EQ(lastError(), EngineError::kOutputChangedAfterInit);
+  int window = 0;
+  EXPECT_FALSE(engine_.setOutputWindow(&window));
+  EXPECT_EQ(lastError(), EngineError::kOutputChangedAfterInit);
 }
 
 TEST_F(InitTest, ExplicitDeviceWithoutOpenerFails) {

@@ -42,7 +42,7 @@ TEST_F(SampleTest, AllocationChecksAndDefaults) {
   EXPECT_EQ(reinterpret_cast<std::uintptr_t>(s->data()) % 16, 0u);
   ASSERT_TRUE(engine_.setSampleDefaults(s, 0, 0, -1, 7));
   std::int32_t f, v, p, pr;
-  ASSERT_TRUE(engine_.sampleDefaults(s, f, v, p, pr));
+  ASSERT_TRUE(engine_.getSampleDefaults(s, f, v, p, pr));
   EXPECT_EQ(f, 22050);
   EXPECT_EQ(v, 200);
   EXPECT_EQ(p, 100);

@@ -136,7 +136,7 @@ bool SoundEngine::setSampleDefaults(Sample* sample, std::int32_t frequency, std:
   return true;
 }
 
-bool SoundEngine::sampleDefaults(const Sample* sample, std::int32_t& frequency, std::int32_t& volume,
+bool SoundEngine::getSampleDefaults(const Sample* sample, std::int32_t& frequency, std::int32_t& volume,
                                  std::int32_t& pan, std::int32_t& priority) {
   enter();
   if (!samples_ || !samples_->owns(sample)) return invalid();

@@ -48,6 +48,16 @@ bool SoundEngine::setOutput(int type) {
   return true;
 }
 
+bool SoundEngine::setOutputWindow(void* window) {
+  enter();
+  if (initialised()) {
+    setError(EngineError::kOutputChangedAfterInit);
+    return false;
+  }
+  outputWindow_ = window;
+  return true;
+}
+
 bool SoundEngine::setMixer(int type) {
   enter();
   if (initialised() || type < 0 || type >= mixer::kCount) {

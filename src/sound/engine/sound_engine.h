@@ -95,6 +95,9 @@ class SoundEngine {
 
   // Before init only (else code 1).
   bool setOutput(int type);
+  // The host window, for outputs that tie themselves to one; before init only (else code 1).
+  bool setOutputWindow(void* window);
+  void* outputWindow() const { return outputWindow_; }
   bool setMixer(int type);
   // Overrides the detected processor features (tests pick mixers with it).
   void setCpuFeatures(const CpuFeatures& features) { cpu_ = features; }
@@ -163,7 +166,7 @@ class SoundEngine {
   // Values <= 0 keep the stored default.
   bool setSampleDefaults(Sample* sample, std::int32_t frequency, std::int32_t volume,
                          std::int32_t pan, std::int32_t priority);
-  bool sampleDefaults(const Sample* sample, std::int32_t& frequency, std::int32_t& volume,
+  bool getSampleDefaults(const Sample* sample, std::int32_t& frequency, std::int32_t& volume,
                       std::int32_t& pan, std::int32_t& priority);
   Sample* sampleInSlot(int slot) const;
   void setSampleDecompressor(SampleDecompressor fn) { decompressor_ = fn; }
@@ -228,6 +231,7 @@ class SoundEngine {
 
   // Configuration and state (see the data model of the engine).
   int requestedOutput_ = output::kAuto;
+  void* outputWindow_ = nullptr;
   int outputType_ = output::kAuto;
   int requestedMixer_ = mixer::kQualityAutodetect;
   int mixerType_ = mixer::kQualityAutodetect;
