@@ -76,7 +76,7 @@ TEST_F(SampleLoaderTest, EightBitWavBecomesASignedSampleWithItsLoop) {
   EXPECT_EQ(d[50], d[10]);  // the guard after the loop end repeats its start
   EXPECT_EQ(d[51], d[11]);
   std::int32_t f, v, p, pr;
-  ASSERT_TRUE(engine_.sampleDefaults(s, f, v, p, pr));
+  ASSERT_TRUE(engine_.getSampleDefaults(s, f, v, p, pr));
   EXPECT_EQ(f, 11025);
   EXPECT_EQ(v, 255);
   EXPECT_EQ(p, 128);
@@ -101,7 +101,7 @@ TEST_F(SampleLoaderTest, LoopOffRequestedKeepsTheFilesLoopPointsWithoutLooping) 
   EXPECT_EQ(d[8], 0);  // loop off: silence after the end
   EXPECT_EQ(d[9], 0);
   std::int32_t f, v, p, pr;
-  engine_.sampleDefaults(s, f, v, p, pr);
+  engine_.getSampleDefaults(s, f, v, p, pr);
   EXPECT_EQ(p, -1);
 }
 
