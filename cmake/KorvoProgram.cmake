@@ -7,7 +7,11 @@ set(KORVO_SDK_DIR ${CMAKE_BINARY_DIR}/sdk)
 set(KORVO_PROGRAM_FLAGS
   -O2 -fno-pic -fno-pie -mcmodel=small -ffreestanding -fno-common -fno-stack-protector
   -fno-asynchronous-unwind-tables -fno-unwind-tables -fno-exceptions -fcf-protection=none
-  -fno-tree-loop-distribute-patterns -ffunction-sections -fdata-sections)
+  -ffunction-sections -fdata-sections)
+# GCC turns copy loops into memcpy calls even when freestanding (memcpy itself among them).
+if(CMAKE_C_COMPILER_ID STREQUAL "GNU")
+  list(APPEND KORVO_PROGRAM_FLAGS -fno-tree-loop-distribute-patterns)
+endif()
 set(KORVO_PROGRAM_CXX_FLAGS -fno-rtti -fno-threadsafe-statics -std=c++20)
 
 # korvo_program(NAME SOURCES file.c|file.cpp ...): targets NAME (the executable) and the
