@@ -133,5 +133,58 @@ TEST(EndToEnd, LanguageCoreAsCompiledCodeUsesIt) {
   EXPECT_EQ(hooks.messages, std::vector<std::string>{"Program has ended"});
 }
 
+// Math, string commands, a bank and files, with the results in files the program writes:
+// the path comes on the command line; a second file holds what it read back.
+constexpr char kLibraryProgram[] = R"(
+#include "korvo.h"
+
+static KvString* path(const char* suffix) {
+  return __kvStrConcat(_fcommandline(), __kvStrConst(suffix));
+}
+
+void __MAIN(void) {
+  int32_t out = _fwritefile(path(".txt"));
+  _fwriteline(out, _fupper(__kvStrConst("korvo")));
+  _fwriteline(out, _fmid(__kvStrConst("Hello World"), 7, -1));
+  _fwriteline(out, _freplace(__kvStrConst("a-b-c"), __kvStrConst("-"), __kvStrConst("+")));
+  _fwriteline(out, __kvStrFromInt(_finstr(__kvStrConst("banana"), __kvStrConst("na"), 1)));
+  _fwriteline(out, _fhex(255));
+  _fwriteline(out, __kvStrFromFloat(_fsqr(16.0f)));
+  _fwriteline(out, __kvStrFromInt(__kvMod(_flen(__kvStrConst("seventeen chars!!")), 5)));
+  int32_t bank = _fcreatebank(16);
+  _fpokeint(bank, 4, 123456);
+  _fwriteline(out, __kvStrFromInt(_fpeekint(bank, 4)));
+  _fwritebytes(bank, out, 4, 4);
+  _fwritefloat(out, 2.5f);
+  _fclosefile(out);
+
+  int32_t in = _freadfile(path(".txt"));
+  int32_t check = _fwritefile(path(".check"));
+  for (int i = 0; i < 8; ++i) __kvStrRelease(_freadline(in));
+  _freadbytes(bank, in, 8, 8);
+  _fwriteline(check, __kvStrFromInt(_fpeekint(bank, 8)));
+  _fwriteline(check, __kvStrFromFloat(_fpeekfloat(bank, 12)));
+  _fclosefile(in);
+  _fclosefile(check);
+}
+)";
+
+TEST(EndToEnd, LibraryCommandsWriteTheirResultsToFiles) {
+  auto program = load(kLibraryProgram);
+  ASSERT_TRUE(program);
+  testing::ScratchDir dir;
+  const std::string base = dir.file("results");
+  testing::RecordingHooks hooks;
+  ASSERT_EQ(runOnModules(program->main(), base, &hooks, runtimeModules()), nullptr);
+  const std::vector<std::uint8_t> written = testing::readFile(base + ".txt");
+  const std::string lines = "KORVO\r\nWorld\r\na+b+c\r\n3\r\n000000FF\r\n4.0\r\n2\r\n123456\r\n";
+  std::vector<std::uint8_t> expected(lines.begin(), lines.end());
+  for (std::uint8_t b : {0x40, 0xE2, 0x01, 0x00, 0x00, 0x00, 0x20, 0x40}) expected.push_back(b);
+  EXPECT_EQ(written, expected);
+  const std::vector<std::uint8_t> check = testing::readFile(base + ".check");
+  EXPECT_EQ(std::string(check.begin(), check.end()), "123456\r\n2.5\r\n");
+  EXPECT_EQ(hooks.messages, std::vector<std::string>{"Program has ended"});
+}
+
 }  // namespace
 }  // namespace korvo

@@ -41,6 +41,9 @@ TEST(SdkHeader, SignaturesBecomeCTypes) {
            "KvString* __kvStrConst(const char* text);",
            "extern const KvTypeRecord __kvIntType;",
            "int32_t __kvObjEachFirst(KvObj** variable, KvObjType* type);",
+           "float _fsqr(float float_);  /* #Sqr#float */",
+           "void _fwriteint(int32_t stream, int32_t int_);",
+           "KvString* _fmid(KvString* string, int32_t start, int32_t count /* = -1 */);",
        }) {
     EXPECT_NE(text.find(line), std::string::npos) << line;
   }
