@@ -2,12 +2,18 @@
 #include "host/runtime_modules.h"
 #include "platform/graphics/canvas_commands.h"
 #include "platform/graphics/graphics_commands.h"
+#include "platform/graphics/graphics_state.h"
+#include "platform/images/image_commands.h"
+#include "platform/images/image_set.h"
 #include "platform/host/system_commands.h"
 #include "platform/text/text_commands.h"
 
 namespace korvo {
 
-bool createGraphicsModule() { return platform::startGraphicsCommands(); }
+bool createGraphicsModule() {
+  platform::graphicsState().freeImages = &platform::freeAllImages;
+  return platform::startGraphicsCommands();
+}
 
 void destroyGraphicsModule() { platform::stopGraphicsCommands(); }
 
@@ -72,6 +78,38 @@ void registerGraphicsCommands(Registrar& r) {
   r.add("%FontHeight", entry<&FontHeight>());
   r.add("%StringWidth$string", entry<&StringWidth>());
   r.add("%StringHeight$string", entry<&StringHeight>());
+  r.add("%LoadImage$bmpfile", entry<&LoadImage>());
+  r.add("%CopyImage%image", entry<&CopyImage>());
+  r.add("%CreateImage%width%height%frames=1", entry<&CreateImage>());
+  r.add("%LoadAnimImage$bmpfile%cellwidth%cellheight%first%count", entry<&LoadAnimImage>());
+  r.add("FreeImage%image", entry<&FreeImage>());
+  r.add("%SaveImage%image$bmpfile%frame=0", entry<&SaveImage>());
+  r.add("GrabImage%image%x%y%frame=0", entry<&GrabImage>());
+  r.add("%ImageBuffer%image%frame=0", entry<&ImageBuffer>());
+  r.add("DrawImage%image%x%y%frame=0", entry<&DrawImage>());
+  r.add("DrawBlock%image%x%y%frame=0", entry<&DrawBlock>());
+  r.add("TileImage%image%x=0%y=0%frame=0", entry<&TileImage>());
+  r.add("TileBlock%image%x=0%y=0%frame=0", entry<&TileBlock>());
+  r.add("DrawImageRect%image%x%y%rect_x%rect_y%rect_width%rect_height%frame=0", entry<&DrawImageRect>());
+  r.add("DrawBlockRect%image%x%y%rect_x%rect_y%rect_width%rect_height%frame=0", entry<&DrawBlockRect>());
+  r.add("MaskImage%image%red%green%blue", entry<&MaskImage>());
+  r.add("HandleImage%image%x%y", entry<&HandleImage>());
+  r.add("MidHandle%image", entry<&MidHandle>());
+  r.add("AutoMidHandle%enable", entry<&AutoMidHandle>());
+  r.add("%ImageWidth%image", entry<&ImageWidth>());
+  r.add("%ImageHeight%image", entry<&ImageHeight>());
+  r.add("%ImageXHandle%image", entry<&ImageXHandle>());
+  r.add("%ImageYHandle%image", entry<&ImageYHandle>());
+  r.add("ScaleImage%image#xscale#yscale", entry<&ScaleImage>());
+  r.add("ResizeImage%image#width#height", entry<&ResizeImage>());
+  r.add("RotateImage%image#angle", entry<&RotateImage>());
+  r.add("TFormImage%image#a#b#c#d", entry<&TFormImage>());
+  r.add("TFormFilter%enable", entry<&TFormFilter>());
+  r.add("%ImagesOverlap%image1%x1%y1%image2%x2%y2", entry<&ImagesOverlap>());
+  r.add("%ImagesCollide%image1%x1%y1%frame1%image2%x2%y2%frame2", entry<&ImagesCollide>());
+  r.add("%RectsOverlap%x1%y1%width1%height1%x2%y2%width2%height2", entry<&RectsOverlap>());
+  r.add("%ImageRectOverlap%image%x%y%rect_x%rect_y%rect_width%rect_height", entry<&ImageRectOverlap>());
+  r.add("%ImageRectCollide%image%x%y%frame%rect_x%rect_y%rect_width%rect_height", entry<&ImageRectCollide>());
   r.add("Write$string", entry<&Write>());
   r.add("Print$string=\"\"", entry<&Print>());
   r.add("$Input$prompt=\"\"", entry<&Input>());

@@ -15,6 +15,7 @@
 #include "platform/graphics/canvas_commands.h"
 #include "platform/graphics/graphics_commands.h"
 #include "platform/graphics/graphics_state.h"
+#include "platform/graphics_program.h"
 #include "platform/host/system_commands.h"
 #include "platform/host/windowed_host.h"
 #include "platform/text/font_set.h"
@@ -28,22 +29,8 @@ using platform::DisplayKind;
 using platform::GraphicsSystem;
 namespace fs = std::filesystem;
 
-const RuntimeModule kModules[] = {
-    {"graphics", &createGraphicsModule, &destroyGraphicsModule, "graphics_create failed"},
-};
-
-std::function<void()> gBody;
-void runBody() { gBody(); }
-
 // Runs body as a program with the graphics module; returns its error text ("" for none).
-std::string run(std::function<void()> body, bool debug) {
-  gBody = std::move(body);
-  testing::RecordingHooks hooks;
-  platform::setMessageBoxPresenter([](const platform::MessageBoxRequest&) { return platform::BoxAnswer::kOk; });
-  const char* result = runOnModules(&runBody, "", debug ? &hooks : nullptr, kModules);
-  platform::setMessageBoxPresenter(nullptr);
-  return result ? result : "";
-}
+std::string run(std::function<void()> body, bool debug) { return testing::runGraphicsProgram(std::move(body), debug); }
 
 KvString* str(const std::string& s) { return core::newString(s); }
 
