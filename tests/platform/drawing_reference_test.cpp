@@ -7,34 +7,12 @@
 
 #include "platform/canvas/canvas.h"
 #include "platform/canvas_test_support.h"
+#include "platform/reference_pictures.h"
 
 namespace korvo::platform {
 namespace {
 
-using test::Bitmap;
-
-// Compares the canvas with reference/name, or rewrites it when updating.
-void expectMatchesReference(const Canvas& c, const std::string& name) {
-  const std::string path = std::string(KORVO_REFERENCE_DIR) + "/" + name;
-  const Bitmap actual = test::snapshot(c);
-  if (test::updatingReferences()) {
-    std::ofstream(path, std::ios::binary) << test::encodeBmp(actual);
-    GTEST_SKIP() << "rewrote " << path;
-  }
-  const auto expected = test::readBmp(path);
-  ASSERT_TRUE(expected) << "missing reference " << path;
-  ASSERT_EQ(expected->width, actual.width);
-  ASSERT_EQ(expected->height, actual.height);
-  int differing = 0;
-  for (std::size_t i = 0; i < actual.argb.size(); ++i) {
-    if (actual.argb[i] != expected->argb[i] && differing++ < 10) {
-      ADD_FAILURE() << name << ": pixel (" << i % actual.width << "," << i / actual.width
-                    << ") is " << std::hex << actual.argb[i] << ", reference "
-                    << expected->argb[i];
-    }
-  }
-  EXPECT_EQ(differing, 0) << name;
-}
+using test::expectMatchesReference;
 
 void drawOvals(Canvas& c) {
   c.setClsColour(0x202020);
