@@ -138,6 +138,21 @@ TEST_F(Fonts, SetFontAndFreeFontFallBackToTheDefault) {
   EXPECT_EQ(cmd::LoadFont(str("DejaVu Sans"), 12, 0, 0, 0) > big, true);
 }
 
+TEST_F(Fonts, DebugModeRefusesFontsThatAreNotLive) {
+  struct DebugOn {
+    DebugOn() { setDebugMode(true); }
+    ~DebugOn() { setDebugMode(false); }
+  } debug;
+  for (auto command : {&cmd::SetFont, &cmd::FreeFont}) {
+    try {
+      command(4242);
+      ADD_FAILURE() << "a dead font was taken";
+    } catch (const KvEx& e) {
+      EXPECT_STREQ(e.message, "Font does not exist");
+    }
+  }
+}
+
 TEST_F(Fonts, AFontFreedWhileAnotherBufferHoldsItIsNotUsed) {
   const std::int32_t f = cmd::LoadFont(str("DejaVu Sans"), 16, 0, 0, 0);
   Canvas other(platform::Surface::create(50, 20, platform::PixelFormat::xrgb8888()));
