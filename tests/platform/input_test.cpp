@@ -213,6 +213,17 @@ TEST_F(InputCommands, WaitKeySkipsKeysWithoutCharactersAndEndsQuietly) {
   }
 }
 
+TEST_F(InputCommands, WaitMouseAndWaitJoyReturnTheNextPress) {
+  input->mouseDown(3);
+  EXPECT_EQ(cmd::WaitMouse(), 3);
+  input->mouseDown(1);
+  EXPECT_EQ(cmd::MouseWait(), 1);
+  platform::virtualJoysticks().setButton(0, 7, true);
+  EXPECT_EQ(cmd::WaitJoy(0), 7);
+  host->requestEnd();
+  EXPECT_THROW(cmd::JoyWait(0), KvEx);
+}
+
 TEST_F(InputCommands, RegistersThirtySevenCommands) {
   struct Count : Registrar {
     void add(const char*, void*) override { ++n; }
