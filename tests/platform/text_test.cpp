@@ -138,6 +138,26 @@ TEST_F(Fonts, SetFontAndFreeFontFallBackToTheDefault) {
   EXPECT_EQ(cmd::LoadFont(str("DejaVu Sans"), 12, 0, 0, 0) > big, true);
 }
 
+TEST_F(Fonts, StylesWidenStrokesAndUnderline) {
+  const std::int32_t plain = cmd::LoadFont(str("DejaVu Sans"), 16, 0, 0, 0);
+  const std::int32_t underlined = cmd::LoadFont(str("DejaVu Sans"), 16, 0, 0, 1);
+  const std::int32_t bold = cmd::LoadFont(str("DejaVu Sans"), 16, 1, 0, 0);
+  ASSERT_NE(plain, 0);
+  // Lit pixels of a string drawn in a font on a cleared buffer.
+  auto litPixels = [this](std::int32_t font, std::string_view text) {
+    front->cls();
+    cmd::SetFont(font);
+    cmd::Text(0, 0, str(text), 0, 0);
+    int lit = 0;
+    for (std::uint32_t p : pixels(*front)) lit += (p & 0xFFFFFF) != 0;
+    return lit;
+  };
+  EXPECT_EQ(litPixels(plain, "   "), 0);
+  EXPECT_GE(litPixels(underlined, "   "), 3 * platform::fonts().find(underlined)->width(' '));
+  EXPECT_GT(litPixels(bold, "Hello"), litPixels(plain, "Hello"));
+  EXPECT_EQ(platform::fonts().find(underlined)->height(), 16);
+}
+
 TEST_F(Fonts, DebugModeRefusesFontsThatAreNotLive) {
   struct DebugOn {
     DebugOn() { setDebugMode(true); }
