@@ -44,6 +44,8 @@ TEST_F(InitTest, PrimaryBufferAndChannel) {
   EXPECT_EQ(engine_.channelFrequency(kPrimaryChannel), 44100);
   clock_.advance(50);
   EXPECT_EQ(engine_.channelPosition(kPrimaryChannel), 2205);
+  EXPECT_EQ(engine_.playSample(kFreeChannel, primary), -1);
+  EXPECT_EQ(lastError(), EngineError::kInvalidArgument);
 }
 
 TEST_F(InitTest, MixerWithoutImplementationFailsStart) {

@@ -114,7 +114,10 @@ std::int32_t SoundEngine::playSample(std::int32_t channel, Sample* sample, bool 
     setError(EngineError::kNotStarted);
     return -1;
   }
-  if (!sample || !samples_->owns(sample)) {
+  // Output-owned buffers (the primary mix buffer) have no guard room and play only on the
+  // primary channel.
+  if (!sample || !samples_->owns(sample) ||
+      ((sample->mode & mode::kOutputOwned) && channel != kPrimaryChannel)) {
     setError(EngineError::kInvalidArgument);
     return -1;
   }
