@@ -190,6 +190,9 @@ class SoundEngine {
   std::recursive_mutex& mixerLock() { return mixerLock_; }
   // Waits (yielding) until no DSP pass runs.
   void waitDspIdle() const;
+  // The software channel operations, for channel records kept outside the engine's array
+  // (song channels): start them into a list of their own and mix it with mixChannels.
+  ChannelOps* softwareOps() const { return softwareOps_.get(); }
   // The engine's idle list (channels that are not playing).
   MixList& idleList() { return idleList_; }
   // The list the sound-effects unit mixes.
