@@ -88,6 +88,16 @@ TEST(MixingThread, DeviceOutputPlaysWhileTheProgramChangesChannels) {
   ASSERT_TRUE(engine.init(44100, 8, 0));
   EXPECT_STREQ(engine.outputName(), "Fake Device");
   exercise(engine);
+  // One steady sound until the device has played some of it (a loaded machine may need a while).
+  std::vector<std::int16_t> tone(1000, 12000);
+  Sample* s = engine.allocSample(kSlotFree, 1000, mode::k16Bits | mode::kLoopNormal, 44100, 255, 128, 255);
+  ASSERT_NE(s, nullptr);
+  engine.uploadSampleData(s, tone.data(), mode::k16Bits);
+  ASSERT_GE(engine.playSample(kFreeChannel, s), 0);
+  const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+  while (FakeDevice::loudFrames.load() == 0 && std::chrono::steady_clock::now() < until) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
   engine.close();
   platform::setAudioDeviceOpener(nullptr);
   EXPECT_GT(FakeDevice::loudFrames.load(), 0);
