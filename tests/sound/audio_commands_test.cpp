@@ -1,0 +1,273 @@
+// The audio commands on a driver over a private engine: sound defaults and when they apply,
+// debug-mode validation, channel control, the channel slot table, music files through
+// stand-in sources, CD tracks, and shutdown order.
+#include <cmath>
+#include <filesystem>
+#include <set>
+#include <fstream>
+
+#include "core/kv_string.h"
+#include "engine_fixture.h"
+#include "host/kv_ex.h"
+#include "sound/audio_commands.h"
+#include "sound/audio_driver.h"
+#include "sound_builders.h"
+
+namespace korvo::sound::test {
+namespace {
+
+using korvo::test::Bytes;
+
+class AudioCommandsTest : public EngineTest {
+ protected:
+  void startDriver(int channels = 32) {
+    start(44100, channels);
+    driver_ = std::make_unique<AudioDriver>(engine_);
+    setCommandAudio(driver_.get());
+  }
+  void TearDown() override {
+    setCommandAudio(nullptr);
+    driver_.reset();
+    setDebugMode(false);
+    for (const auto& f : files_) std::filesystem::remove(f);
+    EngineTest::TearDown();
+  }
+  // A 16-bit mono WAV file of frames samples at rate, looped when looped.
+  std::string soundFile(int frames, int rate = 22050, bool looped = false) {
+    Bytes data(static_cast<std::size_t>(frames) * 2, 0x10);
+    const Bytes wav = looped ? korvo::test::riffWave({korvo::test::riffChunk("fmt ", korvo::test::fmtBody(1, 1, rate, 16)),
+                                                      korvo::test::riffChunk("smpl", korvo::test::smplBody(1, 0, frames - 1)),
+                                                      korvo::test::riffChunk("data", data)})
+                             : korvo::test::riffWave({korvo::test::riffChunk("fmt ", korvo::test::fmtBody(1, 1, rate, 16)),
+                                                      korvo::test::riffChunk("data", data)});
+    const auto path = std::filesystem::temp_directory_path() /
+                      ("korvo_audio_" + std::to_string(::getpid()) + "_" + std::to_string(files_.size()) + ".wav");
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(wav.data()), static_cast<std::streamsize>(wav.size()));
+    files_.push_back(path);
+    return path.string();
+  }
+  std::int32_t load(const std::string& path) { return cmd::LoadSound(core::newString(path)); }
+  // The engine handle behind a sound channel value.
+  std::int32_t engineHandle(std::int32_t value) {
+    return static_cast<SoundChannel*>(driver_->channel(value))->handle();
+  }
+
+  std::unique_ptr<AudioDriver> driver_;
+  std::vector<std::filesystem::path> files_;
+};
+
+TEST_F(AudioCommandsTest, LoadSoundReadsTheSampleDefaultsAndFailuresGiveZero) {
+  EXPECT_EQ(load(soundFile(10)), 0);  // no driver: no sound
+  startDriver();
+  EXPECT_EQ(load("/nonexistent/korvo/sound.wav"), 0);
+  const std::int32_t s = load(soundFile(100, 11025));
+  ASSERT_NE(s, 0);
+  const std::int32_t ch = cmd::PlaySound(s);
+  ASSERT_NE(ch, 0);
+  EXPECT_EQ(engine_.channelFrequency(engineHandle(ch)), 11025);
+  EXPECT_EQ(engine_.channelVolume(engineHandle(ch)), 255);
+  EXPECT_EQ(engine_.channelPan(engineHandle(ch)), 128);
+  EXPECT_EQ(cmd::ChannelPlaying(ch), 1);
+}
+
+TEST_F(AudioCommandsTest, DefaultsApplyAtTheNextPlayAndZeroKeepsThePreviousValue) {
+  startDriver();
+  const std::int32_t s = load(soundFile(1000, 22050, true));
+  const std::int32_t first = cmd::PlaySound(s);
+  cmd::SoundVolume(s, 0.5f);
+  cmd::SoundPitch(s, 8000);
+  cmd::SoundPan(s, 1.0f);
+  EXPECT_EQ(engine_.channelVolume(engineHandle(first)), 255);  // the playing channel keeps its values
+  EXPECT_EQ(engine_.channelFrequency(engineHandle(first)), 22050);
+  const std::int32_t second = cmd::PlaySound(s);
+  EXPECT_EQ(engine_.channelVolume(engineHandle(second)), 127);
+  EXPECT_EQ(engine_.channelFrequency(engineHandle(second)), 8000);
+  EXPECT_EQ(engine_.channelPan(engineHandle(second)), 255);
+  cmd::SoundVolume(s, 0.0f);  // 0 is not stored: 127 stays
+  cmd::SoundPan(s, -1.0f);    // pan 0 likewise: 255 stays
+  const std::int32_t third = cmd::PlaySound(s);
+  EXPECT_EQ(engine_.channelVolume(engineHandle(third)), 127);
+  EXPECT_EQ(engine_.channelPan(engineHandle(third)), 255);
+  EXPECT_NE(first, second);
+  EXPECT_NE(second, third);
+}
+
+TEST_F(AudioCommandsTest, SoundHandlesAreCheckedOnlyInDebugMode) {
+  startDriver();
+  cmd::LoopSound(12345);  // no check: nothing happens
+  EXPECT_EQ(cmd::PlaySound(12345), 0);
+  cmd::FreeSound(12345);
+  setDebugMode(true);
+  EXPECT_EQ(cmd::PlaySound(0), 0);
+  cmd::FreeSound(12345);  // never checked
+  for (auto command : {+[] { cmd::LoopSound(12345); }, +[] { cmd::SoundPitch(12345, 1); }, +[] { cmd::SoundVolume(12345, 1); },
+                       +[] { cmd::SoundPan(12345, 0); }, +[] { cmd::PlaySound(12345); }}) {
+    try {
+      command();
+      ADD_FAILURE() << "no error";
+    } catch (const KvEx& e) {
+      EXPECT_STREQ(e.message, "Sound does not exist");
+    }
+  }
+  const std::int32_t s = load(soundFile(10));
+  cmd::FreeSound(s);
+  EXPECT_THROW(cmd::PlaySound(s), KvEx);  // freed: gone from the set
+}
+
+TEST_F(AudioCommandsTest, ChannelCommandsMapFloatsOntoTheEngine) {
+  startDriver();
+  const std::int32_t s = load(soundFile(1000, 22050, true));
+  cmd::LoopSound(s);
+  const std::int32_t ch = cmd::PlaySound(s);
+  const std::int32_t h = engineHandle(ch);
+  cmd::ChannelVolume(ch, 0.5f);
+  EXPECT_EQ(engine_.channelVolume(h), 127);
+  cmd::ChannelVolume(ch, 7.0f);
+  EXPECT_EQ(engine_.channelVolume(h), 255);
+  cmd::ChannelPan(ch, -1.0f);
+  EXPECT_EQ(engine_.channelPan(h), 0);
+  cmd::ChannelPan(ch, 0.0f);
+  EXPECT_EQ(engine_.channelPan(h), 127);
+  cmd::ChannelPitch(ch, 30000);
+  EXPECT_EQ(engine_.channelFrequency(h), 30000);
+  cmd::PauseChannel(ch);
+  EXPECT_TRUE(engine_.isChannelPaused(h));
+  cmd::ResumeChannel(ch);
+  EXPECT_FALSE(engine_.isChannelPaused(h));
+  cmd::StopChannel(ch);
+  EXPECT_EQ(cmd::ChannelPlaying(ch), 0);
+  for (std::int32_t nothing : {0, 99999}) {
+    cmd::StopChannel(nothing);
+    cmd::ChannelVolume(nothing, 1.0f);
+    EXPECT_EQ(cmd::ChannelPlaying(nothing), 0);
+  }
+  cmd::ChannelVolume(ch, std::nanf(""));  // stays defined
+}
+
+TEST_F(AudioCommandsTest, FreeSoundStopsItsChannels) {
+  startDriver();
+  const std::int32_t s = load(soundFile(1000, 22050, true));
+  const std::int32_t ch = cmd::PlaySound(s);
+  ASSERT_EQ(cmd::ChannelPlaying(ch), 1);
+  cmd::FreeSound(s);
+  EXPECT_EQ(cmd::ChannelPlaying(ch), 0);
+}
+
+TEST_F(AudioCommandsTest, SlotTableDoublesWhenEveryChannelStillPlays) {
+  startDriver(4200);  // enough engine channels that none is stolen
+  const std::int32_t s = load(soundFile(64, 22050, true));
+  std::set<std::int32_t> values;
+  for (int i = 0; i < 4097; ++i) {
+    const std::int32_t ch = cmd::PlaySound(s);
+    ASSERT_NE(ch, 0);
+    values.insert(ch);
+  }
+  EXPECT_EQ(values.size(), 4097u);
+  EXPECT_EQ(driver_->slotCount(), 8192u);
+}
+
+TEST_F(AudioCommandsTest, ChannelValuesOfStolenOrStoppedSoundsAreReused) {
+  startDriver(4);
+  const std::int32_t s = load(soundFile(64, 22050, true));
+  std::set<std::int32_t> values;
+  for (int i = 0; i < 4100; ++i) values.insert(cmd::PlaySound(s));
+  // The engine steals its four channels over and over; the old values stop counting as
+  // playing, so the search reuses them instead of growing the table.
+  EXPECT_EQ(driver_->slotCount(), 4096u);
+  EXPECT_EQ(values.size(), 4096u);
+}
+
+struct MusicLog {
+  std::vector<std::string> events;
+};
+
+class FakeStream final : public StreamPlayback {
+ public:
+  FakeStream(MusicLog& log, std::string name) : log_(log), name_(std::move(name)) {}
+  ~FakeStream() override { log_.events.push_back("close " + name_); }
+  std::int32_t play() override {
+    log_.events.push_back("play " + name_);
+    return -1;
+  }
+  void stop() override { log_.events.push_back("stop " + name_); }
+
+ private:
+  MusicLog& log_;
+  std::string name_;
+};
+
+class FakeSong final : public SongPlayback {
+ public:
+  FakeSong(MusicLog& log, std::string name) : log_(log), name_(std::move(name)) {}
+  ~FakeSong() override { log_.events.push_back("free " + name_); }
+  void play() override { log_.events.push_back("play " + name_); }
+  void stop() override { log_.events.push_back("stop " + name_); }
+  void setPaused(bool paused) override { log_.events.push_back(paused ? "pause" : "resume"); }
+  void setMasterVolume(std::int32_t volume) override { log_.events.push_back("volume " + std::to_string(volume)); }
+  bool finished() override { return false; }
+
+ private:
+  MusicLog& log_;
+  std::string name_;
+};
+
+TEST_F(AudioCommandsTest, MusicFilesAreCachedByTheirExactNameAndChosenByCaseSensitiveParts) {
+  MusicLog log;
+  EXPECT_EQ(cmd::PlayMusic(core::newString("tune.ogg")), 0);  // no driver
+  startDriver();
+  driver_->setMusicSources({[&](const std::string& name) -> std::unique_ptr<StreamPlayback> {
+                              if (name.find("missing") != std::string::npos) return nullptr;
+                              return std::make_unique<FakeStream>(log, name);
+                            },
+                            [&](const std::string& name) -> std::unique_ptr<SongPlayback> {
+                              if (name.find(".mid") == std::string::npos) return nullptr;
+                              return std::make_unique<FakeSong>(log, name);
+                            }});
+  const std::int32_t tune = cmd::PlayMusic(core::newString("tune.ogg"));
+  ASSERT_NE(tune, 0);
+  EXPECT_EQ(cmd::PlayMusic(core::newString("tune.ogg")), tune);  // restarted, not opened again
+  EXPECT_NE(cmd::PlayMusic(core::newString("Tune.ogg")), tune);  // another spelling, another object
+  EXPECT_EQ(cmd::PlayMusic(core::newString("missing.mp3")), 0);
+  EXPECT_EQ(cmd::PlayMusic(core::newString("LOUD.WAV")), 0);  // not ".wav": the song loaders refuse it
+  const std::int32_t song = cmd::PlayMusic(core::newString("theme.mid"));
+  ASSERT_NE(song, 0);
+  cmd::ChannelVolume(song, 0.5f);
+  cmd::PauseChannel(song);
+  EXPECT_EQ(cmd::ChannelPlaying(song), 1);
+  EXPECT_EQ(log.events, (std::vector<std::string>{"play tune.ogg", "stop tune.ogg", "play tune.ogg", "play Tune.ogg",
+                                                  "play theme.mid", "volume 127", "pause"}));
+  log.events.clear();
+  driver_.reset();  // newest object first
+  EXPECT_EQ(log.events, (std::vector<std::string>{"free theme.mid", "close Tune.ogg", "close tune.ogg"}));
+  EXPECT_FALSE(engine_.initialised());
+}
+
+class FakeCd final : public CdAudio {
+ public:
+  void stop() override { events.push_back("stop"); }
+  void setPaused(bool paused) override { events.push_back(paused ? "pause" : "resume"); }
+  void setPlayMode(std::int32_t mode) override { events.push_back("mode " + std::to_string(mode)); }
+  void playTrack(std::int32_t track) override { events.push_back("track " + std::to_string(track)); }
+  void setVolume(std::int32_t volume) override { events.push_back("volume " + std::to_string(volume)); }
+  std::vector<std::string> events;
+};
+
+TEST_F(AudioCommandsTest, CdTracksMapTheirModesAndTheCdChannelAlwaysPlays) {
+  EXPECT_EQ(cmd::PlayCDTrack(1, 1), 0);  // no driver
+  startDriver();
+  const std::int32_t silent = cmd::PlayCDTrack(3, 1);  // no drive: the channel still answers
+  ASSERT_NE(silent, 0);
+  EXPECT_EQ(cmd::ChannelPlaying(silent), 1);
+  FakeCd cd;
+  driver_->cdChannel().setDrive(&cd);
+  EXPECT_EQ(cmd::PlayCDTrack(2, 2), silent);
+  cmd::PlayCDTrack(4, 3);
+  cmd::PlayCDTrack(5, 7);
+  cmd::ChannelVolume(silent, 1.0f);
+  EXPECT_EQ(cd.events, (std::vector<std::string>{"stop", "mode 2", "track 2", "stop", "mode 0", "track 4", "stop", "mode 1",
+                                                 "track 5", "volume 255"}));
+  driver_->cdChannel().setDrive(nullptr);
+}
+
+}  // namespace
+}  // namespace korvo::sound::test
