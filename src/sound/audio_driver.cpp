@@ -46,7 +46,7 @@ std::int32_t AudioDriver::loadSound(const std::string& name) {
   if (!sample) return 0;
   auto sound = std::make_unique<Sound>();
   sound->sample = sample;
-  engine_.sampleDefaults(sample, sound->pitch, sound->volume, sound->pan, sound->priority);
+  engine_.getSampleDefaults(sample, sound->pitch, sound->volume, sound->pan, sound->priority);
   return sounds_.add(std::move(sound));
 }
 
@@ -118,7 +118,8 @@ std::int32_t AudioDriver::playCdTrack(std::int32_t track, std::int32_t mode) {
 }
 
 AudioDriver* openAudio(platform::RuntimeHost& host, SoundEngine& engine) {
-  return static_cast<AudioDriver*>(host.open(platform::SubsystemSlot::kAudio, [&engine]() -> std::unique_ptr<platform::HostSubsystem> {
+  return static_cast<AudioDriver*>(host.open(platform::SubsystemSlot::kAudio, [&]() -> std::unique_ptr<platform::HostSubsystem> {
+    engine.setOutputWindow(host.window());
     if (!engine.init(kMixRate, kSoftwareChannels, kInitFlags)) return nullptr;
     return std::make_unique<AudioDriver>(engine);
   }));
