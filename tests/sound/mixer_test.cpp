@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <random>
 #include <vector>
 
 #include "sound/engine/mixer.h"
@@ -253,6 +254,30 @@ TEST(Clipping, IntegerMixerSaturatesPerChannelFloatClipsOnce) {
   Voice a4(loud, mode::kLoopNormal), b4(loud, mode::kLoopNormal);
   for (Voice* v : {&a4, &b4}) v->settle();
   EXPECT_EQ(mixFloat({&a4, &b4}, 8)[0], 32767);
+}
+
+// Random formats, loops, pitches, directions and start positions: the mixer must stay inside
+// the data (the sanitizer builds check every read) and keep positions inside the sample.
+TEST(MixLoop, RandomChannelsStayInsideTheirData) {
+  std::mt19937 rng(1234);
+  const std::uint32_t formats[] = {mode::k8Bits | mode::kMono, mode::k8Bits | mode::kStereo,
+                                   mode::k16Bits | mode::kMono, mode::k16Bits | mode::kStereo};
+  const std::uint32_t loops[] = {mode::kLoopOff, mode::kLoopNormal, mode::kLoopBidi};
+  std::vector<std::uint8_t> pcm(4 * 600);
+  for (auto& b : pcm) b = static_cast<std::uint8_t>(rng());
+  for (int round = 0; round < 600; ++round) {
+    const std::uint32_t frames = 1 + rng() % 500;
+    const std::uint32_t loop = loops[rng() % 3];
+    Voice v(pcm.data(), frames, formats[rng() % 4] | loop, static_cast<int>(rng() % (2 * kMaxFrequency)) - kMaxFrequency,
+            static_cast<int>(rng() % 256), static_cast<int>(rng() % 257) - 1);
+    v.sample.loopStart = rng() % frames;
+    v.sample.loopLength = 1 + rng() % (frames - v.sample.loopStart);
+    SampleStore::refreshGuards(v.sample);
+    v.channel.position = (static_cast<std::int64_t>(rng() % frames) << 32) | rng();
+    const auto out = round % 2 ? mixInt({&v}, 1 + rng() % 3000) : mixFloat({&v}, 1 + rng() % 3000);
+    ASSERT_GE(v.channel.position, 0) << round;
+    ASSERT_LE(v.channel.position >> 32, frames + 1) << round;
+  }
 }
 
 TEST(MixerTable, SelectionFollowsProcessorFeatures) {
