@@ -1,5 +1,6 @@
 // The audio module: its life in the runtime and its registrations.
 #include "host/runtime_modules.h"
+#include "platform/backend/sdl/sdl_audio_device.h"
 #include "platform/host/runtime_host.h"
 #include "sound/audio_commands.h"
 #include "sound/audio_driver.h"
@@ -9,6 +10,8 @@ namespace korvo {
 
 // Always succeeds: without a driver (the engine would not start) the runtime runs silent.
 bool createAudioModule() {
+  // The engine's automatic output choice takes the sound device when SDL can open one.
+  platform::installSdlAudio();
   if (platform::RuntimeHost* host = platform::RuntimeHost::current())
     sound::setCommandAudio(sound::openAudio(*host, sound::soundEngine()));
   return true;
