@@ -182,7 +182,8 @@ bool HeadlessVideo::openDisplay(const DisplayRequest& r) {
   if (open_ || r.width <= 0 || r.height <= 0 || r.width > kMaxWindowSide || r.height > kMaxWindowSide) return false;
   if (r.kind == DisplayKind::kFullScreen) {
     bool found = false;
-    for (const DisplayMode& m : drivers(false).front().modes)
+    const std::vector<DisplayDriver> list = drivers(false);
+    for (const DisplayMode& m : list.front().modes)
       found = found || (m.width == r.width && m.height == r.height && (r.depth == 0 || m.depth == r.depth));
     if (!found || r.driver != 0) return false;
     client_ = {r.width, r.height};
