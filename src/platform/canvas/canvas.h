@@ -26,7 +26,8 @@ inline constexpr std::uint32_t kCanvasSystemMemory = 0x2000;
 
 class Canvas {
  public:
-  // A canvas over surface (which two canvases may share: a window's front and back buffer).
+  // A canvas over surface, which must not be null (two canvases may share one: a window's
+  // front and back buffer).
   // Colour white, cls colour and mask colour black, origin and handle (0, 0), viewport the
   // whole surface, modification counter 0, no mask.
   Canvas(std::shared_ptr<Surface> surface, std::uint32_t flags = 0, BitmapFont* font = nullptr);
