@@ -62,18 +62,18 @@ void mixChannelWith(const KernelSet<Value>& set, Value* out, Channel& c, std::in
   std::int64_t pos = c.position;
   std::int32_t done = 0;
   while (done < n) {
-    std::int32_t todo = n - done;
+    std::int32_t chunk = n - done;
     bool boundary = false;
     const LoopSpan loop = loopSpan(*s);
     const std::int64_t distance = backward ? pos - loop.start : loop.end - pos;
     if (distance <= 0) {
-      todo = 0;
+      chunk = 0;
       boundary = true;
     } else if ((distance >> 32) < (1 << 24)) {
       const std::uint64_t perSample = inc ? inc : kZeroIncrementStep;
       const std::uint64_t count = (static_cast<std::uint64_t>(distance) + perSample - 1) / perSample;
-      if (count <= static_cast<std::uint64_t>(todo)) {
-        todo = static_cast<std::int32_t>(count);
+      if (count <= static_cast<std::uint64_t>(chunk)) {
+        chunk = static_cast<std::int32_t>(count);
         boundary = true;
       }
     }
@@ -93,15 +93,15 @@ void mixChannelWith(const KernelSet<Value>& set, Value* out, Channel& c, std::in
       }
     }
     const bool ramping = c.rampSamplesLeft > 0;
-    if (ramping && todo > c.rampSamplesLeft) {
-      todo = c.rampSamplesLeft;
+    if (ramping && chunk > c.rampSamplesLeft) {
+      chunk = c.rampSamplesLeft;
       boundary = false;
     }
 
     const std::int64_t step = backward ? -static_cast<std::int64_t>(inc) : static_cast<std::int64_t>(inc);
     if (!ramping && targets == 0) {
-      pos += step * todo;
-    } else if (todo > 0) {
+      pos += step * chunk;
+    } else if (chunk > 0) {
       KernelGains g;
       g.surround = surround;
       if (ramping) {
@@ -113,19 +113,19 @@ void mixChannelWith(const KernelSet<Value>& set, Value* out, Channel& c, std::in
         g.left = static_cast<std::int32_t>(Channel::targetLeft(targets));
         g.right = static_cast<std::int32_t>(Channel::targetRight(targets));
       }
-      set.kernels[format | (ramping ? 4 : 0)](out + 2 * done, data, pos, step, todo, g);
+      set.kernels[format | (ramping ? 4 : 0)](out + 2 * done, data, pos, step, chunk, g);
     }
     if (ramping) {
-      c.rampSamplesLeft -= todo;
-      c.rampLeft += c.rampStepLeft * todo;
-      c.rampRight += c.rampStepRight * todo;
+      c.rampSamplesLeft -= chunk;
+      c.rampLeft += c.rampStepLeft * chunk;
+      c.rampRight += c.rampStepRight * chunk;
       if (c.rampSamplesLeft == 0) {
         c.rampStepLeft = c.rampStepRight = 0;
         c.rampLeft = static_cast<std::int32_t>(Channel::targetLeft(c.rampTargets)) * 256;
         c.rampRight = static_cast<std::int32_t>(Channel::targetRight(c.rampTargets)) * 256;
       }
     }
-    done += todo;
+    done += chunk;
     if (boundary && !wrapAtBoundary(c, loop, pos, backward)) return;
   }
   c.position = pos;

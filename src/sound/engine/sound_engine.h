@@ -201,8 +201,6 @@ class SoundEngine {
   // Brings a clock-paced output (no sound, WAV file) up to the clock: mixes and plays block
   // by block. Engine operations on the owner thread do this first; tests may call it.
   void pump();
-  // Runs the DSP chain for the block at the cursor and advances it (the mixing thread's step).
-  void mixNextBlock();
   // Mixes blocks until the block cursor reaches the block that holds playFrame.
   void mixUpTo(std::int64_t playFrame);
 
@@ -217,6 +215,8 @@ class SoundEngine {
   void stopMixingThread();
   void mixingThreadMain();
   void runChain(std::int32_t block);
+  // Runs the DSP chain for the block at the cursor and advances it.
+  void mixNextBlock();
   void* outputUnit(void* buffer, std::int32_t position, std::int32_t samples);
   void* levelsUnit(void* buffer, std::int32_t samples);
   Channel* allocateChannel(Sample* sample);
