@@ -21,7 +21,11 @@ class Registrar {
 // (a C++ caller) the exception is thrown again.
 [[noreturn]] void transferToRunLoop(const char* message);
 
-// The boundary between compiled code and the runtime: catches KvEx and transfers it.
+// The boundary between compiled code and the runtime: catches KvEx and transfers it. The
+// unwinder's search for a handler stops at this frame, so it never has to walk the compiled
+// frames above (which have no unwind tables), while the runtime's frames below unwind
+// normally and release what they hold. The jump happens after the catch block has ended,
+// so no exception is left in flight.
 template <auto F>
 struct CommandEntry;
 

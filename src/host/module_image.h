@@ -20,6 +20,7 @@ struct ImageEntry {
   std::int32_t offset;
 };
 
+// A program module: its code and the three tables, in image order.
 struct ModuleImage {
   std::vector<std::uint8_t> code;
   std::vector<ImageEntry> symbols;

@@ -24,7 +24,9 @@ SymbolMap buildRuntimeMap(RuntimeInterface& runtime);
 class LinkedModule {
  public:
   explicit LinkedModule(platform::LowBlock block) : block_(std::move(block)), base_(block_.data()) {}
+  // The main code: the first byte of the code.
   void (*main() const)() { return reinterpret_cast<void (*)()>(base_); }
+  // Where the code was loaded (symbol offsets count from here).
   std::uint8_t* codeBase() const { return base_; }
   // Keeps the code for the rest of the process.
   void keep() { block_.release(); }
@@ -40,12 +42,13 @@ struct LinkFailure {
   int exitCode;
 };
 
+// A linked module, or why there is none.
 struct LinkResult {
   std::optional<LinkedModule> module;
   LinkFailure failure;  // meaningful only without a module
 };
 
-// Links the image bytes of a resource.
+// Links the image bytes of a resource. Never trusts them: a malformed image is a failure.
 LinkResult linkModule(std::span<const std::uint8_t> resource, const SymbolMap& runtime);
 
 // The failure texts.

@@ -15,6 +15,7 @@ struct RunLoopJump {
   bool armed = false;
 };
 
+// The process's one jump target (there is one program thread).
 RunLoopJump& runLoopJump();
 
 }  // namespace korvo

@@ -9,6 +9,7 @@
 
 namespace korvo::tools {
 
+// One section header and its contents.
 struct ElfSection {
   std::string name;
   std::uint32_t type = 0;
@@ -20,6 +21,7 @@ struct ElfSection {
   std::uint32_t groupSymbol = 0;            // for section groups: the signature symbol
 };
 
+// One symbol table entry.
 struct ElfSymbol {
   std::string name;
   std::uint8_t binding = 0;   // STB_*
@@ -29,6 +31,7 @@ struct ElfSymbol {
   std::uint64_t size = 0;
 };
 
+// One RELA entry: the place (offset in its section), type, symbol index and addend.
 struct ElfRelocation {
   std::uint64_t offset;
   std::uint32_t type;
@@ -36,6 +39,7 @@ struct ElfRelocation {
   std::int64_t addend;
 };
 
+// A whole object file.
 struct ElfObject {
   std::string path;
   std::vector<ElfSection> sections;
