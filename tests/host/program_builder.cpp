@@ -84,3 +84,7 @@ void* Program::symbol(const std::string& name) const {
 }
 
 }  // namespace korvo::testing
+
+// Programs here run with the whole runtime, fonts included; under LeakSanitizer, what the
+// font library keeps until the process ends is not a leak of the runtime's.
+extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig\n"; }
