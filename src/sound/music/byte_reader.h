@@ -1,0 +1,79 @@
+// Bounds-checked little-endian reading of a module held in memory. Reads past the end give
+// zeros and clear ok(), so loaders check once per structure instead of once per field.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace korvo::sound::music {
+
+class ByteReader {
+ public:
+  ByteReader(const std::uint8_t* data, std::size_t size) : data_(data), size_(size) {}
+
+  bool ok() const { return ok_; }
+  std::size_t size() const { return size_; }
+  std::size_t tell() const { return pos_; }
+  std::size_t remaining() const { return pos_ < size_ ? size_ - pos_ : 0; }
+  // Moves to offset; beyond the end clears ok().
+  void seek(std::size_t offset) {
+    pos_ = offset;
+    if (offset > size_) ok_ = false;
+  }
+  void skip(std::size_t count) { seek(pos_ + count); }
+
+  std::uint8_t u8() {
+    if (pos_ >= size_) return fail<std::uint8_t>();
+    return data_[pos_++];
+  }
+  std::uint16_t u16() {
+    const std::uint16_t lo = u8();
+    return static_cast<std::uint16_t>(lo | (u8() << 8));
+  }
+  std::uint32_t u32() {
+    const std::uint32_t lo = u16();
+    return lo | (static_cast<std::uint32_t>(u16()) << 16);
+  }
+  // count bytes into out (zeros past the end).
+  void bytes(void* out, std::size_t count) {
+    const std::size_t have = remaining() < count ? remaining() : count;
+    if (have) std::memcpy(out, data_ + pos_, have);
+    if (have < count) {
+      std::memset(static_cast<std::uint8_t*>(out) + have, 0, count - have);
+      ok_ = false;
+    }
+    pos_ += count;
+  }
+  // A fixed-size text field, cut at its first zero.
+  std::string text(std::size_t count) {
+    std::string s(count, '\0');
+    bytes(s.data(), count);
+    s.resize(std::strlen(s.c_str()));
+    return s;
+  }
+  // Whether the bytes at offset are exactly tag.
+  bool matches(std::size_t offset, const char* tag) const {
+    const std::size_t n = std::strlen(tag);
+    return offset + n <= size_ && std::memcmp(data_ + offset, tag, n) == 0;
+  }
+  // Pointer to the current position (valid for remaining() bytes).
+  const std::uint8_t* here() const { return data_ + (pos_ < size_ ? pos_ : size_); }
+
+ private:
+  template <typename T>
+  T fail() {
+    ok_ = false;
+    ++pos_;
+    return 0;
+  }
+
+  const std::uint8_t* data_;
+  std::size_t size_;
+  std::size_t pos_ = 0;
+  bool ok_ = true;
+};
+
+}  // namespace korvo::sound::music

@@ -1,0 +1,283 @@
+// Songs from loading to freeing, the scheduler, and voices. The player's lock is held by the
+// scheduler for a whole block, so changing the playing list from the program's thread waits
+// for a running pass. Engine calls that may wait for the mixer (freeing samples) are made
+// without the lock.
+#include "sound/music/music_player.h"
+
+#include <algorithm>
+#include <cmath>
+#include <fstream>
+#include <iterator>
+#include <new>
+
+#include "platform/backend/path_resolver.h"
+#include "sound/music/formats.h"
+#include "sound/music/pitch.h"
+
+namespace korvo::sound::music {
+namespace {
+
+// Tried in this order while none recognises the file (the MOD, S3M, IT and MIDI loaders take
+// their places around XM's as they are built).
+constexpr std::array<SongLoader, 1> kLoaders = {&loadXm};
+
+void freeSamples(Song& song, SampleSink& sink) {
+  for (auto& s : song.samples) {
+    if (s->pcm >= 0) sink.freeSample(s->pcm);
+    s->pcm = -1;
+  }
+}
+
+}  // namespace
+
+MusicPlayer::MusicPlayer(MusicEngine& engine) : engine_(engine) {
+  engine_.setScheduler([this](void* buffer, std::int32_t samples) { mixBlock(buffer, samples); });
+}
+
+MusicPlayer::~MusicPlayer() {
+  engine_.setScheduler({});
+  while (!songs_.empty()) freeSong(songs_.back().get());
+}
+
+Song* MusicPlayer::loadSong(const std::string& path) {
+  if (const std::int32_t code = engine_.readiness()) {
+    engine_.setError(code);
+    return nullptr;
+  }
+  std::ifstream file(platform::resolvePath(path), std::ios::binary);
+  if (!file) {
+    engine_.setError(songerror::kFileOpen);
+    return nullptr;
+  }
+  std::vector<std::uint8_t> bytes;
+  try {
+    bytes.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+  } catch (const std::bad_alloc&) {
+    engine_.setError(songerror::kOutOfMemory);
+    return nullptr;
+  }
+  return load(bytes.data(), bytes.size());
+}
+
+Song* MusicPlayer::loadSongFromMemory(const std::uint8_t* data, std::size_t size) {
+  if (const std::int32_t code = engine_.readiness()) {
+    engine_.setError(code);
+    return nullptr;
+  }
+  return load(data, size);
+}
+
+Song* MusicPlayer::load(const std::uint8_t* data, std::size_t size) {
+  std::int32_t code = songerror::kUnrecognised;
+  for (SongLoader loader : kLoaders) {
+    if (code != songerror::kUnrecognised) break;
+    auto song = std::make_unique<Song>();
+    ByteReader reader(data, size);
+    try {
+      code = loader(*song, reader, engine_);
+    } catch (const std::bad_alloc&) {
+      code = songerror::kOutOfMemory;
+    }
+    if (code == songerror::kNone) {
+      engine_.setError(songerror::kNone);
+      songs_.push_back(std::move(song));
+      return songs_.back().get();
+    }
+    freeSamples(*song, engine_);
+  }
+  engine_.setError(code);
+  return nullptr;
+}
+
+void MusicPlayer::freeSong(Song* song) {
+  if (!song) return;
+  stopSong(song);
+  engine_.waitMixIdle();
+  freeSamples(*song, engine_);
+  std::lock_guard lock(mutex_);
+  std::erase_if(songs_, [song](const std::unique_ptr<Song>& s) { return s.get() == song; });
+}
+
+void MusicPlayer::unlink(Song& song) {
+  for (Song** at = &playing_; *at; at = &(*at)->nextPlaying) {
+    if (*at == &song) {
+      *at = song.nextPlaying;
+      break;
+    }
+  }
+  song.nextPlaying = nullptr;
+}
+
+void MusicPlayer::releaseVoices(Song& song) {
+  for (SongChannel& c : song.channels) {
+    for (Voice* v = c.voices; v;) {
+      Voice* next = v->next;
+      engine_.releaseChannel(v->channel);
+      *v = Voice{};
+      v = next;
+    }
+    c.voices = nullptr;
+  }
+}
+
+bool MusicPlayer::playSong(Song* song) {
+  if (!song) return false;
+  stopSong(song);
+  const std::int32_t voices = engine_.voiceChannels();
+  std::lock_guard lock(mutex_);
+  while (static_cast<std::int32_t>(pool_.size()) < voices) pool_.emplace_back();
+  song->paused = false;
+  song->globalVolume = song->initialGlobalVolume;
+  song->speed = song->initialSpeed;
+  song->order = song->row = song->tick = song->patternDelay = 0;
+  song->nextOrder = song->nextRow = -1;
+  song->finished = song->endAtNextRow = false;
+  song->samplesLeft = 0;
+  song->samplesPlayed = 0;
+  song->positions.fill(AudiblePosition{});
+  song->positionCursor = 0;
+  if (song->format->start && !song->format->start(*song)) return false;
+  song->mixRate = engine_.mixRate();
+  setTempo(*song, song->initialBpm);
+  std::fill(song->channels.begin(), song->channels.end(), SongChannel{});
+  song->playing = true;
+  song->nextPlaying = playing_;
+  playing_ = song;
+  return true;
+}
+
+void MusicPlayer::stopSong(Song* song) {
+  if (!song) return;
+  {
+    std::lock_guard lock(mutex_);
+    unlink(*song);
+    song->playing = false;
+    song->finished = true;
+  }
+  releaseVoices(*song);
+}
+
+void MusicPlayer::setSongPaused(Song* song, bool paused) {
+  if (!song) return;
+  std::lock_guard lock(mutex_);
+  song->paused = paused;
+}
+
+void MusicPlayer::setSongMasterVolume(Song* song, std::int32_t volume) {
+  if (!song) return;
+  std::lock_guard lock(mutex_);
+  song->masterVolume = std::clamp(volume, 0, 256);
+}
+
+bool MusicPlayer::isSongFinished(const Song* song) const {
+  if (!song) return true;
+  std::lock_guard lock(mutex_);
+  return song->finished;
+}
+
+AudiblePosition MusicPlayer::audiblePosition(const Song* song, std::int64_t samples) const {
+  std::lock_guard lock(mutex_);
+  AudiblePosition best;
+  AudiblePosition oldest;
+  for (const AudiblePosition& p : song->positions) {
+    if (p.samples < 0) continue;
+    if (oldest.samples < 0 || p.samples < oldest.samples) oldest = p;
+    if (p.samples <= samples && p.samples > best.samples) best = p;
+  }
+  return best.samples >= 0 ? best : oldest;
+}
+
+void MusicPlayer::mixRateChanged() {
+  std::lock_guard lock(mutex_);
+  for (Song* s = playing_; s; s = s->nextPlaying) {
+    s->mixRate = engine_.mixRate();
+    setTempo(*s, s->bpm);
+  }
+}
+
+void MusicPlayer::mixBlock(void* buffer, std::int32_t samples) {
+  std::lock_guard lock(mutex_);
+  for (Song* s = playing_; s;) {
+    Song* next = s->nextPlaying;
+    if (s->playing && !s->paused && s->format->tick && s->tempoScale != 0.0f) {
+      runSong(*s, static_cast<std::uint8_t*>(buffer), samples);
+    }
+    s = next;
+  }
+}
+
+void MusicPlayer::runSong(Song& song, std::uint8_t* buffer, std::int32_t samples) {
+  const std::size_t valueBytes = static_cast<std::size_t>(engine_.mixValueBytes());
+  std::int32_t done = 0;
+  while (done < samples) {
+    if (song.samplesLeft == 0) {
+      song.format->tick(song, *this);
+      song.samplesLeft = song.samplesPerTick;
+      if (!song.playing) {
+        // A song that does not loop has passed its end.
+        unlink(song);
+        releaseVoices(song);
+        return;
+      }
+    }
+    const std::int32_t count = std::min(song.samplesLeft, samples - done);
+    std::uint8_t* at = buffer + static_cast<std::size_t>(done) * valueBytes;
+    for (SongChannel& c : song.channels) {
+      for (Voice* v = c.voices; v; v = v->next) engine_.mix(at, v->channel, count);
+    }
+    song.samplesLeft -= count;
+    done += count;
+  }
+  AudiblePosition& p = song.positions[static_cast<std::size_t>(song.positionCursor)];
+  p.samples = song.samplesPlayed;
+  p.row = song.row;
+  p.order = song.order;
+  song.positionCursor = (song.positionCursor + 1) % kPositionRing;
+  song.samplesPlayed += samples;
+}
+
+Voice& MusicPlayer::voiceFor(Song& song, SongChannel& channel) {
+  if (channel.voices) return *channel.voices;
+  const std::int32_t ch = engine_.reserveChannel();
+  if (ch < 0) return dummy_;
+  if (ch >= static_cast<std::int32_t>(pool_.size())) {
+    engine_.releaseChannel(ch);
+    return dummy_;
+  }
+  Voice& v = pool_[static_cast<std::size_t>(ch)];
+  v = Voice{};
+  v.channel = ch;
+  v.inUse = true;
+  v.volumeEnv.output = 64;
+  v.panEnv.output = 32;
+  channel.voices = &v;
+  return v;
+}
+
+void MusicPlayer::applyVoice(const Song& song, Voice& v) {
+  const std::uint32_t flags = v.flags;
+  v.flags = 0;
+  if (v.channel < 0) return;
+  if (flags & vflag::kTrigger) {
+    const std::int32_t pcm = v.sample ? v.sample->pcm : -1;
+    v.handle = engine_.startNote(v.channel, pcm, v.startOffset);
+    v.startOffset = 0;
+  }
+  if (flags & vflag::kVolume) engine_.setVolume(v.channel, song.format->volume(song, v));
+  if (flags & vflag::kPan) {
+    const std::int32_t room = (128 - std::abs(v.pan - 128)) / 32;
+    const std::int32_t p = v.pan + room * (v.panEnv.output - 32);
+    const auto pan = static_cast<std::int32_t>(std::trunc((p - 128) * song.panSeparation + 128));
+    engine_.setPan(v.channel, std::clamp(pan, 0, 255));
+  }
+  if (flags & vflag::kFrequency) {
+    const std::int32_t hz = periodFrequency((song.flags & kLinearPeriods) != 0, v.period + v.periodDelta);
+    engine_.setFrequency(v.channel, engine_.playsBackward(v.channel) ? -hz : hz);
+  }
+  if (flags & vflag::kStop) {
+    engine_.stopNote(v.channel);
+    v.startOffset = 0;
+  }
+}
+
+}  // namespace korvo::sound::music

@@ -1,0 +1,75 @@
+// The music player: loading songs by content, playing, stopping, pausing and the master
+// volume of songs, the scheduler that runs as the music unit of the engine's mix chain, the
+// pool of voices on reserved engine channels, and applying a voice to its channel.
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "sound/music/music_engine.h"
+#include "sound/music/song.h"
+
+namespace korvo::sound::music {
+
+class MusicPlayer {
+ public:
+  // The player installs itself as engine's music unit and removes itself when destroyed.
+  explicit MusicPlayer(MusicEngine& engine);
+  ~MusicPlayer();
+  MusicPlayer(const MusicPlayer&) = delete;
+  MusicPlayer& operator=(const MusicPlayer&) = delete;
+
+  // Loads a song from a file (by content: the formats are tried in turn while none
+  // recognises it); null with the engine error set on failure.
+  Song* loadSong(const std::string& path);
+  // The same from bytes in memory.
+  Song* loadSongFromMemory(const std::uint8_t* data, std::size_t size);
+  // Stops the song and frees it with the samples it owns.
+  void freeSong(Song* song);
+  // Starts the song from its beginning; false when its start hook refuses.
+  bool playSong(Song* song);
+  void stopSong(Song* song);
+  void setSongPaused(Song* song, bool paused);
+  // Master volume 0..256.
+  void setSongMasterVolume(Song* song, std::int32_t volume);
+  bool isSongFinished(const Song* song) const;
+  // Row and order the song had reached when the output was at samples (the ring of the last
+  // blocks); the oldest entry when samples is older than the ring.
+  AudiblePosition audiblePosition(const Song* song, std::int64_t samples) const;
+  // Recomputes the tick length of every playing song (after the mix rate changed).
+  void mixRateChanged();
+
+  // The scheduler: mixes one block of every playing song, tick by tick.
+  void mixBlock(void* buffer, std::int32_t samples);
+
+  // For tick handlers: the channel's first voice, taking one from the pool if it has none
+  // (the dummy voice when no engine channel is left).
+  Voice& voiceFor(Song& song, SongChannel& channel);
+  // The channel's first voice or the dummy voice, without allocating.
+  Voice& currentVoice(SongChannel& channel) { return channel.voices ? *channel.voices : dummy_; }
+  // Sends the voice's flagged changes to its engine channel and clears the flags.
+  void applyVoice(const Song& song, Voice& voice);
+  std::int32_t mixRate() const { return engine_.mixRate(); }
+  MusicEngine& engine() { return engine_; }
+
+ private:
+  Song* load(const std::uint8_t* data, std::size_t size);
+  void releaseVoices(Song& song);
+  void unlink(Song& song);
+  void runSong(Song& song, std::uint8_t* buffer, std::int32_t samples);
+
+  MusicEngine& engine_;
+  // Held by the scheduler for a whole block and by every change of the playing list.
+  mutable std::recursive_mutex mutex_;
+  Song* playing_ = nullptr;
+  // One voice per engine channel, indexed by the channel it reserved.
+  std::deque<Voice> pool_;
+  Voice dummy_;
+  std::vector<std::unique_ptr<Song>> songs_;
+};
+
+}  // namespace korvo::sound::music

@@ -1,0 +1,251 @@
+// The XM tick handler: takes pending orders and rows, runs rows on tick 0 and the effects of
+// the row on every later tick, and moves the song on row by row.
+#include <algorithm>
+#include <array>
+
+#include "sound/music/formats.h"
+#include "sound/music/modulation.h"
+#include "sound/music/pitch.h"
+#include "sound/music/xm_player.h"
+
+namespace korvo::sound::music::xm {
+namespace {
+
+// Multi-retrigger volume changes by x: volume * mul / div + add.
+struct RetrigChange {
+  std::int8_t add;
+  std::int8_t mul;
+  std::int8_t div;
+};
+constexpr std::array<RetrigChange, 16> kRetrigChanges = {{{0, 1, 1},
+                                                         {-1, 1, 1},
+                                                         {-2, 1, 1},
+                                                         {-4, 1, 1},
+                                                         {-8, 1, 1},
+                                                         {-16, 1, 1},
+                                                         {0, 2, 3},
+                                                         {0, 1, 2},
+                                                         {0, 1, 1},
+                                                         {1, 1, 1},
+                                                         {2, 1, 1},
+                                                         {4, 1, 1},
+                                                         {8, 1, 1},
+                                                         {16, 1, 1},
+                                                         {0, 3, 2},
+                                                         {0, 2, 1}}};
+
+constexpr std::int32_t kMinPortaPeriod = 56;
+constexpr std::int32_t kMaxPeriod = 1 << 20;
+
+void retrigger(Voice& v) {
+  if (!v.sample) return;
+  v.startOffset = 0;
+  v.flags |= vflag::kTrigger;
+}
+
+void vibrato(SongChannel& c, Voice& v, std::int32_t depth) {
+  v.periodDelta = vibratoDelta(depth, c.waveform & 0x0F, c.vibratoPos);
+  c.vibratoPos = advanceWave(c.vibratoPos, c.vibratoSpeed);
+}
+
+void arpeggio(const Song& song, const SongChannel& c, Voice& v, std::uint8_t p) {
+  std::int32_t semitones = 0;
+  switch (song.tick % 3) {
+    case 1: semitones = hi(p); break;
+    case 2: semitones = lo(p); break;
+    default: return;
+  }
+  if (linear(song)) {
+    v.periodDelta = -semitones * 64;
+  } else {
+    const std::int32_t finetune = v.sample ? v.sample->finetune : 0;
+    v.periodDelta = amigaPeriod(c.realNote + semitones, finetune) - amigaPeriod(c.realNote, finetune);
+  }
+}
+
+void multiRetrig(SongChannel& c, Voice& v) {
+  if (c.retrigInterval == 0 || ++c.retrigCounter < c.retrigInterval) return;
+  c.retrigCounter = 0;
+  const RetrigChange& r = kRetrigChanges[static_cast<std::size_t>(c.retrigVolume & 15)];
+  if (c.retrigVolume != 0) v.volume = std::clamp(v.volume * r.mul / r.div + r.add, 0, 64);
+  retrigger(v);
+}
+
+void volumeColumnTick(SongChannel& c, Voice& v, std::uint8_t vol) {
+  const std::int32_t x = vol & 0x0F;
+  switch (vol >> 4) {
+    case 0x6: v.volume = std::max(v.volume - x, 0); break;
+    case 0x7: v.volume = std::min(v.volume + x, 64); break;
+    case 0xB:
+      if (x) c.vibratoDepth = x;
+      vibrato(c, v, c.vibratoDepth);
+      break;
+    case 0xD: v.pan = std::max(v.pan - x, 0); break;
+    case 0xE: v.pan = std::min(v.pan + x, 255); break;
+    case 0xF: tonePortamento(c, v); break;
+    default: break;
+  }
+}
+
+void extendedTick(const Song& song, SongChannel& c, Voice& v, std::int32_t x, std::int32_t y) {
+  switch (x) {
+    case kRetrigger:
+      if (y && song.tick % y == 0) retrigger(v);
+      break;
+    case kNoteCut:
+      if (song.tick == y) v.volume = 0;
+      break;
+    default: break;
+  }
+}
+
+void tickChannel(Song& song, MusicPlayer& player, SongChannel& c) {
+  const Cell& cell = c.cell;
+  if (c.delayed) {
+    if (song.tick != lo(cell.param)) {
+      // Until its tick the delayed note leaves the voice as it was.
+      player.currentVoice(c).flags = 0;
+      return;
+    }
+    c.delayed = false;
+    startCell(song, player, c, cell);
+    finishChannel(song, player, c);
+    return;
+  }
+  Voice& v = player.currentVoice(c);
+  v.volumeDelta = 0;
+  v.periodDelta = 0;
+  v.flags = vflag::kLevels;
+  stepVoiceEnvelopes(v);
+  volumeColumnTick(c, v, cell.volume);
+
+  const std::uint8_t p = cell.param;
+  switch (cell.effect) {
+    case kArpeggio:
+      if (p) arpeggio(song, c, v, p);
+      break;
+    case kPortaUp: v.period = std::max(v.period - c.portaUp * 4, kMinPortaPeriod); break;
+    case kPortaDown: v.period = std::min(v.period + c.portaDown * 4, kMaxPeriod); break;
+    case kTonePorta: tonePortamento(c, v); break;
+    case kVibrato: vibrato(c, v, c.vibratoDepth); break;
+    case kTonePortaVolSlide:
+      tonePortamento(c, v);
+      volumeSlide(v, c.volumeSlide);
+      break;
+    case kVibratoVolSlide:
+      vibrato(c, v, c.vibratoDepth);
+      volumeSlide(v, c.volumeSlide);
+      break;
+    case kTremolo:
+      v.volumeDelta = tremoloDelta(v.volume, c.tremoloDepth, c.waveform >> 4, c.tremoloPos);
+      c.tremoloPos = advanceWave(c.tremoloPos, c.tremoloSpeed);
+      break;
+    case kVolumeSlide: volumeSlide(v, c.volumeSlide); break;
+    case kExtended: extendedTick(song, c, v, hi(p), lo(p)); break;
+    case kGlobalVolumeSlide:
+      if (hi(c.globalVolumeSlide)) song.globalVolume = std::min(song.globalVolume + hi(c.globalVolumeSlide), 64);
+      else song.globalVolume = std::max(song.globalVolume - lo(c.globalVolumeSlide), 0);
+      break;
+    case kPanSlide:
+      if (hi(c.panSlide)) v.pan = std::min(v.pan + hi(c.panSlide), 255);
+      else v.pan = std::max(v.pan - lo(c.panSlide), 0);
+      break;
+    case kMultiRetrig: multiRetrig(c, v); break;
+    case kTremor: tremor(c, v); break;
+    default: break;
+  }
+  finishChannel(song, player, c);
+}
+
+void runRow(Song& song, MusicPlayer& player) {
+  const std::int32_t pattern = song.orders[static_cast<std::size_t>(song.order)];
+  for (std::int32_t ch = 0; ch < song.channelCount(); ++ch) {
+    SongChannel& c = song.channels[static_cast<std::size_t>(ch)];
+    const Cell& cell = song.cell(pattern, song.row, ch);
+    c.previousEffect = c.cell.effect;
+    c.cell = cell;
+    if (isNoteDelay(cell)) {
+      c.delayed = true;
+      player.currentVoice(c).flags = 0;
+      continue;
+    }
+    c.delayed = false;
+    Voice& v = startCell(song, player, c, cell);
+    rowEffect(song, c, v, cell);
+    finishChannel(song, player, c);
+  }
+}
+
+// Takes the pending order and row; false when a song that does not loop has ended.
+bool takePosition(Song& song) {
+  if (song.endAtNextRow) {
+    song.endAtNextRow = false;
+    song.playing = false;
+    song.finished = true;
+    return false;
+  }
+  const std::int32_t oldOrder = song.order;
+  const std::int32_t oldRow = song.row;
+  if (song.nextOrder >= 0) song.order = song.nextOrder;
+  if (song.nextRow >= 0) song.row = song.nextRow;
+  song.nextOrder = song.nextRow = -1;
+  if (song.order >= song.songLength) song.order = 0;
+  const std::int32_t rows = song.patterns[song.orders[static_cast<std::size_t>(song.order)]].rows;
+  if (song.row >= rows) song.row = 0;
+  if (song.order != oldOrder && song.callbacks.order) song.callbacks.order(song, song.order, song.callbacks.user);
+  if ((song.row != oldRow || song.order != oldOrder) && song.callbacks.row) {
+    song.callbacks.row(song, song.row, song.callbacks.user);
+  }
+  return true;
+}
+
+void advanceRow(Song& song) {
+  if (song.nextRow >= 0) return;
+  song.nextRow = song.row + 1;
+  const std::int32_t rows = song.patterns[song.orders[static_cast<std::size_t>(song.order)]].rows;
+  if (song.nextRow < rows) return;
+  song.nextRow = 0;
+  song.nextOrder = song.order + 1;
+  if (song.nextOrder >= song.songLength) {
+    if (!song.looping) song.endAtNextRow = true;
+    song.nextOrder = song.restartPosition;
+    song.finished = true;
+  }
+}
+
+void tick(Song& song, MusicPlayer& player) {
+  if (song.tick != 0) {
+    for (SongChannel& c : song.channels) tickChannel(song, player, c);
+  } else {
+    if (!takePosition(song)) return;
+    runRow(song, player);
+    advanceRow(song);
+  }
+  if (song.speed != 0) {
+    if (++song.tick >= song.speed + song.patternDelay) {
+      song.tick = 0;
+      song.patternDelay = 0;
+    }
+  } else {
+    song.tick = -1;
+    song.finished = true;
+  }
+}
+
+}  // namespace
+}  // namespace korvo::sound::music::xm
+
+namespace korvo::sound::music {
+
+std::int32_t fullVoiceVolume(const Song& song, const Voice& v) {
+  const std::int64_t volume = std::clamp(v.volume + v.volumeDelta, 0, 64);
+  const std::int64_t product = volume * v.volumeEnv.output * v.fadeout * song.globalVolume * song.masterVolume * 255;
+  return static_cast<std::int32_t>(product >> 43);
+}
+
+const SongFormat& xmFormat() {
+  static const SongFormat format{SongKind::kXm, &xm::tick, nullptr, &fullVoiceVolume};
+  return format;
+}
+
+}  // namespace korvo::sound::music

@@ -1,0 +1,280 @@
+// XM rows (tick 0): notes and instruments start or slide, the volume column's first-tick
+// part, key off, and the first-tick part of every effect.
+#include <algorithm>
+
+#include "sound/music/modulation.h"
+#include "sound/music/pitch.h"
+#include "sound/music/xm_player.h"
+
+namespace korvo::sound::music::xm {
+namespace {
+
+bool isSlide(const Cell& c) { return c.effect == kTonePorta || c.effect == kTonePortaVolSlide || c.volume >= 0xF0; }
+
+const Instrument* instrumentAt(const Song& song, std::int32_t index) {
+  if (index < 0 || index >= static_cast<std::int32_t>(song.instruments.size())) return nullptr;
+  return &song.instruments[static_cast<std::size_t>(index)];
+}
+
+SongSample* sampleFor(const Instrument* in, std::int32_t note) {
+  if (!in || note < 0 || note >= kKeymapNotes) return &invalidSample();
+  const std::uint8_t slot = in->keymap[static_cast<std::size_t>(note)];
+  if (slot >= kInstrumentSamples || !in->samples[slot]) return &invalidSample();
+  return in->samples[slot];
+}
+
+void volumeColumnFirstTick(SongChannel& c, Voice& v, std::uint8_t vol) {
+  const std::int32_t x = vol & 0x0F;
+  switch (vol >> 4) {
+    case 0x1: case 0x2: case 0x3: case 0x4: v.volume = vol - 0x10; break;
+    case 0x5: if (vol == 0x50) v.volume = 64; break;
+    case 0x6: case 0x8: v.volume = std::max(v.volume - x, 0); break;
+    case 0x7: case 0x9: v.volume = std::min(v.volume + x, 64); break;
+    case 0xA: c.vibratoSpeed = x; break;
+    case 0xB: c.vibratoDepth = x; break;
+    case 0xC: v.pan = x * 16; v.flags |= vflag::kPan; break;
+    case 0xD: v.pan = std::max(v.pan - x, 0); v.flags |= vflag::kPan; break;
+    case 0xE: v.pan = std::min(v.pan + x, 255); v.flags |= vflag::kPan; break;
+    case 0xF:
+      if (x != 0) c.tonePortaSpeed = x * 16;
+      c.tonePortaTarget = c.period;
+      break;
+    default: break;
+  }
+}
+
+void resetForInstrument(SongChannel& c, Voice& v, const SongSample& sample) {
+  v.volume = sample.volume;
+  v.pan = sample.pan;
+  resetEnvelope(v.volumeEnv, 64);
+  resetEnvelope(v.panEnv, 32);
+  v.fadeout = 65536;
+  v.keyOff = false;
+  v.autoVibratoPos = 0;
+  v.autoVibratoSweep = 0;
+  if (!(c.waveform & 0x04)) c.vibratoPos = 0;
+  if (!(c.waveform & 0x40)) c.tremoloPos = 0;
+  c.retrigCounter = 0;
+  v.flags |= vflag::kVolume | vflag::kPan;
+}
+
+void patternLoop(Song& song, SongChannel& c, std::int32_t y) {
+  if (y == 0) {
+    c.loopRow = song.row;
+    return;
+  }
+  c.loopCount = c.loopCount == 0 ? y : c.loopCount - 1;
+  if (c.loopCount != 0) song.nextRow = c.loopRow;
+}
+
+void extendedFirstTick(Song& song, SongChannel& c, Voice& v, std::int32_t x, std::int32_t y) {
+  switch (x) {
+    case kFinePortaUp:
+      if (y) c.finePortaUp = static_cast<std::uint8_t>(y);
+      v.period -= c.finePortaUp * 4;
+      break;
+    case kFinePortaDown:
+      if (y) c.finePortaDown = static_cast<std::uint8_t>(y);
+      v.period += c.finePortaDown * 4;
+      break;
+    case kVibratoWave: c.waveform = static_cast<std::uint8_t>((c.waveform & 0xF0) | y); break;
+    case kFinetune:
+      if (v.sample && v.sample != &invalidSample()) v.sample->finetune = y;
+      break;
+    case kPatternLoop: patternLoop(song, c, y); break;
+    case kTremoloWave: c.waveform = static_cast<std::uint8_t>((c.waveform & 0x0F) | (y << 4)); break;
+    case kFinePan: v.pan = y * 16; break;
+    case kFineVolumeUp:
+      if (y) c.fineVolumeUp = static_cast<std::uint8_t>(y);
+      v.volume = std::min(v.volume + c.fineVolumeUp, 64);
+      break;
+    case kFineVolumeDown:
+      if (y) c.fineVolumeDown = static_cast<std::uint8_t>(y);
+      v.volume = std::max(v.volume - c.fineVolumeDown, 0);
+      break;
+    case kPatternDelay: song.patternDelay = y * song.speed; break;
+    default: break;
+  }
+}
+
+}  // namespace
+
+void tremor(SongChannel& c, Voice& v) {
+  if (c.tremorOn == 0) return;
+  if (c.tremorCounter >= c.tremorOn) v.volumeDelta = -v.volume;
+  if (++c.tremorCounter >= c.tremorOn + c.tremorOff) c.tremorCounter = 0;
+}
+
+void stepVoiceEnvelopes(Voice& v) {
+  const Instrument* in = v.instrument;
+  if (!in) return;
+  if (in->volumeEnvelope.on()) stepEnvelope(in->volumeEnvelope, v.volumeEnv, v.keyOff);
+  else if (v.keyOff) v.volumeEnv.output = 0;
+  if (in->panEnvelope.on()) stepEnvelope(in->panEnvelope, v.panEnv, v.keyOff);
+  if (v.keyOff) v.fadeout = std::max(v.fadeout - in->fadeout, 0);
+}
+
+void volumeSlide(Voice& v, std::uint8_t param) {
+  if (hi(param)) v.volume = std::min(v.volume + hi(param), 64);
+  else v.volume = std::max(v.volume - lo(param), 0);
+}
+
+void tonePortamento(SongChannel& c, Voice& v) {
+  if (c.tonePortaTarget == 0) return;
+  const std::int32_t step = c.tonePortaSpeed * 4;
+  if (v.period < c.tonePortaTarget) v.period = std::min(v.period + step, c.tonePortaTarget);
+  else v.period = std::max(v.period - step, c.tonePortaTarget);
+}
+
+Voice& startCell(Song& song, MusicPlayer& player, SongChannel& c, const Cell& cell) {
+  const bool slide = isSlide(cell);
+  const bool realNote = cell.note >= 1 && cell.note <= 96;
+  if (cell.instrument && !slide) c.instrument = cell.instrument - 1;
+  if (realNote && !slide) c.note = cell.note - 1;
+  if (cell.instrument && song.callbacks.instrument) song.callbacks.instrument(song, cell.instrument - 1, song.callbacks.user);
+
+  // A channel takes a voice (and an engine channel) with its first note or instrument.
+  Voice& v = (realNote || cell.instrument) ? player.voiceFor(song, c) : player.currentVoice(c);
+  const Instrument* in = instrumentAt(song, c.instrument);
+  SongSample* sample = slide && v.sample ? v.sample : sampleFor(in, c.note);
+
+  if (c.previousEffect == kTremolo && cell.effect != kTremolo) v.volume = std::clamp(v.volume + v.volumeDelta, 0, 64);
+  v.volumeDelta = 0;
+  v.flags = 0;
+
+  if (realNote) {
+    const std::int32_t note = std::clamp(sample->relativeNote + cell.note - 1, 0, kMaxNote);
+    c.period = notePeriod(linear(song), note, sample->finetune);
+    if (!slide) {
+      c.realNote = note;
+      v.sample = sample;
+      v.instrument = in;
+      v.period = c.period;
+      v.startOffset = 0;
+      v.flags |= vflag::kTrigger;
+    }
+  }
+  v.periodDelta = 0;
+  v.flags |= vflag::kLevels;
+
+  if (cell.instrument) {
+    if (!slide) v.instrument = in;
+    resetForInstrument(c, v, *sample);
+  }
+  volumeColumnFirstTick(c, v, cell.volume);
+
+  if (cell.note == kKeyOff || cell.effect == kKeyOffEffect) v.keyOff = true;
+  stepVoiceEnvelopes(v);
+  return v;
+}
+
+void rowEffect(Song& song, SongChannel& c, Voice& v, const Cell& cell) {
+  const std::uint8_t p = cell.param;
+  const std::int32_t x = hi(p);
+  const std::int32_t y = lo(p);
+  switch (cell.effect) {
+    case kPortaUp: if (p) c.portaUp = p; break;
+    case kPortaDown: if (p) c.portaDown = p; break;
+    case kTonePorta:
+      if (p) c.tonePortaSpeed = p;
+      c.tonePortaTarget = c.period;
+      break;
+    case kVibrato:
+      if (p > 15) c.vibratoSpeed = x;
+      if (y) c.vibratoDepth = y;
+      v.periodDelta = vibratoDelta(c.vibratoDepth, c.waveform & 0x0F, c.vibratoPos);
+      break;
+    case kTonePortaVolSlide:
+      c.tonePortaTarget = c.period;
+      if (p) c.volumeSlide = p;
+      break;
+    case kVibratoVolSlide:
+      if (p) c.volumeSlide = p;
+      v.periodDelta = vibratoDelta(c.vibratoDepth, c.waveform & 0x0F, c.vibratoPos);
+      break;
+    case kTremolo:
+      if (p > 15) c.tremoloSpeed = x;
+      if (y) c.tremoloDepth = y;
+      break;
+    case kSetPan: v.pan = p; v.flags |= vflag::kPan; break;
+    case kSampleOffset:
+      if (p) c.sampleOffset = p;
+      if (v.flags & vflag::kTrigger) {
+        const std::uint32_t offset = c.sampleOffset * 256u;
+        if (v.sample && offset < v.sample->loopStart + v.sample->loopLength) {
+          v.startOffset = offset;
+        } else {
+          v.flags &= ~vflag::kTrigger;
+          v.flags |= vflag::kStop;
+        }
+      }
+      break;
+    case kVolumeSlide: if (p) c.volumeSlide = p; break;
+    case kPositionJump:
+      song.nextRow = 0;
+      song.nextOrder = p;
+      if (p >= song.songLength) {
+        song.nextOrder = 0;
+        song.finished = true;
+      }
+      break;
+    case kSetVolume: v.volume = std::min<std::int32_t>(p, 64); break;
+    case kPatternBreak:
+      song.nextRow = x * 10 + y;
+      if (song.nextRow >= 64) song.nextRow = 0;
+      if (song.nextOrder < 0) {
+        song.nextOrder = song.order + 1;
+        if (song.nextOrder >= song.songLength) {
+          song.nextOrder = 0;
+          song.finished = true;
+        }
+      }
+      break;
+    case kExtended: extendedFirstTick(song, c, v, x, y); break;
+    case kSpeedTempo:
+      if (p >= 32) setTempo(song, p);
+      else song.speed = p;
+      break;
+    case kGlobalVolume: song.globalVolume = std::min<std::int32_t>(p, 64); break;
+    case kGlobalVolumeSlide: if (p) c.globalVolumeSlide = p; break;
+    case kEnvelopePosition:
+      if (v.instrument && v.instrument->volumeEnvelope.on()) setEnvelopePosition(v.instrument->volumeEnvelope, v.volumeEnv, p);
+      break;
+    case kPanSlide: if (p) c.panSlide = p; break;
+    case kMultiRetrig:
+      if (p) {
+        c.retrigVolume = x;
+        c.retrigInterval = y;
+      }
+      break;
+    case kTremor:
+      if (p) {
+        c.tremorOn = x + 1;
+        c.tremorOff = y + 1;
+      }
+      tremor(c, v);
+      break;
+    case kExtraFinePorta:
+      if (x == 1) {
+        if (y) c.extraFineUp = static_cast<std::uint8_t>(y);
+        v.period -= c.extraFineUp;
+      } else if (x == 2) {
+        if (y) c.extraFineDown = static_cast<std::uint8_t>(y);
+        v.period += c.extraFineDown;
+      }
+      break;
+    case kUserEffect:
+      if (song.callbacks.effect) song.callbacks.effect(song, p, song.callbacks.user);
+      break;
+    default: break;
+  }
+}
+
+void finishChannel(const Song& song, MusicPlayer& player, SongChannel& c) {
+  for (Voice* v = c.voices; v; v = v->next) {
+    if (v->instrument) stepAutoVibrato(*v->instrument, *v);
+    player.applyVoice(song, *v);
+  }
+}
+
+}  // namespace korvo::sound::music::xm
