@@ -21,7 +21,6 @@ constexpr std::int32_t kMaxInstruments = 128;
 constexpr std::int32_t kMaxRows = 256;
 constexpr std::int32_t kEmptyPatternRows = 64;
 constexpr std::uint8_t kXmKeyOff = 97;
-constexpr std::size_t kSampleHeaderBytes = 40;
 
 // Sample type bits.
 constexpr std::uint8_t kForwardLoop = 0x1;
