@@ -1,4 +1,4 @@
-// The XM loader, then a few hundred ticks of whatever it accepts, so that hostile values
+// The XM loader, then some seventy ticks of whatever it accepts, so that hostile values
 // that pass the loader (envelope points, orders, effect parameters) meet the player too.
 #include <cstdint>
 #include <functional>
@@ -68,6 +68,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (!song) return 0;
   player.playSong(song);
   std::vector<float> block(2 * 1102);
-  for (int i = 0; i < 240 && song->playing; ++i) engine.scheduler(block.data(), 1102);
+  for (int i = 0; i < 60 && song->playing; ++i) engine.scheduler(block.data(), 1102);
   return 0;
 }

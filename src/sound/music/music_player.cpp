@@ -30,9 +30,7 @@ void freeSamples(Song& song, SampleSink& sink) {
 
 }  // namespace
 
-MusicPlayer::MusicPlayer(MusicEngine& engine) : engine_(engine) {
-  engine_.setScheduler([this](void* buffer, std::int32_t samples) { mixBlock(buffer, samples); });
-}
+MusicPlayer::MusicPlayer(MusicEngine& engine) : engine_(engine) {}
 
 MusicPlayer::~MusicPlayer() {
   engine_.setScheduler({});
@@ -124,6 +122,8 @@ bool MusicPlayer::playSong(Song* song) {
   if (!song) return false;
   stopSong(song);
   const std::int32_t voices = engine_.voiceChannels();
+  // A restarted engine has forgotten its music unit: every start puts the scheduler back.
+  engine_.setScheduler([this](void* buffer, std::int32_t samples) { mixBlock(buffer, samples); });
   std::lock_guard lock(mutex_);
   while (static_cast<std::int32_t>(pool_.size()) < voices) pool_.emplace_back();
   song->paused = false;
@@ -187,18 +187,14 @@ AudiblePosition MusicPlayer::audiblePosition(const Song* song, std::int64_t samp
   return best.samples >= 0 ? best : oldest;
 }
 
-void MusicPlayer::mixRateChanged() {
-  std::lock_guard lock(mutex_);
-  for (Song* s = playing_; s; s = s->nextPlaying) {
-    s->mixRate = engine_.mixRate();
-    setTempo(*s, s->bpm);
-  }
-}
-
 void MusicPlayer::mixBlock(void* buffer, std::int32_t samples) {
   std::lock_guard lock(mutex_);
   for (Song* s = playing_; s;) {
     Song* next = s->nextPlaying;
+    if (s->mixRate != engine_.mixRate()) {
+      s->mixRate = engine_.mixRate();
+      setTempo(*s, s->bpm);
+    }
     if (s->playing && !s->paused && s->format->tick && s->tempoScale != 0.0f) {
       runSong(*s, static_cast<std::uint8_t*>(buffer), samples);
     }

@@ -17,7 +17,7 @@ namespace korvo::sound::music {
 
 class MusicPlayer {
  public:
-  // The player installs itself as engine's music unit and removes itself when destroyed.
+  // The player becomes the engine's music unit when it first plays a song.
   explicit MusicPlayer(MusicEngine& engine);
   ~MusicPlayer();
   MusicPlayer(const MusicPlayer&) = delete;
@@ -40,10 +40,8 @@ class MusicPlayer {
   // Row and order the song had reached when the output was at samples (the ring of the last
   // blocks); the oldest entry when samples is older than the ring.
   AudiblePosition audiblePosition(const Song* song, std::int64_t samples) const;
-  // Recomputes the tick length of every playing song (after the mix rate changed).
-  void mixRateChanged();
-
-  // The scheduler: mixes one block of every playing song, tick by tick.
+  // The scheduler: mixes one block of every playing song, tick by tick (songs follow a
+  // change of the engine's mix rate at the next block).
   void mixBlock(void* buffer, std::int32_t samples);
 
   // For tick handlers: the channel's first voice, taking one from the pool if it has none

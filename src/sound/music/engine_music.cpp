@@ -1,0 +1,132 @@
+// Voices reach their channels by bare index (serial 0), so a voice keeps its channel through
+// every note it starts. Reserved channels are set to absolute volume: a song's level is its
+// own master volume, not the sound effects' one.
+#include "sound/music/engine_music.h"
+
+#include <mutex>
+
+#include "sound/engine/sound_engine.h"
+
+namespace korvo::sound::music {
+namespace {
+
+constexpr std::int32_t kDefaultPriority = 255;
+
+}  // namespace
+
+std::int32_t EngineMusic::createSample(const SongSample& header, const void* data, std::uint32_t srcMode,
+                                       std::int32_t& error) {
+  const std::uint32_t m = (header.is16Bit ? mode::k16Bits : mode::k8Bits) | mode::kMono | header.loopMode;
+  Sample* s = engine_.allocSample(kSlotFree, header.length, m, header.c4Rate, 255, header.pan, kDefaultPriority);
+  if (!s) {
+    error = static_cast<std::int32_t>(lastError());
+    return -1;
+  }
+  s->name = header.name;
+  s->c4Rate = header.c4Rate;
+  s->ownedBySong = true;
+  if (!engine_.uploadSampleData(s, data, srcMode)) {
+    error = static_cast<std::int32_t>(lastError());
+    engine_.freeSample(s);
+    return -1;
+  }
+  // The loader keeps the loop inside the sample; setting the mode refreshes the guard samples.
+  s->loopStart = header.loopStart;
+  s->loopLength = header.loopLength;
+  engine_.setSampleMode(s, header.loopMode);
+  samples_.push_back(s);
+  return static_cast<std::int32_t>(samples_.size()) - 1;
+}
+
+void EngineMusic::freeSample(std::int32_t pcm) {
+  if (Sample* s = sample(pcm)) engine_.freeSample(s);
+  if (pcm >= 0 && pcm < static_cast<std::int32_t>(samples_.size())) samples_[static_cast<std::size_t>(pcm)] = nullptr;
+}
+
+Sample* EngineMusic::sample(std::int32_t pcm) const {
+  if (pcm < 0 || pcm >= static_cast<std::int32_t>(samples_.size())) return nullptr;
+  return samples_[static_cast<std::size_t>(pcm)];
+}
+
+std::int32_t EngineMusic::readiness() const {
+  if (!engine_.initialised()) return static_cast<std::int32_t>(EngineError::kNotStarted);
+  if (engine_.blockLength() <= 0) return static_cast<std::int32_t>(EngineError::kOutputStartFailed);
+  return 0;
+}
+
+void EngineMusic::setError(std::int32_t code) { korvo::sound::setError(static_cast<EngineError>(code)); }
+
+std::int32_t EngineMusic::mixRate() const { return engine_.mixRate(); }
+
+std::int32_t EngineMusic::voiceChannels() const { return engine_.softwareChannels(); }
+
+std::int32_t EngineMusic::reserveChannel() {
+  std::lock_guard lock(engine_.mixerLock());
+  for (std::int32_t i = 0; i < engine_.softwareChannels(); ++i) {
+    Channel* c = engine_.resolveChannel(i);
+    if (!c || c->hasFlag(chflag::kReserved) || c->ops->isPlaying(*c)) continue;
+    c->setFlag(chflag::kReserved, true);
+    c->setFlag(chflag::kAbsoluteVolume, true);
+    return i;
+  }
+  return -1;
+}
+
+void EngineMusic::releaseChannel(std::int32_t channel) {
+  engine_.stopChannel(channel);
+  std::lock_guard lock(engine_.mixerLock());
+  if (Channel* c = engine_.resolveChannel(channel)) {
+    c->setFlag(chflag::kReserved, false);
+    c->setFlag(chflag::kAbsoluteVolume, false);
+  }
+}
+
+std::int32_t EngineMusic::startNote(std::int32_t channel, std::int32_t pcm, std::uint32_t offset) {
+  Sample* s = sample(pcm);
+  if (!s) {
+    // The invalid sample: the note ends at once.
+    engine_.stopChannel(channel);
+    return -1;
+  }
+  const std::int32_t handle = engine_.playSample(channel, s, true, &voiceList_);
+  if (handle < 0) return -1;
+  if (offset) engine_.setChannelPosition(handle, offset);
+  engine_.setChannelPaused(handle, false);
+  return handle;
+}
+
+void EngineMusic::stopNote(std::int32_t channel) { engine_.stopChannel(channel); }
+
+void EngineMusic::setVolume(std::int32_t channel, std::int32_t volume) { engine_.setChannelVolume(channel, volume); }
+
+void EngineMusic::setPan(std::int32_t channel, std::int32_t pan) {
+  // Straight to the channel: the song applies its own separation.
+  if (Channel* c = engine_.resolveChannel(channel)) c->ops->setPan(*c, pan);
+}
+
+void EngineMusic::setFrequency(std::int32_t channel, std::int32_t hz) { engine_.setChannelFrequency(channel, hz); }
+
+bool EngineMusic::playsBackward(std::int32_t channel) const {
+  const Channel* c = engine_.resolveChannel(channel);
+  return c && c->backward.load(std::memory_order_relaxed);
+}
+
+void EngineMusic::mix(void* buffer, std::int32_t channel, std::int32_t samples) {
+  if (Channel* c = engine_.resolveChannel(channel)) engine_.mixChannel(buffer, *c, samples);
+}
+
+std::int32_t EngineMusic::mixValueBytes() const { return engine_.mixValueBytes(); }
+
+void EngineMusic::setScheduler(std::function<void(void*, std::int32_t)> scheduler) {
+  engine_.setMusicMixer(std::move(scheduler));
+}
+
+void EngineMusic::waitMixIdle() { engine_.waitDspIdle(); }
+
+MusicPlayer& musicPlayer() {
+  static EngineMusic engine(soundEngine());
+  static MusicPlayer player(engine);
+  return player;
+}
+
+}  // namespace korvo::sound::music

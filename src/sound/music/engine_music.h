@@ -1,0 +1,58 @@
+// The music engine interface on the sound engine: song samples are engine samples owned by
+// their song, voices play on reserved software channels that only the music unit mixes, and
+// the scheduler is the engine's music unit.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+#include "sound/engine/channel.h"
+#include "sound/music/music_engine.h"
+#include "sound/music/music_player.h"
+
+namespace korvo::sound {
+class SoundEngine;
+class Sample;
+}  // namespace korvo::sound
+
+namespace korvo::sound::music {
+
+class EngineMusic : public MusicEngine {
+ public:
+  explicit EngineMusic(SoundEngine& engine) : engine_(engine) {}
+
+  std::int32_t createSample(const SongSample& header, const void* data, std::uint32_t srcMode,
+                            std::int32_t& error) override;
+  void freeSample(std::int32_t pcm) override;
+  std::int32_t readiness() const override;
+  void setError(std::int32_t code) override;
+  std::int32_t mixRate() const override;
+  std::int32_t voiceChannels() const override;
+  std::int32_t reserveChannel() override;
+  void releaseChannel(std::int32_t channel) override;
+  std::int32_t startNote(std::int32_t channel, std::int32_t pcm, std::uint32_t offset) override;
+  void stopNote(std::int32_t channel) override;
+  void setVolume(std::int32_t channel, std::int32_t volume) override;
+  void setPan(std::int32_t channel, std::int32_t pan) override;
+  void setFrequency(std::int32_t channel, std::int32_t hz) override;
+  bool playsBackward(std::int32_t channel) const override;
+  void mix(void* buffer, std::int32_t channel, std::int32_t samples) override;
+  std::int32_t mixValueBytes() const override;
+  void setScheduler(std::function<void(void*, std::int32_t)> scheduler) override;
+  void waitMixIdle() override;
+
+  // The engine sample behind a song sample id (null when freed).
+  Sample* sample(std::int32_t pcm) const;
+
+ private:
+  SoundEngine& engine_;
+  std::vector<Sample*> samples_;
+  // Voices' channels join this list when they start; the music unit mixes them one by one.
+  MixList voiceList_;
+};
+
+// The process's music player, on the process's sound engine.
+MusicPlayer& musicPlayer();
+
+}  // namespace korvo::sound::music
