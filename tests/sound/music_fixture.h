@@ -15,14 +15,18 @@ namespace korvo::sound::test {
 
 class MusicTest : public ::testing::Test {
  protected:
-  // Loads and starts the song.
+  // Loads and starts the song, freeing the one played before (so voices start on channel 0).
   music::Song* play(const XmSongSpec& spec) {
+    if (last_) player_.freeSong(last_);
+    last_ = nullptr;
     bytes_ = writeXm(spec);
+    started_ = engine_.mixed;
     music::Song* song = player_.loadSongFromMemory(bytes_.data(), bytes_.size());
     EXPECT_NE(song, nullptr) << "error " << engine_.error;
     if (song) {
       EXPECT_TRUE(player_.playSong(song));
     }
+    last_ = song;
     return song;
   }
   // Runs exactly one tick of song (ticks start at the beginning of each run).
@@ -59,6 +63,9 @@ class MusicTest : public ::testing::Test {
   TraceEngine engine_;
   music::MusicPlayer player_{engine_};
   std::vector<std::uint8_t> bytes_;
+  music::Song* last_ = nullptr;
+  // Output sample at which the last song started.
+  std::int64_t started_ = 0;
 };
 
 }  // namespace korvo::sound::test

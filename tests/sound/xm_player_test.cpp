@@ -166,7 +166,7 @@ TEST_F(MusicTest, InstrumentWithoutSamplesIsSilent) {
   spec.patterns[0].cells[{0, 0}] = cell(kC4, 9);
   song = play(spec);
   tick(song);
-  EXPECT_FALSE(engine_.channels[1].playing);
+  EXPECT_FALSE(engine_.channels[0].playing);
 }
 
 TEST_F(MusicTest, KeyOffWithoutVolumeEnvelopeSilencesAtOnce) {

@@ -1,0 +1,116 @@
+// How many times faster than real time a real XM renders: through the sound engine with the
+// music player, and, in the same run, through two independent players rendering the same
+// file to 16-bit stereo at 44100 Hz. The counter x_realtime is seconds of music per second.
+#include <benchmark/benchmark.h>
+#include <libopenmpt/libopenmpt.h>
+#include <xmp.h>
+
+#include <fstream>
+#include <iterator>
+#include <vector>
+
+#include "platform/backend/clock.h"
+#include "sound/engine/sound_engine.h"
+#include "sound/music/engine_music.h"
+#include "support/debian_package.h"
+
+namespace {
+
+using namespace korvo::sound;
+
+constexpr int kRate = 44100;
+// Each iteration renders this many seconds of the song.
+constexpr int kSeconds = 20;
+
+const std::vector<std::uint8_t>& moduleBytes() {
+  static const std::vector<std::uint8_t> bytes = [] {
+    const auto path = korvo::test::debianFile("ceferino-data", "/usr/share/games/ceferino/music/menu.xm");
+    if (!path) return std::vector<std::uint8_t>{};
+    std::ifstream in(*path, std::ios::binary);
+    return std::vector<std::uint8_t>{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  }();
+  return bytes;
+}
+
+void reportRealtime(benchmark::State& state) {
+  state.counters["x_realtime"] =
+      benchmark::Counter(static_cast<double>(kSeconds) * static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
+}
+
+void EngineRendersXm(benchmark::State& state) {
+  const auto& bytes = moduleBytes();
+  if (bytes.empty()) {
+    state.SkipWithError("package ceferino-data cannot be had");
+    return;
+  }
+  // Under the virtual clock the engine mixes on this thread, as far as the clock has gone.
+  korvo::platform::VirtualClock clock;
+  korvo::platform::setClock(&clock);
+  setenv("KORVO_AUDIO", "none", 1);
+  SoundEngine engine;
+  if (!engine.init(kRate, 32, 0)) {
+    state.SkipWithError("engine did not start");
+    return;
+  }
+  {
+    music::EngineMusic adapter(engine);
+    music::MusicPlayer player(adapter);
+    music::Song* song = player.loadSongFromMemory(bytes.data(), bytes.size());
+    for (auto _ : state) {
+      player.playSong(song);
+      for (int step = 0; step < kSeconds * 10; ++step) {
+        clock.advance(100);
+        engine.pump();
+      }
+    }
+  }
+  engine.close();
+  korvo::platform::setClock(nullptr);
+  reportRealtime(state);
+}
+BENCHMARK(EngineRendersXm)->Unit(benchmark::kMillisecond);
+
+void OpenmptRendersXm(benchmark::State& state) {
+  const auto& bytes = moduleBytes();
+  if (bytes.empty()) {
+    state.SkipWithError("package ceferino-data cannot be had");
+    return;
+  }
+  std::vector<std::int16_t> buffer(2 * 1102);
+  for (auto _ : state) {
+    openmpt_module* m = openmpt_module_create_from_memory2(bytes.data(), bytes.size(), nullptr, nullptr, nullptr,
+                                                           nullptr, nullptr, nullptr, nullptr);
+    for (int done = 0; done < kSeconds * kRate; done += 1102) {
+      openmpt_module_read_interleaved_stereo(m, kRate, 1102, buffer.data());
+    }
+    openmpt_module_destroy(m);
+  }
+  reportRealtime(state);
+}
+BENCHMARK(OpenmptRendersXm)->Unit(benchmark::kMillisecond);
+
+void XmpRendersXm(benchmark::State& state) {
+  auto& bytes = moduleBytes();
+  if (bytes.empty()) {
+    state.SkipWithError("package ceferino-data cannot be had");
+    return;
+  }
+  std::vector<std::int16_t> buffer(2 * 1102);
+  xmp_context ctx = xmp_create_context();
+  xmp_load_module_from_memory(ctx, const_cast<std::uint8_t*>(bytes.data()), static_cast<long>(bytes.size()));
+  for (auto _ : state) {
+    xmp_start_player(ctx, kRate, 0);
+    for (int done = 0; done < kSeconds * kRate; done += 1102) {
+      xmp_play_buffer(ctx, buffer.data(), static_cast<int>(buffer.size() * 2), 0);
+    }
+    xmp_end_player(ctx);
+  }
+  xmp_release_module(ctx);
+  xmp_free_context(ctx);
+  reportRealtime(state);
+}
+BENCHMARK(XmpRendersXm)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();
