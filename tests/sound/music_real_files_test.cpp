@@ -10,6 +10,7 @@
 #include <fstream>
 #include <iterator>
 #include <numeric>
+#include <ostream>
 #include <vector>
 
 #include "platform/backend/clock.h"
@@ -29,6 +30,7 @@ struct RealModule {
   const char* package;
   const char* path;
 };
+void PrintTo(const RealModule& m, std::ostream* os) { *os << m.path; }
 
 std::vector<std::uint8_t> readFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
