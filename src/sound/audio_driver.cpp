@@ -5,6 +5,7 @@
 
 #include "sound/engine/sound_engine.h"
 #include "sound/formats/sample_loader.h"
+#include "sound/tracker_songs.h"
 
 namespace korvo::sound {
 namespace {
@@ -121,7 +122,9 @@ AudioDriver* openAudio(platform::RuntimeHost& host, SoundEngine& engine) {
   return static_cast<AudioDriver*>(host.open(platform::SubsystemSlot::kAudio, [&]() -> std::unique_ptr<platform::HostSubsystem> {
     engine.setOutputWindow(host.window());
     if (!engine.init(kMixRate, kSoftwareChannels, kInitFlags)) return nullptr;
-    return std::make_unique<AudioDriver>(engine);
+    auto driver = std::make_unique<AudioDriver>(engine);
+    driver->setMusicSources({nullptr, &loadTrackerSong});
+    return driver;
   }));
 }
 
