@@ -48,6 +48,7 @@ void EngineRendersXm(benchmark::State& state) {
   korvo::platform::setClock(&clock);
   setenv("KORVO_AUDIO", "none", 1);
   SoundEngine engine;
+  engine.setMixer(static_cast<int>(state.range(0)));
   if (!engine.init(kRate, 32, 0)) {
     state.SkipWithError("engine did not start");
     return;
@@ -68,7 +69,8 @@ void EngineRendersXm(benchmark::State& state) {
   korvo::platform::setClock(nullptr);
   reportRealtime(state);
 }
-BENCHMARK(EngineRendersXm)->Unit(benchmark::kMillisecond);
+// The default mixer (16-bit integer on this machine) and the floating-point one.
+BENCHMARK(EngineRendersXm)->Arg(mixer::kQualityAutodetect)->Arg(mixer::kQualityFloat)->Unit(benchmark::kMillisecond);
 
 void OpenmptRendersXm(benchmark::State& state) {
   const auto& bytes = moduleBytes();
