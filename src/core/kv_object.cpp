@@ -120,9 +120,11 @@ void kvObjDelete(KvObj* o) {
 }
 
 void kvObjDeleteEach(KvObjType* type) {
-  KvObj* o = type->usedList.next;
-  while (!isHead(o)) {
-    KvObj* next = o->next;
+  // The successor must be a live object: a deleted one may be held only by the object being
+  // deleted and go back to the free list with it, taking the walk off the used list.
+  KvObj* o = kvObjFirst(type);
+  while (o) {
+    KvObj* next = kvObjNext(o);
     kvObjDelete(o);
     o = next;
   }

@@ -147,6 +147,21 @@ TEST_F(Objects, DeleteEachDeletesEveryObjectButHeldOnesStayUntilReleased) {
   EXPECT_EQ(unreleasedObjectCount(), 0);
 }
 
+TEST_F(Objects, DeleteEachGoesOnPastADeletedObjectThatOnlyTheDeletedOneHeld) {
+  // 1 holds 2 in its reference field; 2 is deleted already, so deleting 1 frees it. The
+  // walk must still reach 3.
+  SetUpNode();
+  KvObj* first = newNode(1);
+  KvObj* second = newNode(2);
+  newNode(3);
+  kvObjStore(&first->fields[1].o, second);
+  kvObjDelete(second);
+  kvObjDeleteEach(&node.type);
+  EXPECT_EQ(activeObjectCount(), 0);
+  EXPECT_EQ(unreleasedObjectCount(), 0);
+  EXPECT_EQ(kvObjFirst(&node.type), nullptr);
+}
+
 TEST_F(Objects, InsertBeforeAndAfterReorderTheList) {
   SetUpNode();
   KvObj* a = newNode(1);
