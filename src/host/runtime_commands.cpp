@@ -20,7 +20,7 @@ void End() { endQuietly(); }
 void Stop() {
   RuntimeHost* host = RuntimeHost::current();
   if (!host) return;
-  if (!host->suspended()) host->suspend();
+  if (!host->suspended()) host->suspendByRequest();
   if (!host->idle()) endQuietly();
 }
 

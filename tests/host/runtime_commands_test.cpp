@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "host/recording_hooks.h"
+#include "host/runtime_commands.h"
 #include "platform/backend/clock.h"
 #include "platform/host/runtime_host.h"
 #include "platform/host/system_commands.h"
@@ -76,6 +77,29 @@ TEST_F(HostCommands, SuspendHoldsUntilResume) {
   EXPECT_FALSE(host->idle());
   EXPECT_EQ(host->hooks(), nullptr);
   EXPECT_FALSE(host->idle());
+}
+
+// A full-screen window that notes when the desktop is given back and taken again.
+class FullScreenWindow : public platform::HostWindow {
+ public:
+  explicit FullScreenWindow(std::vector<std::string>& events) : events_(events) {}
+  void pumpEvents() override {}
+  void waitEvents(std::uint32_t) override {}
+  bool fullScreen() const override { return true; }
+  void yieldFocus() override { events_.push_back("desktop forward"); }
+  void takeFocus() override { events_.push_back("window forward"); }
+
+ private:
+  std::vector<std::string>& events_;
+};
+
+TEST_F(HostCommands, StopInFullScreenGivesTheDesktopBackUntilResumed) {
+  host->setWindow(std::make_unique<FullScreenWindow>(hooks.events));
+  host->requestResume();
+  cmd::Stop();
+  EXPECT_EQ(hooks.events,
+            (std::vector<std::string>{"suspended", "desktop forward", "window forward", "resumed"}));
+  EXPECT_FALSE(host->suspended());
 }
 
 }  // namespace

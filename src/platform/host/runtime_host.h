@@ -95,6 +95,10 @@ class RuntimeHost {
   bool running() const { return running_; }
   void suspend();
   void resume();
+  // Suspend and resume asked for by the program or a debugger: in full screen the desktop
+  // comes forward (and goes back) as well.
+  void suspendByRequest();
+  void resumeByRequest();
   // The debug hooks, or null after the end request was handled.
   DebugHooks* hooks() const { return hooks_; }
 
@@ -135,8 +139,6 @@ class RuntimeHost {
   void post(int message);
   bool takeMessage(int& message, bool wait);
   void report(const char* text, bool serious);
-  void suspendByRequest();
-  void resumeByRequest();
 
   std::string commandLine_;
   DebugHooks* hooks_;
