@@ -1,6 +1,8 @@
 // The filesystem module: open modes, positions, replacement safety of WriteFile, directory
 // listings, path commands and the module's life on the host.
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <vector>
 
@@ -114,6 +116,22 @@ TEST_F(Files, WriteFileThroughASymbolicLinkKeepsTheLink) {
   CloseFile(f);
   EXPECT_TRUE(fs::is_symlink("link.txt"));
   EXPECT_EQ(getFile("real.txt"), "n");
+}
+
+TEST_F(Files, WriteFileToAPipeWritesIntoThePipe) {
+  ASSERT_EQ(::mkfifo("pipe", 0600), 0);
+  const int reader = ::open("pipe", O_RDONLY | O_NONBLOCK);
+  ASSERT_GE(reader, 0);
+  const std::int32_t f = WriteFile(str("pipe"));
+  ASSERT_NE(f, 0);
+  WriteLine(f, str("to the reader"));
+  CloseFile(f);
+  char got[32] = {};
+  EXPECT_EQ(::read(reader, got, sizeof got), 15);
+  ::close(reader);
+  EXPECT_EQ(std::string(got), "to the reader\r\n");
+  EXPECT_TRUE(fs::is_fifo("pipe"));
+  EXPECT_EQ(strayFiles(1), 0u);
 }
 
 TEST_F(Files, ReadFileCannotWriteAndWriteFileCannotRead) {
