@@ -1,78 +1,39 @@
 // The 16-bit integer quality mixer: a 16-bit stereo mix buffer, 8.8 gains, 15-bit
 // interpolation weights, and saturation as each channel is added.
-#include <algorithm>
 #include <cstring>
 
 #include "sound/engine/mix_channel.h"
 #include "sound/engine/mixer.h"
+#include "sound/engine/mixer_int16_kernel.h"
 
 namespace korvo::sound {
 namespace {
 
-inline std::int16_t saturate(std::int32_t v) {
-  return static_cast<std::int16_t>(std::clamp(v, -32768, 32767));
-}
+using int16mix::portableKernel;
 
-// Source value i of a channel (0 left, 1 right) scaled to 16 bits.
-template <bool k16, bool kStereo>
-inline std::int32_t source(const std::uint8_t* data, std::int64_t frame, int channel) {
-  const std::int64_t index = kStereo ? frame * 2 + channel : frame;
-  if constexpr (k16) {
-    std::int16_t v;
-    std::memcpy(&v, data + index * 2, 2);
-    return v;
-  } else {
-    return static_cast<std::int32_t>(static_cast<std::int8_t>(data[index])) * 256;
-  }
-}
-
-template <bool k16, bool kStereo>
-inline std::int32_t interpolate(const std::uint8_t* data, std::int64_t frame, std::int32_t weight, int channel) {
-  const std::int32_t s0 = source<k16, kStereo>(data, frame, channel);
-  const std::int32_t s1 = source<k16, kStereo>(data, frame + 1, channel);
-  return s0 + (((s1 - s0) * weight) >> 15);
-}
-
-template <bool k16, bool kStereo, bool kRamp>
-void kernel(std::int16_t* out, const std::uint8_t* data, std::int64_t& pos, std::int64_t step,
-            std::int32_t count, const KernelGains& g) {
-  const std::int32_t sign = g.surround ? -1 : 1;
-  std::int32_t left = g.left;
-  std::int32_t right = g.right;
-  std::int64_t p = pos;
-  for (std::int32_t k = 0; k < count; ++k) {
-    const std::int64_t frame = p >> 32;
-    const std::int32_t weight = static_cast<std::int32_t>(static_cast<std::uint32_t>(p) >> 17);
-    const std::int32_t vl = interpolate<k16, kStereo>(data, frame, weight, 0);
-    const std::int32_t vr = kStereo ? interpolate<k16, kStereo>(data, frame, weight, 1) : vl;
-    const std::int32_t gl = kRamp ? (left >> 8) : left;
-    const std::int32_t gr = kRamp ? (right >> 8) : right;
-    out[2 * k] = saturate(out[2 * k] + ((vl * gl * sign) >> 8));
-    out[2 * k + 1] = saturate(out[2 * k + 1] + ((vr * gr) >> 8));
-    p += step;
-    if constexpr (kRamp) {
-      left += g.stepLeft;
-      right += g.stepRight;
-    }
-  }
-  pos = p;
-}
-
-constexpr KernelSet<std::int16_t> kKernels{{
-    &kernel<false, false, false>, &kernel<true, false, false>,
-    &kernel<false, true, false>, &kernel<true, true, false>,
-    &kernel<false, false, true>, &kernel<true, false, true>,
-    &kernel<false, true, true>, &kernel<true, true, true>,
+constexpr KernelSet<std::int16_t> kPortableKernels{{
+    &portableKernel<false, false, false>, &portableKernel<true, false, false>,
+    &portableKernel<false, true, false>, &portableKernel<true, true, false>,
+    &portableKernel<false, false, true>, &portableKernel<true, false, true>,
+    &portableKernel<false, true, true>, &portableKernel<true, true, true>,
 }};
 
+const KernelSet<std::int16_t>& chosenKernels() {
+  static const KernelSet<std::int16_t>& chosen =
+      int16mix::avx2Kernels() ? *int16mix::avx2Kernels() : kPortableKernels;
+  return chosen;
+}
+
 }  // namespace
+
+const KernelSet<std::int16_t>& int16mix::portableKernels() { return kPortableKernels; }
 
 void clearInt16(void* buffer, std::int32_t samples) {
   std::memset(buffer, 0, static_cast<std::size_t>(samples) * 4);
 }
 
 void mixChannelInt16(void* buffer, Channel& channel, std::int32_t samples, std::int32_t rampLength) {
-  mixChannelWith(kKernels, static_cast<std::int16_t*>(buffer), channel, samples, rampLength);
+  mixChannelWith(chosenKernels(), static_cast<std::int16_t*>(buffer), channel, samples, rampLength);
 }
 
 void clipCopyInt16(std::int16_t* dest, const void* source, std::int32_t samples) {
