@@ -8,6 +8,8 @@
 #include <utility>
 #include <vector>
 
+#include "platform/backend/path_resolver.h"
+
 namespace korvo::sound::formats {
 namespace {
 
@@ -139,7 +141,8 @@ std::unique_ptr<SoundFile> SoundFile::open(const std::string& name, bool buffere
     if (!handle) return nullptr;
     return std::unique_ptr<SoundFile>(new CallbackFile(callbacks, handle, name));
   }
-  std::FILE* file = std::fopen(name.c_str(), "rb");
+  // Program names may use backslashes and any letter case; callbacks get them as given.
+  std::FILE* file = std::fopen(platform::resolvePath(name).c_str(), "rb");
   if (!file) return nullptr;
   std::int64_t length = -1;
   if (fseeko(file, 0, SEEK_END) == 0) length = ftello(file);

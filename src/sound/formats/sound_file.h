@@ -33,8 +33,8 @@ class SoundFile {
  public:
   enum class Kind { kDisk, kMemory, kCallbacks, kBuffered };
 
-  // Opens a named file (through the installed callbacks when there are any); null when it
-  // cannot be opened. buffered reads a plain disk file through a 2048-byte buffer.
+  // Opens a named file (through the installed callbacks when there are any, else the program
+  // name resolved on disk); null when it cannot be opened. buffered reads a plain disk file through a 2048-byte buffer.
   static std::unique_ptr<SoundFile> open(const std::string& name, bool buffered = false);
   // Reads from memory the caller keeps alive; null for a null pointer with a length.
   static std::unique_ptr<SoundFile> openMemory(const void* data, std::size_t length);

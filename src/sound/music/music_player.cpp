@@ -6,11 +6,9 @@
 
 #include <algorithm>
 #include <cmath>
-#include <fstream>
-#include <iterator>
 #include <new>
 
-#include "platform/backend/path_resolver.h"
+#include "sound/formats/sound_file.h"
 #include "sound/music/formats.h"
 #include "sound/music/pitch.h"
 
@@ -20,6 +18,21 @@ namespace {
 // Tried in this order while none recognises the file (the MOD, S3M, IT and MIDI loaders take
 // their places around XM's as they are built).
 constexpr std::array<SongLoader, 1> kLoaders = {&loadXm};
+
+// Bytes read per step of reading a whole song file.
+constexpr std::size_t kReadChunk = 64 * 1024;
+
+// The buffer grows with the bytes that actually arrive, never to the length a file claims
+// (program callbacks report lengths of their own).
+void readWhole(formats::SoundFile& file, std::vector<std::uint8_t>& bytes) {
+  for (;;) {
+    const std::size_t at = bytes.size();
+    bytes.resize(at + kReadChunk);
+    const std::size_t got = file.read(bytes.data() + at, 1, kReadChunk);
+    bytes.resize(at + got);
+    if (got == 0) return;
+  }
+}
 
 void freeSamples(Song& song, SampleSink& sink) {
   for (auto& s : song.samples) {
@@ -42,14 +55,15 @@ Song* MusicPlayer::loadSong(const std::string& path) {
     engine_.setError(code);
     return nullptr;
   }
-  std::ifstream file(platform::resolvePath(path), std::ios::binary);
+  // Through the engine's file layer, so a program's file callbacks serve songs as well.
+  const std::unique_ptr<formats::SoundFile> file = formats::SoundFile::open(path);
   if (!file) {
     engine_.setError(songerror::kFileOpen);
     return nullptr;
   }
   std::vector<std::uint8_t> bytes;
   try {
-    bytes.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+    readWhole(*file, bytes);
   } catch (const std::bad_alloc&) {
     engine_.setError(songerror::kOutOfMemory);
     return nullptr;
