@@ -18,6 +18,7 @@ class CheckingEngine : public MusicEngine {
     return 0;
   }
   void freeSample(std::int32_t) override {}
+  void setSampleFreedHandler(std::function<void(std::int32_t)>) override {}
   std::int32_t readiness() const override { return 0; }
   void setError(std::int32_t) override {}
   std::int32_t mixRate() const override { return 44100; }

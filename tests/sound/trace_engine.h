@@ -32,6 +32,7 @@ class TraceEngine : public music::MusicEngine {
     return static_cast<std::int32_t>(lengths.size()) - 1;
   }
   void freeSample(std::int32_t pcm) override { freed.push_back(pcm); }
+  void setSampleFreedHandler(std::function<void(std::int32_t)> handler) override { sampleFreed = std::move(handler); }
   std::int32_t readiness() const override { return 0; }
   void setError(std::int32_t code) override { error = code; }
   std::int32_t mixRate() const override { return 44100; }
@@ -76,6 +77,7 @@ class TraceEngine : public music::MusicEngine {
   std::vector<std::uint32_t> lengths;
   std::vector<std::int32_t> freed;
   std::function<void(void*, std::int32_t)> scheduler;
+  std::function<void(std::int32_t)> sampleFreed;
   std::int32_t error = 0;
   std::int64_t mixed = 0;
 };

@@ -79,7 +79,7 @@ TEST_F(XmLoaderTest, ReadsHeaderPatternsInstrumentsAndSamples) {
   EXPECT_EQ(in.fadeout, 600);
   EXPECT_TRUE(in.volumeEnvelope.on());
   EXPECT_FALSE(in.panEnvelope.on()) << "one point is no envelope";
-  EXPECT_EQ(in.samples[0], song->samples[0].get());
+  EXPECT_EQ(in.samples[0], song->samples[0]);
   EXPECT_EQ(in.samples[2], &music::invalidSample());
   EXPECT_EQ(music::invalidSample().name, "Invalid Sample");
   const music::SongSample& a = *song->samples[0];

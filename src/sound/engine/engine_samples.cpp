@@ -61,13 +61,14 @@ void SoundEngine::freeSample(Sample* sample) {
     invalid();
     return;
   }
+  // The songs forget it first, so that no note of theirs can start it once its channels stop.
+  if (sample->ownedBySong && songSampleHook_) songSampleHook_(sample);
   {
     std::lock_guard lock(mixerLock_);
     for (auto& c : channels_) {
       if (c->sample.load(std::memory_order_relaxed) == sample) silence(*c);
     }
   }
-  if (sample->ownedBySong && songSampleHook_) songSampleHook_(sample);
   waitDspIdle();
   if (sample->decoder && sample->decoderRelease) sample->decoderRelease(sample->decoder);
   sample->decoder = nullptr;

@@ -1,9 +1,12 @@
 // Voices reach their channels by bare index (serial 0), so a voice keeps its channel through
 // every note it starts. Reserved channels are set to absolute volume: a song's level is its
-// own master volume, not the sound effects' one.
+// own master volume, not the sound effects' one. A song sample that a program frees through
+// the engine is forgotten here first (no note can start it any more), then by the player.
 #include "sound/music/engine_music.h"
 
+#include <algorithm>
 #include <mutex>
+#include <utility>
 
 #include "sound/engine/sound_engine.h"
 
@@ -34,16 +37,46 @@ std::int32_t EngineMusic::createSample(const SongSample& header, const void* dat
   s->loopStart = header.loopStart;
   s->loopLength = header.loopLength;
   engine_.setSampleMode(s, header.loopMode);
+  std::lock_guard lock(samplesMutex_);
   samples_.push_back(s);
   return static_cast<std::int32_t>(samples_.size()) - 1;
 }
 
+EngineMusic::~EngineMusic() {
+  if (freedHandler_) engine_.setSongSampleHook({});
+}
+
 void EngineMusic::freeSample(std::int32_t pcm) {
-  if (Sample* s = sample(pcm)) engine_.freeSample(s);
-  if (pcm >= 0 && pcm < static_cast<std::int32_t>(samples_.size())) samples_[static_cast<std::size_t>(pcm)] = nullptr;
+  Sample* s = nullptr;
+  {
+    std::lock_guard lock(samplesMutex_);
+    if (pcm < 0 || pcm >= static_cast<std::int32_t>(samples_.size())) return;
+    // Gone from the table before the engine's hook runs: the player frees it itself.
+    s = std::exchange(samples_[static_cast<std::size_t>(pcm)], nullptr);
+  }
+  if (s) engine_.freeSample(s);
+}
+
+void EngineMusic::setSampleFreedHandler(std::function<void(std::int32_t pcm)> handler) {
+  freedHandler_ = std::move(handler);
+  if (freedHandler_) engine_.setSongSampleHook([this](Sample* s) { engineFreed(s); });
+  else engine_.setSongSampleHook({});
+}
+
+void EngineMusic::engineFreed(Sample* sample) {
+  std::int32_t pcm = -1;
+  {
+    std::lock_guard lock(samplesMutex_);
+    auto it = std::find(samples_.begin(), samples_.end(), sample);
+    if (it == samples_.end()) return;
+    *it = nullptr;
+    pcm = static_cast<std::int32_t>(it - samples_.begin());
+  }
+  if (freedHandler_) freedHandler_(pcm);
 }
 
 Sample* EngineMusic::sample(std::int32_t pcm) const {
+  std::lock_guard lock(samplesMutex_);
   if (pcm < 0 || pcm >= static_cast<std::int32_t>(samples_.size())) return nullptr;
   return samples_[static_cast<std::size_t>(pcm)];
 }

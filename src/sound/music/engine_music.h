@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <mutex>
 #include <vector>
 
 #include "sound/engine/channel.h"
@@ -21,10 +22,14 @@ namespace korvo::sound::music {
 class EngineMusic : public MusicEngine {
  public:
   explicit EngineMusic(SoundEngine& engine) : engine_(engine) {}
+  ~EngineMusic() override;
+  EngineMusic(const EngineMusic&) = delete;
+  EngineMusic& operator=(const EngineMusic&) = delete;
 
   std::int32_t createSample(const SongSample& header, const void* data, std::uint32_t srcMode,
                             std::int32_t& error) override;
   void freeSample(std::int32_t pcm) override;
+  void setSampleFreedHandler(std::function<void(std::int32_t pcm)> handler) override;
   std::int32_t readiness() const override;
   void setError(std::int32_t code) override;
   std::int32_t mixRate() const override;
@@ -46,8 +51,14 @@ class EngineMusic : public MusicEngine {
   Sample* sample(std::int32_t pcm) const;
 
  private:
+  // The engine's hook for song samples it frees: the sample's id goes to the handler.
+  void engineFreed(Sample* sample);
+
   SoundEngine& engine_;
+  // Guards samples_: notes start on the mixing thread while songs load on the program's.
+  mutable std::mutex samplesMutex_;
   std::vector<Sample*> samples_;
+  std::function<void(std::int32_t pcm)> freedHandler_;
   // Voices' channels join this list when they start; the music unit mixes them one by one.
   MixList voiceList_;
 };

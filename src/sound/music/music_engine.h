@@ -35,6 +35,9 @@ class MusicEngine : public SampleSink {
   // 0 when songs can be loaded, else the engine error (2 not started, 3 no block length).
   virtual std::int32_t readiness() const = 0;
   virtual void setError(std::int32_t code) = 0;
+  // Who to tell (with the sample's id) when a song's sample is freed by someone other than
+  // the player, e.g. a program freeing it through the engine; empty to tell no one.
+  virtual void setSampleFreedHandler(std::function<void(std::int32_t pcm)> handler) = 0;
   virtual std::int32_t mixRate() const = 0;
   // How many voices the pool may hold (the software channels).
   virtual std::int32_t voiceChannels() const = 0;

@@ -35,7 +35,7 @@ void readWhole(formats::SoundFile& file, std::vector<std::uint8_t>& bytes) {
 }
 
 void freeSamples(Song& song, SampleSink& sink) {
-  for (auto& s : song.samples) {
+  for (auto& s : song.ownedSamples) {
     if (s->pcm >= 0) sink.freeSample(s->pcm);
     s->pcm = -1;
   }
@@ -43,11 +43,14 @@ void freeSamples(Song& song, SampleSink& sink) {
 
 }  // namespace
 
-MusicPlayer::MusicPlayer(MusicEngine& engine) : engine_(engine) {}
+MusicPlayer::MusicPlayer(MusicEngine& engine) : engine_(engine) {
+  engine_.setSampleFreedHandler([this](std::int32_t pcm) { forgetSample(pcm); });
+}
 
 MusicPlayer::~MusicPlayer() {
   engine_.setScheduler({});
   while (!songs_.empty()) freeSong(songs_.back().get());
+  engine_.setSampleFreedHandler({});
 }
 
 Song* MusicPlayer::loadSong(const std::string& path) {
@@ -99,6 +102,26 @@ Song* MusicPlayer::load(const std::uint8_t* data, std::size_t size) {
   }
   engine_.setError(code);
   return nullptr;
+}
+
+void MusicPlayer::forgetSample(std::int32_t pcm) {
+  if (pcm < 0) return;
+  // Under the scheduler's lock: no tick can be reading the tables being changed.
+  std::lock_guard lock(mutex_);
+  SongSample* invalid = &invalidSample();
+  for (const auto& song : songs_) {
+    for (const auto& owned : song->ownedSamples) {
+      SongSample* gone = owned.get();
+      if (gone->pcm != pcm) continue;
+      gone->pcm = -1;
+      std::replace(song->samples.begin(), song->samples.end(), gone, invalid);
+      for (Instrument& in : song->instruments) std::replace(in.samples.begin(), in.samples.end(), gone, invalid);
+      for (Voice& v : pool_) {
+        if (v.sample == gone) v.sample = invalid;
+      }
+      if (dummy_.sample == gone) dummy_.sample = invalid;
+    }
+  }
 }
 
 void MusicPlayer::freeSong(Song* song) {

@@ -56,6 +56,8 @@ class MusicPlayer {
 
  private:
   Song* load(const std::uint8_t* data, std::size_t size);
+  // Replaces every reference to the song sample pcm (freed elsewhere) with the invalid sample.
+  void forgetSample(std::int32_t pcm);
   void releaseVoices(Song& song);
   void unlink(Song& song);
   void runSong(Song& song, std::uint8_t* buffer, std::int32_t samples);

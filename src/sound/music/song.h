@@ -200,7 +200,11 @@ struct Song {
   const SongFormat* format = nullptr;
   std::string name;
   std::vector<Pattern> patterns;
-  std::vector<std::unique_ptr<SongSample>> samples;
+  // Every sample the song loaded, in instrument order; they live as long as the song.
+  std::vector<std::unique_ptr<SongSample>> ownedSamples;
+  // The flat sample array: ownedSamples in order, with the invalid sample in place of one
+  // whose engine sample was freed on its own.
+  std::vector<SongSample*> samples;
   std::vector<Instrument> instruments;
   std::vector<SongChannel> channels;
   std::int32_t songLength = 0;

@@ -153,7 +153,8 @@ std::int32_t readInstrument(ByteReader& r, Song& song, Instrument& in, SampleSin
     auto s = std::make_unique<SongSample>();
     readSampleHeader(r, *s, bytes[static_cast<std::size_t>(i)]);
     in.samples[static_cast<std::size_t>(i)] = s.get();
-    song.samples.push_back(std::move(s));
+    song.samples.push_back(s.get());
+    song.ownedSamples.push_back(std::move(s));
   }
   if (!r.ok()) return songerror::kUnrecognised;
   for (std::int32_t i = 0; i < in.sampleCount; ++i) {
