@@ -11,7 +11,12 @@
 namespace korvo::stdlib {
 namespace {
 
+// "." and ".." lead every listing, as programs that skip the first two entries expect;
+// names such as "-a" or "#b" would otherwise sort ahead of them.
+int dotRank(const std::string& name) { return name == "." ? 0 : name == ".." ? 1 : 2; }
+
 bool listedBefore(const std::string& a, const std::string& b) {
+  if (dotRank(a) != dotRank(b)) return dotRank(a) < dotRank(b);
   const int order = ::strcasecmp(a.c_str(), b.c_str());
   return order != 0 ? order < 0 : a < b;
 }

@@ -164,6 +164,10 @@ TEST_F(Files, DirectoriesListSortedWithDotEntries) {
   fs::create_directory("lv/c");
   EXPECT_EQ(listing("lv"), (std::vector<std::string>{".", "..", "A.pak", "b.txt", "c"}));
   EXPECT_EQ(listing("LV\\"), listing("lv"));
+  // Names that sort before "." byte by byte still come after the two dot entries.
+  fs::create_directory("odd");
+  for (const char* name : {"-x", "#y", "(z", "+w", "!v"}) putFile(std::string("odd/") + name, "");
+  EXPECT_EQ(listing("odd"), (std::vector<std::string>{".", "..", "!v", "#y", "(z", "+w", "-x"}));
   EXPECT_EQ(ReadDir(str("missing")), 0);
   putFile("plain", "");
   EXPECT_EQ(ReadDir(str("plain")), 0);
