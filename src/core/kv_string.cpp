@@ -96,6 +96,8 @@ void kvStrRelease(KvString* s) {
 }
 
 KvString* kvStrConcat(KvString* a, KvString* b) {
+  // A null a is the empty string like any other null: b (or a new empty string) is the result.
+  if (!a) return b ? b : newString("");
   a->text.append(viewString(b));
   kvStrRelease(b);
   return a;

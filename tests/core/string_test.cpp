@@ -49,6 +49,13 @@ TEST_F(Strings, ConcatAppendsInPlace) {
   EXPECT_EQ(viewString(r), "foobar");
   EXPECT_EQ(liveStringCount(), 1);
   kvStrRelease(r);
+  // Null reads as the empty string on either side, and the result is never null.
+  EXPECT_EQ(takeString(kvStrConcat(nullptr, kvStrConst("tail"))), "tail");
+  EXPECT_EQ(takeString(kvStrConcat(kvStrConst("head"), nullptr)), "head");
+  KvString* empty = kvStrConcat(nullptr, nullptr);
+  ASSERT_NE(empty, nullptr);
+  EXPECT_EQ(takeString(empty), "");
+  EXPECT_EQ(liveStringCount(), 0);
 }
 
 TEST_F(Strings, NumberConversions) {
