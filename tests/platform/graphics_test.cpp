@@ -87,6 +87,20 @@ TEST(Graphics, IllegalModeAndUnsettableModeFailInEveryMode) {
   }
 }
 
+TEST(Graphics, AWindowIgnoresTheDepthItIsAskedFor) {
+  for (bool debug : {true, false}) {
+    EXPECT_EQ("", run([] {
+      cmd::Graphics(320, 200, 8, 2);
+      EXPECT_EQ(display().kind(), DisplayKind::kWindow);
+      EXPECT_EQ(cmd::GraphicsDepth(), 32);
+      cmd::Graphics(320, 200, 15, 3);
+      EXPECT_EQ(display().kind(), DisplayKind::kScaledWindow);
+    }, debug));
+  }
+  // Mode 0 is a window in debug mode, so any depth will do there too.
+  EXPECT_EQ(run([] { cmd::Graphics(640, 480, 15, 0); }, true), "");
+}
+
 TEST(Graphics, FullScreenDepthsGiveTheirFormatsAndArePresentedConverted) {
   EXPECT_EQ("", run([] {
     cmd::Graphics(640, 480, 16, 1);

@@ -48,9 +48,10 @@ GraphicsSystem* GraphicsSystem::current() { return gCurrent; }
 GraphicsSystem* GraphicsSystem::open(RuntimeHost& host, std::int32_t width, std::int32_t height, std::int32_t depth,
                                      std::int32_t driver, std::int32_t flags) {
   if (host.subsystem(SubsystemSlot::kGraphics)) return nullptr;
-  if (depth != 0 && depth != 16 && depth != 24 && depth != 32) return nullptr;
-  WindowedHost& window = WindowedHost::ensure(host);
   const bool windowed = (flags & kOpenWindowed) != 0;
+  // Only full screen sets a depth; a window ignores the one asked for.
+  if (!windowed && depth != 0 && depth != 16 && depth != 24 && depth != 32) return nullptr;
+  WindowedHost& window = WindowedHost::ensure(host);
   const DisplayKind kind = !windowed ? DisplayKind::kFullScreen
                                      : (flags & kOpenScaled) ? DisplayKind::kScaledWindow : DisplayKind::kWindow;
   host.setBusy(true);
