@@ -4,6 +4,8 @@
 #include <fstream>
 #include <set>
 
+#include <sys/resource.h>
+
 #include "platform/text/bitmap_font.h"
 #include "platform/text/font_finder.h"
 #include "platform/text/text_commands.h"
@@ -156,6 +158,25 @@ TEST_F(Fonts, StylesWidenStrokesAndUnderline) {
   EXPECT_GE(litPixels(underlined, "   "), 3 * platform::fonts().find(underlined)->width(' '));
   EXPECT_GT(litPixels(bold, "Hello"), litPixels(plain, "Hello"));
   EXPECT_EQ(platform::fonts().find(underlined)->height(), 16);
+}
+
+// Peak resident memory of the process so far, in kilobytes.
+long peakKilobytes() {
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  return usage.ru_maxrss;
+}
+
+TEST_F(Fonts, HeightsNoGlyphSheetCanHoldGiveNoFontWithoutRenderingThem) {
+  const long before = peakKilobytes();
+  // On this 200-pixel display every glyph of a 4000-pixel font takes a line of its own, so the
+  // sheet would be far taller than any canvas: the font fails before holding its glyphs.
+  EXPECT_EQ(cmd::LoadFont(str("DejaVu Sans"), 4000, 0, 0, 0), 0);
+  EXPECT_LT(peakKilobytes() - before, 256 * 1024);
+  for (std::int32_t height : {40000, -40000, INT32_MAX, INT32_MIN}) {
+    EXPECT_EQ(cmd::LoadFont(str("DejaVu Sans"), height, 0, 0, 0), 0) << height;
+  }
+  EXPECT_NE(cmd::LoadFont(str("DejaVu Sans"), -20, 0, 0, 0), 0);
 }
 
 TEST_F(Fonts, DebugModeRefusesFontsThatAreNotLive) {

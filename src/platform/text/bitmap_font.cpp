@@ -35,6 +35,7 @@ std::unique_ptr<BitmapFont> BitmapFont::create(const RasterFace& face, const Pix
   font->endChar_ = kLastChar + 1;
   font->defaultChar_ = kDefaultChar;
   const std::int32_t h = font->height_;
+  if (h <= 0 || h > Surface::kMaxSide) return nullptr;
 
   // Measure and lay out: each cell holds the advance plus the overhangs on either side.
   std::vector<GlyphImage> glyphs(kLastChar + 1 - kFirstChar);
@@ -54,6 +55,13 @@ std::unique_ptr<BitmapFont> BitmapFont::create(const RasterFace& face, const Pix
     if (x != 0 && x + w > lineWidth) {
       x = 0;
       y += h;
+    }
+    // Stop as soon as the sheet has outgrown any canvas, before holding more glyphs.
+    const std::int64_t sheetHeight = std::int64_t{y} + h;
+    const std::int64_t sheetBytes = std::max<std::int64_t>(sheetWidth, std::int64_t{x} + w) * sheetHeight *
+                                    format.bytesPerPixel();
+    if (sheetHeight > Surface::kMaxSide || static_cast<std::uint64_t>(sheetBytes) > Surface::kMaxBytes) {
+      return nullptr;
     }
     cell.x = x;
     cell.y = y;

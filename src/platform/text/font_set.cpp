@@ -34,6 +34,8 @@ std::int32_t FontSet::load(std::string_view name, std::int32_t height, FontStyle
   // A height of 0 asks for the default size; a negative one for that character height,
   // which we treat as a cell height of the same size.
   if (height == 0) height = kDefaultHeight;
+  // No glyph sheet holds a cell taller than the largest canvas.
+  if (height < -Surface::kMaxSide || height > Surface::kMaxSide) return 0;
   if (height < 0) height = -height;
   std::string face(name);
   if (name.find('.') != std::string_view::npos) {
