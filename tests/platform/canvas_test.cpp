@@ -241,6 +241,27 @@ TEST(Canvas, HugeCoordinatesAreClippedWithoutOverflow) {
             "........\n");
 }
 
+TEST(Canvas, TallOvalOutlinesDrawOnlyTheirVisibleRows) {
+  // The ends of a 30000-row outline, seen through a 16-row canvas and on a whole one.
+  constexpr std::int32_t kTall = 30000;
+  auto whole = makeCanvas(16, kTall);
+  whole->oval(2, 0, 12, kTall, false);
+  for (std::int32_t top : {0, kTall - 16}) {
+    auto window = makeCanvas(16, 16);
+    window->oval(2, -top, 12, kTall, false);
+    for (std::int32_t y = 0; y < 16; ++y) {
+      for (std::int32_t x = 0; x < 16; ++x) {
+        ASSERT_EQ(window->getPixelFast(x, y), whole->getPixelFast(x, top + y)) << x << "," << top + y;
+      }
+    }
+  }
+  // Rows far beyond the canvas cost nothing: this returns at once.
+  auto c = makeCanvas(8, 8);
+  c->oval(0, 0, 8, INT32_MAX, false);
+  c->oval(0, -INT32_MAX + 8, 8, INT32_MAX, false);
+  EXPECT_NE(picture(*c), picture(*makeCanvas(8, 8)));
+}
+
 TEST_P(CanvasAtDepth, CopyRectPartlyOutsideTheSourceMovesOnlyTheOverlap) {
   auto src = makeCanvas(4, 4, GetParam());
   src->setClsColour(0xFFFFFF);

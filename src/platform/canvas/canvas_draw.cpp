@@ -176,7 +176,9 @@ void Canvas::oval(std::int32_t x, std::int32_t y, std::int32_t w, std::int32_t h
   }
   std::int32_t prevLeft = startEdge;
   std::int32_t prevRight = startEdge;
-  for (; i <= centre; ++i, t += 1.0f) band(i, t, prevLeft, prevRight);
+  // Rows past the clipped box draw nothing, however far the centre row lies beyond them.
+  const std::int32_t upperEnd = std::min(centre, c.y1 - 1);
+  for (; i <= upperEnd; ++i, t += 1.0f) band(i, t, prevLeft, prevRight);
 
   std::int32_t j = c.y1 - 1;
   t = static_cast<float>(j) - cy;
@@ -186,7 +188,8 @@ void Canvas::oval(std::int32_t x, std::int32_t y, std::int32_t w, std::int32_t h
   }
   prevLeft = startEdge;
   prevRight = startEdge;
-  for (; j > centre; --j, t -= 1.0f) band(j, t, prevLeft, prevRight);
+  const std::int32_t lowerEnd = std::max(centre, c.y0 - 1);
+  for (; j > lowerEnd; --j, t -= 1.0f) band(j, t, prevLeft, prevRight);
   damage(c);
 }
 
