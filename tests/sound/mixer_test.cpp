@@ -2,11 +2,14 @@
 // guard reads, and where each quality mixer clips.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <random>
+#include <utility>
 #include <vector>
 
 #include "sound/engine/mixer.h"
+#include "sound/engine/mixer_int16_kernel.h"
 #include "sound/engine/sample_store.h"
 #include "sound/engine/software_channel.h"
 
@@ -106,6 +109,31 @@ TEST(MixLoop, PitchAndDirection) {
   fast.settle();
   const auto out = mixInt({&fast}, 4);
   for (int k = 0; k < 4; ++k) EXPECT_EQ(out[2 * k], (2 * k * 16 * 255) >> 8) << k;
+}
+
+// The program's thread gives a channel a negative pitch while the mixing thread is inside
+// that channel's mix: a kernel that makes the store the way setFrequency does, mid-mix.
+Channel* gTurnDuringMix = nullptr;
+void turningKernel(std::int16_t* out, const std::uint8_t* data, std::int64_t& pos, std::int64_t step, std::int32_t count,
+                   const KernelGains& g) {
+  if (gTurnDuringMix) std::exchange(gTurnDuringMix, nullptr)->backward.store(true);
+  int16mix::portableKernels().kernels[1](out, data, pos, step, count, g);
+}
+
+TEST(MixLoop, DirectionSetDuringTheMixIsKept) {
+  std::vector<std::int16_t> ramp(1000, 100);
+  Voice v(ramp, mode::kLoopNormal, 22050);
+  v.settle();
+  v.channel.position = std::int64_t{500} << 32;
+  KernelSet<std::int16_t> turning{};
+  std::fill(std::begin(turning.kernels), std::end(turning.kernels), &turningKernel);
+  std::vector<std::int16_t> out(200);
+  gTurnDuringMix = &v.channel;
+  mixChannelWith(turning, out.data(), v.channel, 100, kRamp);
+  EXPECT_TRUE(v.channel.backward.load());  // not put back to forward when the mix ended
+  EXPECT_EQ(v.channel.position >> 32, 550);
+  mixInt({&v}, 100);
+  EXPECT_EQ(v.channel.position >> 32, 500);
 }
 
 TEST(MixLoop, VolumeRampRisesOverFirst128Samples) {

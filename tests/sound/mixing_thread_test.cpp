@@ -74,7 +74,11 @@ void exercise(SoundEngine& engine) {
     engine.setChannelPan(h, round % 256);
     engine.setChannelFrequency(h, round % 2 ? 30000 : -30000);
     engine.setChannelPaused(h, round % 7 == 0);
-    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    // Loop changes while the sample plays (LoopSound on a sound that is sounding).
+    engine.setSampleMode(s, round % 2 ? mode::kLoopBidi : mode::kLoopNormal);
+    engine.setSampleLoopPoints(s, 100 + round % 50, 1900);
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
     if (round % 3 == 0) engine.stopChannel(h);
     if (round % 5 == 0) engine.freeSample(s);
     ++round;
@@ -104,17 +108,54 @@ TEST(MixingThread, DeviceOutputPlaysWhileTheProgramChangesChannels) {
   EXPECT_GE(engine.cpuUsage(), 0.0f);
 }
 
-TEST(MixingThread, NoSoundOutputOnTheRealClockUsesTheThread) {
-  platform::RealClock real;
-  platform::setClock(&real);
+// The no-sound output on the real clock: its mixing thread runs the chain.
+class RealClockMixing : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    platform::setClock(&real_);
+    ASSERT_TRUE(engine.setOutput(output::kNoSound));
+    ASSERT_TRUE(engine.init(44100, 8, 0));
+  }
+  void TearDown() override {
+    engine.close();
+    platform::setClock(nullptr);
+  }
+  platform::RealClock real_;
   SoundEngine engine;
-  ASSERT_TRUE(engine.setOutput(output::kNoSound));
-  ASSERT_TRUE(engine.init(44100, 8, 0));
+};
+
+TEST_F(RealClockMixing, NoSoundOutputOnTheRealClockUsesTheThread) {
   exercise(engine);
   // The thread advanced the primary cursor with the clock.
   EXPECT_GT(engine.channelPosition(kPrimaryChannel), -1);
-  engine.close();
-  platform::setClock(nullptr);
+}
+
+// A song's voices start notes on reserved channels from the mixing thread, while the program
+// still asks about channel values it holds from sounds that once played there.
+TEST_F(RealClockMixing, StaleHandlesResolveWhileTheMixingThreadStartsNotes) {
+  std::vector<std::int16_t> tone(1000, 5000);
+  Sample* s = engine.allocSample(kSlotFree, 1000, mode::k16Bits | mode::kLoopNormal, 44100, 255, 128, 255);
+  ASSERT_NE(s, nullptr);
+  engine.uploadSampleData(s, tone.data(), mode::k16Bits);
+  const std::int32_t stale = engine.playSample(kFreeChannel, s);
+  ASSERT_GE(stale, 0);
+  const std::int32_t index = stale & 0xFFF;
+  engine.stopChannel(stale);
+  engine.setChannelReserved(index, true);
+  MixList voices;
+  std::atomic<int> notes{0};
+  DspUnit* unit = engine.createDspUnit([&](void* buffer, std::int32_t, std::int32_t) {
+    if (engine.playSample(index, s, false, &voices) >= 0) notes.fetch_add(1);
+    return buffer;
+  }, dsp::kMusic, true);
+  const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(150);
+  while (std::chrono::steady_clock::now() < until || notes.load() < 2) {
+    engine.isChannelPlaying(stale);
+    std::this_thread::sleep_for(std::chrono::microseconds(200));
+  }
+  EXPECT_FALSE(engine.isChannelPlaying(stale));  // the voice's notes have serials of their own
+  engine.freeDspUnit(unit);
+  engine.stopChannel(index);  // out of the voice list before the list goes
 }
 
 }  // namespace

@@ -67,7 +67,9 @@ class Channel {
   MixList* list = nullptr;
 
   std::int32_t index = 0;
-  std::int32_t handle = 0;
+  // Written by whichever thread starts the channel (song voices start on the mixing thread),
+  // read by every handle lookup.
+  std::atomic<std::int32_t> handle{0};
   std::int32_t serial = 1;
 
   // As last set, before master scaling (program's thread only).

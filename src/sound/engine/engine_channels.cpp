@@ -25,7 +25,7 @@ Channel* SoundEngine::resolveChannel(std::int32_t handle) {
     const std::int32_t serial = (handle >> kSerialShift) & kSerialMask;
     if (index < static_cast<std::int32_t>(channels_.size())) {
       Channel& c = *channels_[static_cast<std::size_t>(index)];
-      if (serial == 0 || c.handle == handle) return &c;
+      if (serial == 0 || c.handle.load(std::memory_order_relaxed) == handle) return &c;
     }
   }
   setError(EngineError::kInvalidArgument);
@@ -152,7 +152,7 @@ std::int32_t SoundEngine::playSample(std::int32_t channel, Sample* sample, bool 
   std::int32_t handle = kPrimaryChannel;
   if (c != primary_.get()) {
     handle = c->index | (c->serial << 12);
-    c->handle = handle;
+    c->handle.store(handle, std::memory_order_relaxed);
     if (++c->serial > kSerialMask) c->serial = 1;
   }
   c->setFlag(chflag::kPaused, paused);

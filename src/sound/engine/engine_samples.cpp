@@ -1,6 +1,10 @@
 // The engine's sample operations: argument checks, allocation into the slot table, upload,
-// locking, loop points, defaults, and freeing once no channel plays the sample.
+// locking, loop points, defaults, and freeing once no channel plays the sample. Changes to a
+// sample's mode, loop or guard samples are made under the mixer lock, so that the
+// sound-effects unit never mixes a sample halfway through one (uploads stay outside it: a
+// large one would hold up the mixing thread).
 #include <cstring>
+#include <mutex>
 
 #include "sound/engine/output_driver.h"
 #include "sound/engine/sample_store.h"
@@ -100,6 +104,7 @@ bool SoundEngine::lockSample(Sample* sample, std::uint32_t offset, std::uint32_t
 bool SoundEngine::unlockSample(Sample* sample, const SampleLock&) {
   enter();
   if (!samples_ || !samples_->owns(sample)) return invalid();
+  std::lock_guard lock(mixerLock_);
   SampleStore::refreshGuards(*sample);
   return true;
 }
@@ -107,6 +112,7 @@ bool SoundEngine::unlockSample(Sample* sample, const SampleLock&) {
 bool SoundEngine::setSampleMode(Sample* sample, std::uint32_t modeWord) {
   enter();
   if (!samples_ || !samples_->owns(sample)) return invalid();
+  std::lock_guard lock(mixerLock_);
   std::uint32_t loop = 0;
   if (modeWord & mode::kLoopNormal) loop = mode::kLoopNormal;
   else if (modeWord & mode::kLoopBidi) loop = mode::kLoopBidi;
@@ -120,6 +126,7 @@ bool SoundEngine::setSampleMode(Sample* sample, std::uint32_t modeWord) {
 bool SoundEngine::setSampleLoopPoints(Sample* sample, std::uint32_t start, std::uint32_t end) {
   enter();
   if (!samples_ || !samples_->owns(sample) || start >= end || end >= sample->length) return invalid();
+  std::lock_guard lock(mixerLock_);
   sample->loopStart = start;
   sample->loopLength = end - start + 1;
   SampleStore::refreshGuards(*sample);

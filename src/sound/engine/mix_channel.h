@@ -58,7 +58,8 @@ void mixChannelWith(const KernelSet<Value>& set, Value* out, Channel& c, std::in
   const int format = (s->is16Bit() ? 1 : 0) | (s->isStereo() ? 2 : 0);
   const std::uint64_t inc = c.increment.load(std::memory_order_relaxed);
   const bool surround = c.hasFlag(chflag::kSurround);
-  bool backward = c.backward.load(std::memory_order_relaxed);
+  const bool startedBackward = c.backward.load(std::memory_order_relaxed);
+  bool backward = startedBackward;
   std::int64_t pos = c.position;
   std::int32_t done = 0;
   while (done < n) {
@@ -129,7 +130,9 @@ void mixChannelWith(const KernelSet<Value>& set, Value* out, Channel& c, std::in
     if (boundary && !wrapAtBoundary(c, loop, pos, backward)) return;
   }
   c.position = pos;
-  c.backward.store(backward, std::memory_order_relaxed);
+  // A direction stored meanwhile by a new pitch on the program's thread wins over this mix's.
+  bool expected = startedBackward;
+  c.backward.compare_exchange_strong(expected, backward, std::memory_order_relaxed);
 }
 
 }  // namespace korvo::sound
