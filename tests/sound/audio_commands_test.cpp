@@ -114,6 +114,19 @@ TEST_F(AudioCommandsTest, SoundHandlesAreCheckedOnlyInDebugMode) {
   EXPECT_THROW(cmd::PlaySound(s), KvEx);  // freed: gone from the set
 }
 
+TEST_F(AudioCommandsTest, WithoutADriverSoundCommandsDoNothingEvenInDebugMode) {
+  // The engine would not start: the program runs silent, and no sound command ends it.
+  setDebugMode(true);
+  const std::int32_t s = load(soundFile(10));
+  EXPECT_EQ(s, 0);
+  cmd::LoopSound(s);
+  cmd::SoundPitch(7, 8000);
+  cmd::SoundVolume(7, 0.5f);
+  cmd::SoundPan(7, 0.0f);
+  EXPECT_EQ(cmd::PlaySound(7), 0);
+  cmd::FreeSound(7);
+}
+
 TEST_F(AudioCommandsTest, ChannelCommandsMapFloatsOntoTheEngine) {
   startDriver();
   const std::int32_t s = load(soundFile(1000, 22050, true));
