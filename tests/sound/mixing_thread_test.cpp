@@ -131,8 +131,12 @@ TEST_F(RealClockMixing, NoSoundOutputOnTheRealClockUsesTheThread) {
 }
 
 // A song's voices start notes on reserved channels from the mixing thread, while the program
-// still asks about channel values it holds from sounds that once played there.
-TEST_F(RealClockMixing, StaleHandlesResolveWhileTheMixingThreadStartsNotes) {
+// still asks about channel values it holds from sounds that once played there, and loads and
+// frees sounds (past the first 256 slots, so the slot table grows).
+TEST_F(RealClockMixing, SongVoicesStartNotesWhileTheProgramUsesChannelsAndSamples) {
+  // The song's sample sits past many others, as when a game loaded its sounds first.
+  std::vector<Sample*> loaded;
+  for (int i = 0; i < 255; ++i) loaded.push_back(engine.allocSample(kSlotFree, 100, mode::k16Bits, 22050, 255, 128, 255));
   std::vector<std::int16_t> tone(1000, 5000);
   Sample* s = engine.allocSample(kSlotFree, 1000, mode::k16Bits | mode::kLoopNormal, 44100, 255, 128, 255);
   ASSERT_NE(s, nullptr);
@@ -149,9 +153,15 @@ TEST_F(RealClockMixing, StaleHandlesResolveWhileTheMixingThreadStartsNotes) {
     return buffer;
   }, dsp::kMusic, true);
   const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(150);
-  while (std::chrono::steady_clock::now() < until || notes.load() < 2) {
+  for (std::size_t round = 0; std::chrono::steady_clock::now() < until || notes.load() < 2; ++round) {
     engine.isChannelPlaying(stale);
-    std::this_thread::sleep_for(std::chrono::microseconds(200));
+    // FreeSound and LoadSound: slots below the song's sample empty and fill again, and now and
+    // then the table grows.
+    const std::size_t at = round * 7 % loaded.size();
+    engine.freeSample(loaded[at]);
+    loaded[at] = engine.allocSample(kSlotFree, 100, mode::k16Bits, 22050, 255, 128, 255);
+    if (round % 50 == 0) loaded.push_back(engine.allocSample(kSlotFree, 100, mode::k16Bits, 22050, 255, 128, 255));
+    std::this_thread::sleep_for(std::chrono::microseconds(100));
   }
   EXPECT_FALSE(engine.isChannelPlaying(stale));  // the voice's notes have serials of their own
   engine.freeDspUnit(unit);

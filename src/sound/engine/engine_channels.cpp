@@ -114,6 +114,9 @@ std::int32_t SoundEngine::playSample(std::int32_t channel, Sample* sample, bool 
     setError(EngineError::kNotStarted);
     return -1;
   }
+  // Held from the sample check on: song voices start notes from the mixing thread while the
+  // program's thread fills and empties the sample table.
+  std::lock_guard lock(mixerLock_);
   // Output-owned buffers (the primary mix buffer) have no guard room and play only on the
   // primary channel.
   if (!sample || !samples_->owns(sample) ||
@@ -121,7 +124,6 @@ std::int32_t SoundEngine::playSample(std::int32_t channel, Sample* sample, bool 
     setError(EngineError::kInvalidArgument);
     return -1;
   }
-  std::lock_guard lock(mixerLock_);
   if (sample->maxPlaybacks >= 0) {
     const auto playing = std::count_if(channels_.begin(), channels_.end(), [sample](const auto& c) {
       return c->sample.load(std::memory_order_relaxed) == sample;

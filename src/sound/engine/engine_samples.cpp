@@ -39,12 +39,18 @@ Sample* SoundEngine::allocSample(int slot, std::uint32_t length, std::uint32_t m
   if (slot >= 0) {
     if (Sample* old = samples_->at(slot)) freeSample(old);
   }
-  Sample* s = samples_->place(slot, m);
+  Sample* s = nullptr;
+  {
+    // Song voices check their samples against the table from the mixing thread.
+    std::lock_guard lock(mixerLock_);
+    s = samples_->place(slot, m);
+  }
   if (!s) {
     invalid();
     return nullptr;
   }
   if (!SampleStore::createBuffer(*s, length)) {
+    std::lock_guard lock(mixerLock_);
     samples_->release(s);
     setError(EngineError::kOutOfMemory);
     return nullptr;
@@ -76,6 +82,7 @@ void SoundEngine::freeSample(Sample* sample) {
   waitDspIdle();
   if (sample->decoder && sample->decoderRelease) sample->decoderRelease(sample->decoder);
   sample->decoder = nullptr;
+  std::lock_guard lock(mixerLock_);
   samples_->release(sample);
 }
 
