@@ -30,12 +30,17 @@ std::string replacementTarget(const std::string& path) {
   return std::string(real) + "/" + path;
 }
 
+// The most of the target's own name a temporary's name repeats: with the prefix and suffix
+// it stays well inside the usual 255-byte limit on one name.
+constexpr std::size_t kTemporaryBaseLength = 160;
+
 // Creates a new, empty file beside target (mode: that of the file it will replace, else
 // the usual 0666 less the umask); its name, or empty on failure.
 std::string createBeside(const std::string& target, const struct stat* old) {
   static unsigned counter = 0;
   const std::string dir = directoryOf(target);
-  const std::string base = target.substr(target.rfind('/') + 1);
+  // A shortened base keeps the temporary's name legal however long the target's is.
+  const std::string base = target.substr(target.rfind('/') + 1).substr(0, kTemporaryBaseLength);
   for (int attempt = 0; attempt < 100; ++attempt) {
     const std::string name = dir + "/." + base + ".part-" + std::to_string(::getpid()) + "-" + std::to_string(++counter);
     const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);

@@ -118,6 +118,23 @@ TEST_F(Files, WriteFileThroughASymbolicLinkKeepsTheLink) {
   EXPECT_EQ(getFile("real.txt"), "n");
 }
 
+TEST_F(Files, WriteFileTakesTheLongestNameTheFileSystemAllows) {
+  // The temporary beside the target must not be refused for a name the target may have.
+  const std::string name(250, 'n');
+  putFile(name, "old");
+  std::int32_t f = WriteFile(str(name));
+  ASSERT_NE(f, 0);
+  WriteLine(f, str("new"));
+  CloseFile(f);
+  EXPECT_EQ(getFile(name), "new\r\n");
+  const std::string fresh(255, 'f');
+  f = WriteFile(str(fresh));
+  ASSERT_NE(f, 0);
+  CloseFile(f);
+  EXPECT_TRUE(fs::exists(fresh));
+  EXPECT_EQ(strayFiles(2), 0u);
+}
+
 TEST_F(Files, WriteFileToAPipeWritesIntoThePipe) {
   ASSERT_EQ(::mkfifo("pipe", 0600), 0);
   const int reader = ::open("pipe", O_RDONLY | O_NONBLOCK);
