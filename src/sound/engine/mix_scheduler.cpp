@@ -3,6 +3,8 @@
 // clock-paced output (no sound, WAV file) runs under the virtual clock. The pump runs on the
 // program's thread at the start of every engine operation and at close, so the audio
 // produced depends only on what the program did at which clock time: the same bytes every run.
+// Engine operations that DSP units make during a pass on the program's thread (the music
+// unit starting notes) do not pump: that would start a pass inside the running one.
 #include <algorithm>
 #include <chrono>
 #include <cmath>
@@ -25,7 +27,7 @@ constexpr float kCpuSmoothing = 0.05f;
 void SoundEngine::enter() {
   if (std::this_thread::get_id() != owner_) return;
   setError(EngineError::kNone);
-  if (synchronous_ && initialised() && !pumping_) pump();
+  if (synchronous_ && initialised() && !insideChain()) pump();
 }
 
 DspUnit* SoundEngine::createDspUnit(DspUnit::Callback callback, std::int32_t priority, bool active) {
@@ -61,7 +63,7 @@ void SoundEngine::mixChannel(void* buffer, Channel& channel, std::int32_t sample
 }
 
 void SoundEngine::waitDspIdle() const {
-  while (dspRunning_.load(std::memory_order_acquire)) std::this_thread::yield();
+  while (dspRunning_.load(std::memory_order_acquire) && !insideChain()) std::this_thread::yield();
 }
 
 void SoundEngine::runChain(std::int32_t block) {
@@ -69,11 +71,13 @@ void SoundEngine::runChain(std::int32_t block) {
   dspRunning_.store(true, std::memory_order_release);
   {
     std::lock_guard lock(chainMutex_);
+    chainThread_.store(std::this_thread::get_id(), std::memory_order_release);
     const std::int32_t position = block * blockLength_;
     void* buffer = static_cast<std::uint8_t*>(mixBuffer_) + static_cast<std::size_t>(position) * mixValueBytes();
     for (const auto& unit : units_) {
       if (unit->active.load(std::memory_order_relaxed)) buffer = unit->callback(buffer, position, blockLength_);
     }
+    chainThread_.store(std::thread::id{}, std::memory_order_release);
   }
   dspRunning_.store(false, std::memory_order_release);
   const double spent = std::chrono::duration<double>(std::chrono::steady_clock::now() - begun).count();
@@ -132,9 +136,8 @@ void SoundEngine::mixNextBlock() {
 }
 
 void SoundEngine::pump() {
-  if (!output_ || !output_->clockPaced() || !mixer_) return;
+  if (!output_ || !output_->clockPaced() || !mixer_ || insideChain()) return;
   std::lock_guard lock(pumpMutex_);
-  pumping_ = true;
   const std::int64_t target = output_->playPosition();
   while (playedFrames_ < target) {
     mixUpTo(playedFrames_);
@@ -147,7 +150,6 @@ void SoundEngine::pump() {
     playedFrames_ += step;
   }
   mixUpTo(playedFrames_);
-  pumping_ = false;
 }
 
 void SoundEngine::startMixingThread() {

@@ -188,7 +188,7 @@ class SoundEngine {
   // The mixer lock: held while the sound-effects unit mixes and by every change of a
   // channel's sample or list.
   std::recursive_mutex& mixerLock() { return mixerLock_; }
-  // Waits (yielding) until no DSP pass runs.
+  // Waits (yielding) until no DSP pass runs; returns at once inside a pass's own thread.
   void waitDspIdle() const;
   // The software channel operations, for channel records kept outside the engine's array
   // (song channels): start them into a list of their own and mix it with mixChannels.
@@ -199,7 +199,8 @@ class SoundEngine {
   MixList& effectsList() { return effectsList_; }
 
   // Brings a clock-paced output (no sound, WAV file) up to the clock: mixes and plays block
-  // by block. Engine operations on the owner thread do this first; tests may call it.
+  // by block. Engine operations on the owner thread do this first (except from inside a DSP
+  // pass, which cannot start another); tests may call it.
   void pump();
   // Mixes blocks until the block cursor reaches the block that holds playFrame.
   void mixUpTo(std::int64_t playFrame);
@@ -231,6 +232,8 @@ class SoundEngine {
   template <typename T, typename Fn>
   T readChannel(std::int32_t channel, T fallback, Fn fn);
   void enter();
+  // True on the thread whose DSP pass is running now.
+  bool insideChain() const { return chainThread_.load(std::memory_order_acquire) == std::this_thread::get_id(); }
 
   // Configuration and state (see the data model of the engine).
   int requestedOutput_ = output::kAuto;
@@ -258,6 +261,9 @@ class SoundEngine {
   std::recursive_mutex mixerLock_;
   std::atomic<bool> dspRunning_{false};
   std::mutex chainMutex_;
+  // The thread running the chain (none between passes): its units' engine calls neither pump
+  // nor wait for the pass they are part of.
+  std::atomic<std::thread::id> chainThread_{};
   std::vector<std::unique_ptr<DspUnit>> units_;
   std::function<void(void*, std::int32_t)> musicMixer_;
   std::atomic<float> cpuUsage_{0.0f};
@@ -278,7 +284,6 @@ class SoundEngine {
   std::atomic<bool> stopThread_{false};
   // Clock-paced outputs under the virtual clock are pumped on the owner thread instead.
   bool synchronous_ = false;
-  bool pumping_ = false;
   std::mutex pumpMutex_;
   std::int64_t playedFrames_ = 0;
   std::int16_t* primaryData_ = nullptr;
