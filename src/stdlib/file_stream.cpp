@@ -84,13 +84,14 @@ std::unique_ptr<FileStream> FileStream::open(const std::string& path, FileMode m
       // What could not be overwritten in place must not be replaced either.
       if (exists && ::access(target.c_str(), W_OK) != 0) return nullptr;
       // A device, pipe or socket is written to where it is: renaming a file over it would
-      // put a plain file in the place of the device.
-      if (exists && !S_ISREG(old.st_mode)) {
-        if (!stream->buffer_.open(target, std::ios::out | std::ios::trunc | kBinary)) return nullptr;
+      // put a plain file in the place of the device. So is a file in a folder that takes no
+      // new files: it can still be overwritten, only not replaced.
+      std::string temporary;
+      if (!exists || S_ISREG(old.st_mode)) temporary = createBeside(target, exists ? &old : nullptr);
+      if (temporary.empty()) {
+        if (!exists || !stream->buffer_.open(target, std::ios::out | std::ios::trunc | kBinary)) return nullptr;
         break;
       }
-      std::string temporary = createBeside(target, exists ? &old : nullptr);
-      if (temporary.empty()) return nullptr;
       if (!stream->buffer_.open(temporary, std::ios::out | std::ios::trunc | kBinary)) {
         ::unlink(temporary.c_str());
         return nullptr;

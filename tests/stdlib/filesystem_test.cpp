@@ -1,6 +1,7 @@
 // The filesystem module: open modes, positions, replacement safety of WriteFile, directory
 // listings, path commands and the module's life on the host.
 #include <fcntl.h>
+#include <sys/fsuid.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -133,6 +134,52 @@ TEST_F(Files, WriteFileTakesTheLongestNameTheFileSystemAllows) {
   CloseFile(f);
   EXPECT_TRUE(fs::exists(fresh));
   EXPECT_EQ(strayFiles(2), 0u);
+}
+
+// File system checks of this thread as another user, for as long as it lives; restricted()
+// is false where the process may not take another identity.
+class OtherUser {
+ public:
+  OtherUser() {
+    if (::geteuid() != 0) return;
+    ::setfsgid(kNobody);
+    ::setfsuid(kNobody);
+    restricted_ = ::setfsuid(kNobody) == kNobody;
+  }
+  ~OtherUser() {
+    ::setfsuid(0);
+    ::setfsgid(0);
+  }
+  bool restricted() const { return restricted_ || ::geteuid() != 0; }
+
+ private:
+  static constexpr int kNobody = 65534;
+  bool restricted_ = false;
+};
+
+TEST_F(Files, WriteFileInAFolderThatTakesNoNewFilesOverwritesInPlace) {
+  fs::create_directory("locked");
+  putFile("locked/scores.dat", "old scores");
+  fs::permissions(".", fs::perms::all);
+  fs::permissions("locked/scores.dat", fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read |
+                                           fs::perms::group_write | fs::perms::others_read | fs::perms::others_write);
+  fs::permissions("locked", fs::perms::owner_read | fs::perms::owner_exec | fs::perms::group_read |
+                                fs::perms::group_exec | fs::perms::others_read | fs::perms::others_exec);
+  std::string written;
+  {
+    OtherUser user;
+    if (!user.restricted()) GTEST_SKIP() << "cannot check files as another user here";
+    const int probe = ::open("locked/scores.dat", O_WRONLY);
+    if (probe < 0) GTEST_SKIP() << "another user cannot reach the test folder";
+    ::close(probe);
+    const std::int32_t f = WriteFile(str("locked/scores.dat"));
+    ASSERT_NE(f, 0);
+    WriteLine(f, str("new"));
+    CloseFile(f);
+  }
+  fs::permissions("locked", fs::perms::owner_all, fs::perm_options::add);
+  EXPECT_EQ(getFile("locked/scores.dat"), "new\r\n");
+  EXPECT_EQ(std::distance(fs::directory_iterator("locked"), fs::directory_iterator()), 1);
 }
 
 TEST_F(Files, WriteFileToAPipeWritesIntoThePipe) {
