@@ -1,6 +1,7 @@
 // A song's sample freed through the engine on its own: every reference in the loaded songs
 // falls to the invalid sample, the instrument goes silent while the rest plays on, and
-// freeing the song afterwards frees nothing twice.
+// freeing the song afterwards frees nothing twice. Also: a value a program holds for a sound
+// that once played on a channel cannot reach the song voice that channel now carries.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -120,6 +121,22 @@ TEST_F(SongSampleFreeTest, FreedBeforePlayingNeverSounds) {
   player_.stopSong(song);
   player_.freeSong(song);
   EXPECT_EQ(usedSlots(), before);
+}
+
+TEST_F(SongSampleFreeTest, AnOldSoundsChannelValueDoesNotReachASongVoice) {
+  Sample* effect = engine_.allocSample(-1, 64, mode::k16Bits | mode::kMono, 44100, 255, 128, 0);
+  ASSERT_NE(effect, nullptr);
+  const std::int32_t old = engine_.playSample(-1, effect);
+  ASSERT_GE(old, 0);
+  ASSERT_TRUE(engine_.stopChannel(old));
+  // Reserved for a song, before the song's first note there starts anything.
+  const std::int32_t reserved = adapter_.reserveChannel();
+  ASSERT_EQ(reserved, old & 0xFFF);
+  EXPECT_FALSE(engine_.setChannelVolume(old, 0));
+  EXPECT_FALSE(engine_.setChannelFrequency(old, 1000));
+  EXPECT_FALSE(engine_.isChannelPlaying(old));
+  adapter_.releaseChannel(reserved);
+  engine_.freeSample(effect);
 }
 
 }  // namespace

@@ -100,6 +100,9 @@ std::int32_t EngineMusic::reserveChannel() {
     if (!c || c->hasFlag(chflag::kReserved) || c->ops->isPlaying(*c)) continue;
     c->setFlag(chflag::kReserved, true);
     c->setFlag(chflag::kAbsoluteVolume, true);
+    // A value handed out for a sound that played here before must not reach the song's
+    // voice: the program would be changing it beside the mixing thread.
+    c->handle.store(-1, std::memory_order_relaxed);
     return i;
   }
   return -1;
