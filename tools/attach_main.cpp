@@ -1,13 +1,12 @@
 // korvo-attach RUNTIME MODULE.kvm OUTPUT: writes a copy of the runtime executable that
 // carries the module image as resource 1111.
-#include <sys/stat.h>
-
 #include <cstdio>
 #include <fstream>
 #include <iterator>
 #include <string>
 #include <vector>
 
+#include "output_file.h"
 #include "platform/backend/resources.h"
 
 namespace {
@@ -39,13 +38,9 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "korvo-attach: %s: %s\n", argv[1], result.error.c_str());
     return 1;
   }
-  const std::string temporary = std::string(argv[3]) + ".tmp";
-  std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(result.bytes.data()), static_cast<std::streamsize>(result.bytes.size()));
-  out.close();
-  if (!out || chmod(temporary.c_str(), 0755) != 0 || std::rename(temporary.c_str(), argv[3]) != 0) {
-    std::fprintf(stderr, "korvo-attach: %s: cannot write\n", argv[3]);
-    std::remove(temporary.c_str());
+  std::string error;
+  if (!korvo::tools::replaceFile(argv[3], result.bytes, 0777, error)) {
+    std::fprintf(stderr, "korvo-attach: %s: cannot write: %s\n", argv[3], error.c_str());
     return 1;
   }
   return 0;

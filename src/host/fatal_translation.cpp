@@ -45,6 +45,7 @@ struct State {
   stack_t previousStack{};
   void* altStack = nullptr;
   std::uintptr_t stackLow = 0;
+  bool installed = false;
 };
 State gState;
 
@@ -104,6 +105,8 @@ std::uintptr_t lowestStackAddress() {
 }  // namespace
 
 FatalTranslation::FatalTranslation() {
+  if (gState.installed) return;
+  gState.installed = installed_ = true;
   gState.thread = pthread_self();
   gState.stackLow = lowestStackAddress();
   void* stack = mmap(nullptr, kAltStackSize, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
@@ -122,6 +125,8 @@ FatalTranslation::FatalTranslation() {
 }
 
 FatalTranslation::~FatalTranslation() {
+  if (!installed_) return;
+  gState.installed = false;
   for (std::size_t i = 0; i < kSignalCount; ++i) sigaction(kTranslated[i].signal, &gState.previous[i], nullptr);
   if (gState.altStack) {
     sigaltstack(&gState.previousStack, nullptr);

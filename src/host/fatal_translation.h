@@ -5,12 +5,16 @@
 namespace korvo {
 
 // Installs the translation for the calling thread; the destructor restores what was there.
+// While one is installed, another (a run started inside a running program) changes nothing.
 class FatalTranslation {
  public:
   FatalTranslation();
   ~FatalTranslation();
   FatalTranslation(const FatalTranslation&) = delete;
   FatalTranslation& operator=(const FatalTranslation&) = delete;
+
+ private:
+  bool installed_ = false;
 };
 
 }  // namespace korvo

@@ -70,7 +70,6 @@ const char* runOnHost(RuntimeHost& host, ProgramMain main, std::span<const Runti
 
 const char* runOnModules(ProgramMain main, const std::string& commandLine, DebugHooks* hooks,
                          std::span<const RuntimeModule> modules) {
-  setDebugMode(hooks != nullptr);
   DebugHooks* active = hooks ? hooks : &defaultHooks();
   FatalTranslation translation;
   fenv_t saved;
@@ -80,6 +79,9 @@ const char* runOnModules(ProgramMain main, const std::string& commandLine, Debug
   const char* result = nullptr;
   RuntimeHost* host = RuntimeHost::create(trimSpaces(commandLine), active);
   if (host) {
+    // Only a run that has its host decides the mode; a refused one leaves the running
+    // program's mode alone.
+    setDebugMode(hooks != nullptr);
     result = runOnHost(*host, main, modules);
     RuntimeHost::destroy(host);
   }
@@ -93,15 +95,9 @@ std::intptr_t RuntimeInterface::symbolAddress(const char* name) { return table_.
 void RuntimeInterface::startUp(void* instance) { instance_ = instance; }
 void RuntimeInterface::shutDown() { table_.clear(); }
 
-void RuntimeInterface::requestSuspend() {
-  if (RuntimeHost* host = RuntimeHost::current()) host->requestSuspend();
-}
-void RuntimeInterface::requestResume() {
-  if (RuntimeHost* host = RuntimeHost::current()) host->requestResume();
-}
-void RuntimeInterface::requestEnd() {
-  if (RuntimeHost* host = RuntimeHost::current()) host->requestEnd();
-}
+void RuntimeInterface::requestSuspend() { RuntimeHost::postToCurrent(platform::kSuspendRequest); }
+void RuntimeInterface::requestResume() { RuntimeHost::postToCurrent(platform::kResumeRequest); }
+void RuntimeInterface::requestEnd() { RuntimeHost::postToCurrent(platform::kEndRequest); }
 void RuntimeInterface::reportMemory(void*) {}
 
 void RuntimeInterface::runProgram(ProgramMain main, const char* commandLine, DebugHooks* hooks) {

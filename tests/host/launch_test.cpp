@@ -98,5 +98,39 @@ TEST_F(Launch, AttachingAgainReplacesTheModuleAndKeepsOtherResources) {
   EXPECT_FALSE(platform::attachResource(first, 10, 1111, second).error.empty());
 }
 
+TEST_F(Launch, FailedToolsLeaveEarlierOutputsAndNoLitter) {
+  const std::vector<std::uint8_t> earlier = {'o', 'l', 'd'};
+  const std::string packed = write("earlier.kvm", earlier);
+  auto result = runCommand(toolPath("korvo-pack") + " -o " + packed + " " + dir.file("absent.o"));
+  EXPECT_EQ(result.status, 1);
+  EXPECT_EQ(testing::readFile(packed), earlier);
+
+  const std::string attached = write("earlier", earlier);
+  const std::string notRuntime = write("not-runtime", {1, 2, 3});
+  result = runCommand(toolPath("korvo-attach") + " " + notRuntime + " " + packed + " " + attached);
+  EXPECT_EQ(result.status, 1);
+  EXPECT_EQ(testing::readFile(attached), earlier);
+
+  // A module written where it cannot go leaves nothing behind.
+  const auto image = testing::buildProgram("#include \"korvo.h\"\nvoid __MAIN(void) {}\n");
+  ASSERT_TRUE(image);
+  const std::string module = write("program.kvm", *image);
+  result = runCommand(toolPath("korvo-attach") + " " + toolPath("korvo-runtime") + " " + module + " " +
+                      dir.file("missing/program"));
+  EXPECT_EQ(result.status, 1);
+  const auto objects = runCommand("ls " + dir.path());
+  EXPECT_EQ(objects.output, "earlier\nearlier.kvm\nnot-runtime\nprogram.kvm\n");
+
+  // Writing over an earlier output keeps nothing of it and no temporary beside it.
+  const std::string object = dir.file("main.o");
+  result = runCommand("printf 'void __MAIN(void) {}\\n' | " + std::string(KORVO_TEST_CC) + " -c -x c - -o " + object);
+  ASSERT_EQ(result.status, 0) << result.output;
+  result = runCommand(toolPath("korvo-pack") + " -o " + packed + " " + object);
+  ASSERT_EQ(result.status, 0) << result.output;
+  EXPECT_NE(testing::readFile(packed), earlier);
+  EXPECT_EQ(runCommand("ls " + dir.path()).output,
+            "earlier\nearlier.kvm\nmain.o\nnot-runtime\nprogram.kvm\n");
+}
+
 }  // namespace
 }  // namespace korvo

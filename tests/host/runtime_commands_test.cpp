@@ -1,5 +1,7 @@
 // The host's system commands on the virtual clock: Delay, timers, properties, environment,
 // suspend and resume requests.
+#include <vector>
+
 #include <gtest/gtest.h>
 
 #include "host/recording_hooks.h"
@@ -51,6 +53,34 @@ TEST_F(HostCommands, TimerReportsMissedPeriods) {
   EXPECT_EQ(cmd::CreateTimer(1001), 0);
   const std::int32_t next = cmd::CreateTimer(10);
   EXPECT_GT(next, timer);
+}
+
+// A clock that moves on every reading, so a period can end between two readings.
+class SteppingClock : public platform::Clock {
+ public:
+  std::uint32_t now() const override {
+    const std::uint32_t t = now_;
+    now_ += 10;
+    return t;
+  }
+  void sleep(std::uint32_t ms) override {
+    slept.push_back(ms);
+    now_ += ms;
+  }
+  bool isVirtual() const override { return true; }
+  std::vector<std::uint32_t> slept;
+
+ private:
+  mutable std::uint32_t now_ = 0;
+};
+
+TEST_F(HostCommands, TimerWaitNeverSleepsPastAPeriodThatEndedMeanwhile) {
+  SteppingClock stepping;
+  platform::setClock(&stepping);
+  const std::int32_t timer = host->createTimer(60);  // 16 ms period
+  EXPECT_EQ(host->waitTimer(timer), 1);
+  platform::setClock(&clock);
+  for (std::uint32_t ms : stepping.slept) EXPECT_LE(ms, 16u);
 }
 
 TEST_F(HostCommands, SystemPropertiesIgnoreCase) {

@@ -1,6 +1,11 @@
 // runProgram: module order, start-up failure, the trimmed command line, and the ways a
 // program ends.
+#include <signal.h>
+
+#include <algorithm>
+#include <atomic>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -132,6 +137,45 @@ TEST_F(Startup, EndRequestEndsAtTheNextWait) {
   EXPECT_EQ(runOnModules(&waitingMain, "", &hooks, kTraced), nullptr);
   EXPECT_EQ(std::count(gTrace.begin(), gTrace.end(), "main"), 1);
   EXPECT_EQ(std::count(gTrace.begin(), gTrace.end(), "after delay"), 0);
+}
+
+const char* gNestedResult = "not run";
+bool gDebugAfterNested = false;
+void nestingMain() {
+  gNestedResult = runOnModules(&tracedMain, "", nullptr, kTraced);
+  gDebugAfterNested = debugMode();
+}
+
+TEST_F(Startup, RunRefusedForLackOfAHostLeavesTheRunningProgramAlone) {
+  struct sigaction before{};
+  sigaction(SIGSEGV, nullptr, &before);
+  stack_t stackBefore{};
+  sigaltstack(nullptr, &stackBefore);
+  EXPECT_EQ(runOnModules(&nestingMain, "", &hooks, kTraced), nullptr);
+  EXPECT_EQ(gNestedResult, nullptr);
+  EXPECT_EQ(std::count(gTrace.begin(), gTrace.end(), "main"), 0);
+  EXPECT_TRUE(gDebugAfterNested) << "the refused run must not change the debug mode";
+  struct sigaction after{};
+  sigaction(SIGSEGV, nullptr, &after);
+  EXPECT_EQ(before.sa_sigaction, after.sa_sigaction) << "the fault translator is removed after the run";
+  stack_t stackAfter{};
+  sigaltstack(nullptr, &stackAfter);
+  EXPECT_EQ(stackBefore.ss_sp, stackAfter.ss_sp);
+  EXPECT_EQ(stackBefore.ss_flags, stackAfter.ss_flags);
+}
+
+void emptyMain() {}
+
+// A debugger's thread asks while hosts come and go; under the sanitizers a request that
+// reaches a host being destroyed shows as a use after free.
+TEST_F(Startup, RequestsFromAnotherThreadWhileHostsComeAndGo) {
+  std::atomic<bool> done{false};
+  std::thread debugger([&] {
+    while (!done) runtimeGetRuntime()->requestResume();
+  });
+  for (int i = 0; i < 200; ++i) EXPECT_EQ(runOnModules(&emptyMain, "", &hooks, {}), nullptr);
+  done = true;
+  debugger.join();
 }
 
 }  // namespace

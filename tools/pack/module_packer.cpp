@@ -19,6 +19,8 @@ namespace {
 constexpr char kMain[] = "__MAIN";
 constexpr std::uint8_t kJump = 0xE9;  // jmp rel32
 constexpr std::uint64_t kJumpSize = 5;
+// Offsets in the image are signed 32-bit.
+constexpr std::uint64_t kMaxProgram = 0x7fffffff;
 
 std::uint64_t alignUp(std::uint64_t n, std::uint64_t to) { return (n + to - 1) / to * to; }
 
@@ -108,11 +110,17 @@ class Packer {
     const ElfSymbol& mainSymbol = objects_[main.object].symbols[main.symbol];
     const bool stub = mainSymbol.value != 0;
     std::uint64_t at = stub ? kJumpSize : 0;
+    // Every step is checked, so a damaged object's sizes cannot wrap the total round.
+    auto reserve = [&](std::uint64_t align, std::uint64_t size) {
+      if (align >= kMaxProgram || size >= kMaxProgram) fail("the program is too large");
+      const std::uint64_t start = alignUp(at, align);
+      at = start + size;
+      if (at >= kMaxProgram) fail("the program is too large");
+      return start;
+    };
     auto place = [&](std::size_t o, std::uint32_t i) {
       const ElfSection& s = objects_[o].sections[i];
-      at = alignUp(at, s.align);
-      placed_[o][i] = at;
-      at += s.size;
+      placed_[o][i] = reserve(s.align, s.size);
     };
     place(main.object, mainSymbol.section);
     for (int cls = 0; cls < 4; ++cls) {
@@ -125,12 +133,9 @@ class Packer {
     for (auto& [name, where] : globals_) {
       const ElfSymbol& s = objects_[where.object].symbols[where.symbol];
       if (s.section != SHN_COMMON) continue;
-      at = alignUp(at, s.value ? s.value : 1);
-      common_[name] = at;
-      at += s.size;
+      common_[name] = reserve(s.value ? s.value : 1, s.size);
     }
     if (at == 0) fail("the program is empty");
-    if (at >= 0x7fffffff) fail("the program is too large");
     image_.code.assign(at, 0);
     for (std::size_t o = 0; o < objects_.size(); ++o) {
       for (const auto& [i, offset] : placed_[o]) {

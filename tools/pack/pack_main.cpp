@@ -8,6 +8,7 @@
 
 #include "host/module_linker.h"
 #include "host/runtime_interface.h"
+#include "output_file.h"
 #include "pack/module_packer.h"
 
 namespace {
@@ -47,12 +48,10 @@ int main(int argc, char** argv) {
     const ModuleImage image =
         tools::packObjects(objects, [&](const std::string& name) { return runtime.count(name) != 0; });
     const std::vector<std::uint8_t> bytes = writeModuleImage(image);
-    std::ofstream out(output, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    if (!out.flush()) throw std::runtime_error(output + ": cannot write");
+    std::string error;
+    if (!tools::replaceFile(output, bytes, 0666, error)) throw std::runtime_error(output + ": cannot write: " + error);
   } catch (const std::exception& e) {
     std::fprintf(stderr, "korvo-pack: %s\n", e.what());
-    std::remove(output.c_str());
     return 1;
   }
   return 0;

@@ -43,14 +43,17 @@ std::int32_t RuntimeHost::waitTimer(std::int32_t handle) {
   if (!timer) return 0;
   Clock& c = clock();
   for (;;) {
-    const std::uint32_t ticks = (c.now() - timer->start) / timer->periodMs;
+    // One reading serves both the count and the sleep: with a second one, a period ending
+    // in between would make the sleep wrap round to weeks.
+    const std::uint32_t now = c.now();
+    const std::uint32_t ticks = (now - timer->start) / timer->periodMs;
     if (ticks != timer->reported) {
       const std::uint32_t elapsed = ticks - timer->reported;
       timer->reported = ticks;
       return static_cast<std::int32_t>(elapsed);
     }
     const std::uint32_t due = timer->start + (timer->reported + 1) * timer->periodMs;
-    c.sleep(due - c.now());
+    c.sleep(due - now);
   }
 }
 

@@ -10,6 +10,9 @@ namespace korvo::platform {
 namespace {
 
 RuntimeHost* gHost = nullptr;
+// Held while the host pointer changes and while another thread posts through it. Recursive,
+// so that a hook called during teardown may still post.
+std::recursive_mutex gHostMutex;
 
 void hostFatal(const char* text) {
   if (gHost) gHost->fatal(text);
@@ -25,6 +28,7 @@ RuntimeHost::RuntimeHost(std::string commandLine, DebugHooks* hooks)
     : commandLine_(std::move(commandLine)), hooks_(hooks) {}
 
 RuntimeHost* RuntimeHost::create(std::string commandLine, DebugHooks* hooks) {
+  std::lock_guard<std::recursive_mutex> lock(gHostMutex);
   if (gHost) return nullptr;
   gHost = new RuntimeHost(std::move(commandLine), hooks);
   setFatalSink(&hostFatal);
@@ -33,6 +37,7 @@ RuntimeHost* RuntimeHost::create(std::string commandLine, DebugHooks* hooks) {
 }
 
 void RuntimeHost::destroy(RuntimeHost* host) {
+  std::lock_guard<std::recursive_mutex> lock(gHostMutex);
   if (!host || host != gHost) return;
   delete host;
   gHost = nullptr;
@@ -41,6 +46,11 @@ void RuntimeHost::destroy(RuntimeHost* host) {
 }
 
 RuntimeHost* RuntimeHost::current() { return gHost; }
+
+void RuntimeHost::postToCurrent(HostMessage message) {
+  std::lock_guard<std::recursive_mutex> lock(gHostMutex);
+  if (gHost) gHost->post(message);
+}
 
 RuntimeHost::~RuntimeHost() {
   for (auto& [name, library] : libraries_) {

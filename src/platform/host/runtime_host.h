@@ -72,6 +72,9 @@ class RuntimeHost {
   static void destroy(RuntimeHost* host);
   // The live host or null.
   static RuntimeHost* current();
+  // Posts a private message to the live host, if any. Safe from any thread, even while the
+  // host is being destroyed (the runtime interface's request slots).
+  static void postToCurrent(HostMessage message);
 
   // The event pump: false once the program must end.
   bool idle();
@@ -114,7 +117,7 @@ class RuntimeHost {
 
   // Timers: handles are never reused; 0 when hertz gives no period.
   std::int32_t createTimer(std::int32_t hertz);
-  // Periods elapsed since the previous wait; waits for at least one. -1 for a bad handle.
+  // Periods elapsed since the previous wait; waits for at least one. 0 for a bad handle.
   std::int32_t waitTimer(std::int32_t timer);
   void freeTimer(std::int32_t timer);
 
