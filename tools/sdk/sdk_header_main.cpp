@@ -4,12 +4,13 @@
 #include <cctype>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
+#include <span>
 #include <set>
 #include <string>
 
 #include "host/command_table.h"
 #include "host/runtime_interface.h"
+#include "output_file.h"
 #include "sdk/internal_routines.h"
 
 namespace {
@@ -135,7 +136,12 @@ int main(int argc, char** argv) {
     body += routine->arguments ? std::string(routine->result) + " " + name + "(" + routine->arguments + ");\n"
                                : "extern " + std::string(routine->result) + " " + name + ";\n";
   }
-  std::ofstream out(argv[1], std::ios::trunc);
-  out << kPrologue << body << kEpilogue;
-  return out.flush() ? 0 : 1;
+  const std::string header = kPrologue + body + kEpilogue;
+  std::string error;
+  if (!korvo::tools::replaceFile(argv[1], std::span(reinterpret_cast<const std::uint8_t*>(header.data()), header.size()),
+                                 0666, error)) {
+    std::fprintf(stderr, "korvo-sdk-header: %s: cannot write: %s\n", argv[1], error.c_str());
+    return 1;
+  }
+  return 0;
 }
