@@ -42,10 +42,13 @@ const char* callMain(RuntimeHost& host, ProgramMain main) {
     }
   } else {
     // A fault jumps here straight from its signal handler; the hooks hear of it now, on
-    // the program's own stack, before anything is torn down.
+    // the program's own stack, before anything is torn down. The jump is disarmed first:
+    // a fault while reporting must not land here again, round and round.
+    jump.armed = false;
     result = jump.message;
-    if (jump.unreported) reportError(result);
+    const bool unreported = jump.unreported;
     jump.unreported = false;
+    if (unreported) reportError(result);
   }
   jump.armed = false;
   return result;

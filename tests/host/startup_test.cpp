@@ -1,6 +1,7 @@
 // runProgram: module order, start-up failure, the trimmed command line, and the ways a
 // program ends.
 #include <signal.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
@@ -176,6 +177,30 @@ TEST_F(Startup, RequestsFromAnotherThreadWhileHostsComeAndGo) {
   for (int i = 0; i < 200; ++i) EXPECT_EQ(runOnModules(&emptyMain, "", &hooks, {}), nullptr);
   done = true;
   debugger.join();
+}
+
+// Hooks that fault while told of a fault; a few calls mean the run loop keeps catching it.
+class FaultingHooks : public DebugHooks {
+ public:
+  void message(const char* text, bool serious) override {
+    if (++calls_ > 3) _exit(3);
+    raise(SIGSEGV);
+  }
+
+ private:
+  int calls_ = 0;
+};
+
+void faultingMain() { raise(SIGSEGV); }
+
+TEST(StartupDeathTest, FaultWhileReportingAFaultIsNotTranslatedAgain) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(
+      {
+        FaultingHooks hooks;
+        runOnModules(&faultingMain, "", &hooks, {});
+      },
+      ::testing::KilledBySignal(SIGSEGV), "");
 }
 
 }  // namespace
