@@ -205,6 +205,31 @@ TEST_F(XmEffectsTest, EnvelopePositionJumpsIntoItsSegment) {
   EXPECT_EQ(volumes(song, 3), (std::vector<int>{vol(32), vol(24), vol(16)}));
 }
 
+TEST_F(XmEffectsTest, EnvelopePointsFromOddFilesStayWithinRange) {
+  XmSongSpec spec;
+  spec.patterns[0].rows = 256;
+  XmInstrumentSpec in = plainInstrument();
+  in.volume.type = music::kEnvOn;
+  // Values past 64 count as full, however large.
+  in.volume.points = {{0, 0xFFFF}, {4, 0x8000}};
+  spec.instruments.push_back(in);
+  spec.patterns[0].cells[{0, 0}] = cell(kC4, 1);
+  music::Song* song = play(spec);
+  EXPECT_EQ(volumes(song, 6), std::vector<int>(6, vol(64)));
+
+  // A first point far from tick 0: the climb toward the second point stops at full instead
+  // of running on until it wraps into silence.
+  spec.instruments[0].volume.points = {{1000, 0}, {1001, 64}};
+  song = play(spec);
+  const std::vector<int> climb = volumes(song, 1100);
+  EXPECT_EQ(std::vector<int>(climb.begin() + 20, climb.end()), std::vector<int>(1080, vol(64)));
+
+  // Put before the first point, the envelope starts from that point's value.
+  spec.patterns[0].cells[{0, 0}] = cell(kC4, 1, 0, 21, 0);
+  song = play(spec);
+  EXPECT_EQ(volumes(song, 1), (std::vector<int>{0}));
+}
+
 TEST_F(XmEffectsTest, AutoVibratoGrowsOverItsSweep) {
   XmSongSpec spec;
   XmInstrumentSpec in = plainInstrument();

@@ -207,5 +207,41 @@ TEST_F(MusicTest, KeyOffEffectActsAsKeyOffNote) {
   EXPECT_EQ(volumes(song, 7).back(), 0);
 }
 
+TEST_F(MusicTest, VoicelessChannelsCarryNothingFromOneSongToAnother) {
+  // One engine channel: the second song channel of the first song plays into the dummy voice.
+  engine_.channels.resize(1);
+  XmSongSpec first;
+  first.channels = 2;
+  first.instruments.push_back(plainInstrument());
+  first.patterns[0].cells[{0, 0}] = cell(kC4, 1);
+  first.patterns[0].cells[{0, 1}] = cell(kC4, 1);
+  XmSongSpec second;
+  second.channels = 1;
+  second.patterns[0].cells[{0, 0}] = cell(0, 0, 0x35, 14, 0x5F);
+  const std::vector<std::uint8_t> firstBytes = writeXm(first);
+  const std::vector<std::uint8_t> secondBytes = writeXm(second);
+  music::Song* a = player_.loadSongFromMemory(firstBytes.data(), firstBytes.size());
+  music::Song* b = player_.loadSongFromMemory(secondBytes.data(), secondBytes.size());
+  ASSERT_TRUE(a && b);
+
+  ASSERT_TRUE(player_.playSong(a));
+  tick(a);
+  player_.stopSong(a);
+  // The other song's finetune effect on a channel without a voice must not reach the first
+  // song's sample.
+  ASSERT_TRUE(player_.playSong(b));
+  tick(b);
+  player_.stopSong(b);
+  ASSERT_TRUE(player_.playSong(a));
+  tick(a);
+  EXPECT_EQ(engine_.channels[0].frequency, 8363);
+
+  // Nor may it reach a song that has been freed.
+  player_.freeSong(a);
+  ASSERT_TRUE(player_.playSong(b));
+  for (int i = 0; i < 6; ++i) tick(b);
+  player_.freeSong(b);
+}
+
 }  // namespace
 }  // namespace korvo::sound::test

@@ -1,6 +1,8 @@
 // Waves and envelopes. Envelope points come from files: indices beyond the point count and
 // x values that do not rise are tolerated (the loader clamps the indices, and a segment
-// ends once its tick reaches the next point's x, whatever order the x values are in).
+// ends once its tick reaches the next point's x, whatever order the x values are in). The
+// tick starts at 0 even when the first point lies later, so a segment may run on past its
+// end value: the value is kept within 0..64.
 #include "sound/music/modulation.h"
 
 #include <algorithm>
@@ -36,6 +38,8 @@ std::int32_t randomByte() {
 
 std::int32_t pointY(const Envelope& e, std::int32_t i) { return e.y[static_cast<std::size_t>(i)]; }
 std::int32_t pointX(const Envelope& e, std::int32_t i) { return e.x[static_cast<std::size_t>(i)]; }
+
+constexpr std::int32_t kTopValue = 64 * 65536;
 
 void computeSegment(const Envelope& e, EnvelopeState& s, std::int32_t i) {
   const std::int32_t dx = pointX(e, i + 1) - pointX(e, i);
@@ -105,7 +109,7 @@ void stepEnvelope(const Envelope& e, EnvelopeState& s, bool keyOff) {
   if (s.ended || e.points == 0) return;
   if (s.index < e.points) {
     if (s.tick != 0 && s.tick < pointX(e, s.index)) {
-      s.value += s.delta;
+      s.value = std::clamp(s.value + s.delta, 0, kTopValue);
     } else {
       if ((e.type & kEnvLoop) && s.index == e.loopEnd) {
         s.index = e.loopStart;
@@ -141,7 +145,8 @@ void setEnvelopePosition(const Envelope& e, EnvelopeState& s, std::int32_t tick)
     s.ended = true;
   } else {
     computeSegment(e, s, i);
-    s.value += s.delta * (tick - pointX(e, i));
+    // A tick before the first point starts from that point.
+    s.value += s.delta * std::max(tick - pointX(e, i), 0);
     s.index = i + 1;
   }
   s.output = std::clamp(s.value / 65536, 0, 64);

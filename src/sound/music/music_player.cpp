@@ -119,7 +119,6 @@ void MusicPlayer::forgetSample(std::int32_t pcm) {
       for (Voice& v : pool_) {
         if (v.sample == gone) v.sample = invalid;
       }
-      if (dummy_.sample == gone) dummy_.sample = invalid;
     }
   }
 }
@@ -272,10 +271,10 @@ void MusicPlayer::runSong(Song& song, std::uint8_t* buffer, std::int32_t samples
 Voice& MusicPlayer::voiceFor(Song& song, SongChannel& channel) {
   if (channel.voices) return *channel.voices;
   const std::int32_t ch = engine_.reserveChannel();
-  if (ch < 0) return dummy_;
+  if (ch < 0) return blankDummy();
   if (ch >= static_cast<std::int32_t>(pool_.size())) {
     engine_.releaseChannel(ch);
-    return dummy_;
+    return blankDummy();
   }
   Voice& v = pool_[static_cast<std::size_t>(ch)];
   v = Voice{};

@@ -48,7 +48,7 @@ class MusicPlayer {
   // (the dummy voice when no engine channel is left).
   Voice& voiceFor(Song& song, SongChannel& channel);
   // The channel's first voice or the dummy voice, without allocating.
-  Voice& currentVoice(SongChannel& channel) { return channel.voices ? *channel.voices : dummy_; }
+  Voice& currentVoice(SongChannel& channel) { return channel.voices ? *channel.voices : blankDummy(); }
   // Sends the voice's flagged changes to its engine channel and clears the flags.
   void applyVoice(const Song& song, Voice& voice);
   std::int32_t mixRate() const { return engine_.mixRate(); }
@@ -61,6 +61,12 @@ class MusicPlayer {
   void releaseVoices(Song& song);
   void unlink(Song& song);
   void runSong(Song& song, std::uint8_t* buffer, std::int32_t samples);
+  // The dummy voice, cleared: what one channel left in it (another song's sample or
+  // instrument, perhaps freed since) never reaches the next.
+  Voice& blankDummy() {
+    dummy_ = Voice{};
+    return dummy_;
+  }
 
   MusicEngine& engine_;
   // Held by the scheduler for a whole block and by every change of the playing list.

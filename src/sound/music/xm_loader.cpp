@@ -21,6 +21,8 @@ constexpr std::int32_t kMaxInstruments = 128;
 constexpr std::int32_t kMaxRows = 256;
 constexpr std::int32_t kEmptyPatternRows = 64;
 constexpr std::uint8_t kXmKeyOff = 97;
+// Envelope values run 0..64; larger ones in a file count as full.
+constexpr std::uint16_t kEnvelopeTop = 64;
 
 // Sample type bits.
 constexpr std::uint8_t kForwardLoop = 0x1;
@@ -65,7 +67,7 @@ std::int32_t readPattern(ByteReader& r, Song& song, Pattern& pattern) {
 void readEnvelopePoints(ByteReader& r, Envelope& e) {
   for (int i = 0; i < kEnvelopePoints; ++i) {
     e.x[static_cast<std::size_t>(i)] = r.u16();
-    e.y[static_cast<std::size_t>(i)] = r.u16();
+    e.y[static_cast<std::size_t>(i)] = std::min(r.u16(), kEnvelopeTop);
   }
 }
 
