@@ -163,6 +163,24 @@ TEST(Images, GrabImageCopiesFromTheBufferLessTheHandle) {
   }), "");
 }
 
+TEST(Images, GrabImageFromBeyondTheIntRangeTakesNothing) {
+  EXPECT_EQ(run([] {
+    Canvas& b = buffer();
+    b.setColour(0xFFFFFF);
+    b.rect(0, 0, 20, 20, true);
+    const std::int32_t im = cmd::CreateImage(4, 4, 1);
+    // x + origin − handle lies past the int range: nothing there to grab.
+    cmd::HandleImage(im, -5, 0);
+    b.setOrigin(INT32_MAX, 0);
+    cmd::GrabImage(im, INT32_MAX, 0, 0);
+    EXPECT_EQ(frame(im).getPixelFast(0, 0) & 0xFFFFFF, 0u);
+    // A handle at the end of the int range cannot be transformed round, and is left alone.
+    cmd::HandleImage(im, INT32_MIN, INT32_MIN);
+    cmd::ScaleImage(im, 2, 2);
+    EXPECT_EQ(cmd::ImageWidth(im), 4);
+  }), "");
+}
+
 TEST(Images, FreeingTheCurrentBufferSelectsTheFrontBuffer) {
   EXPECT_EQ(run([] {
     const std::int32_t im = cmd::CreateImage(4, 4, 1);

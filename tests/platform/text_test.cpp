@@ -101,6 +101,24 @@ TEST_F(Fonts, TextCentresOnHalfTheWidthAndHeight) {
   EXPECT_NE(std::count(centred.begin(), centred.end(), 0xFFFFFFFFu), 0);
 }
 
+TEST_F(Fonts, TextPlacedBeyondTheIntRangeByTheOriginLandsWhereTheSumSays) {
+  const auto blank = pixels(*front);
+  const std::int32_t w = cmd::StringWidth(str("W"));
+  cmd::Text(-3 * w, 5, str("WWWWWW"), 0, 0);
+  const auto expected = pixels(*front);
+  front->cls();
+  // The same place as drawing position plus origin: the three leading characters are skipped.
+  front->setOrigin(INT32_MIN, 0);
+  cmd::Text(INT32_MAX - (3 * w - 1), 5, str("WWWWWW"), 0, 0);
+  EXPECT_EQ(pixels(*front), expected);
+  front->cls();
+  // Centring below the int range leaves the text there, far off the buffer.
+  front->setOrigin(-2147483640, 0);
+  cmd::Text(INT32_MIN, 5, str("WWWWWW"), 1, 1);
+  front->setOrigin(0, 0);
+  EXPECT_EQ(pixels(*front), blank);
+}
+
 TEST_F(Fonts, BlackTextIsDrawnAlmostBlack) {
   front->setClsColour(0xFFFFFF);
   front->cls();

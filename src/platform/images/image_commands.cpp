@@ -1,6 +1,9 @@
 // Image commands: loading, creation, copies, grabbing, saving, drawing and handles.
 #include "platform/images/image_commands.h"
 
+#include <algorithm>
+#include <climits>
+
 #include "host/kv_ex.h"
 #include "platform/graphics/graphics_commands.h"
 #include "platform/graphics/graphics_state.h"
@@ -183,9 +186,13 @@ void GrabImage(std::int32_t image, std::int32_t x, std::int32_t y, std::int32_t 
   Canvas* f = checkedFrame(image, frame);
   Canvas* source = currentBuffer();
   if (!f || !source) return;
+  // A place beyond the int range stays beyond it (off the buffer) instead of wrapping round.
+  const auto place = [](std::int32_t v, std::int32_t origin, std::int32_t handle) {
+    return static_cast<std::int32_t>(std::clamp<std::int64_t>(std::int64_t{v} + origin - handle, INT32_MIN, INT32_MAX));
+  };
   f->setViewport(0, 0, f->width(), f->height());
-  f->blit(0, 0, *source, x + source->originX() - f->handleX(), y + source->originY() - f->handleY(), f->width(),
-          f->height(), true);
+  f->blit(0, 0, *source, place(x, source->originX(), f->handleX()), place(y, source->originY(), f->handleY()),
+          f->width(), f->height(), true);
 }
 
 std::int32_t ImageBuffer(std::int32_t image, std::int32_t frame) {

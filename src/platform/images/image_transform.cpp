@@ -67,10 +67,11 @@ std::optional<TransformedBox> transformedBox(const Transform& m, std::int32_t w,
                                              std::int32_t hy) {
   const float det = m.a * m.d - m.c * m.b;
   if (!std::isfinite(det) || det == 0.0f || !std::isfinite(1.0f / det)) return std::nullopt;
-  const float xs[4] = {static_cast<float>(-hx), static_cast<float>(w - hx), static_cast<float>(w - hx),
-                       static_cast<float>(-hx)};
-  const float ys[4] = {static_cast<float>(-hy), static_cast<float>(-hy), static_cast<float>(h - hy),
-                       static_cast<float>(h - hy)};
+  // Handles may be anywhere in the int range: the corners are taken in 64 bits.
+  const auto left = static_cast<float>(-std::int64_t{hx}), right = static_cast<float>(std::int64_t{w} - hx);
+  const auto top = static_cast<float>(-std::int64_t{hy}), bottom = static_cast<float>(std::int64_t{h} - hy);
+  const float xs[4] = {left, right, right, left};
+  const float ys[4] = {top, top, bottom, bottom};
   float minX = INFINITY, minY = INFINITY, maxX = -INFINITY, maxY = -INFINITY;
   for (int i = 0; i < 4; ++i) {
     const float x = m.a * xs[i] + m.c * ys[i], y = m.b * xs[i] + m.d * ys[i];

@@ -142,12 +142,18 @@ void drawText(Canvas& canvas, std::int32_t x, std::int32_t y, std::string_view s
     const std::int32_t w = font->width(static_cast<std::uint8_t>(s[first]));
     if (left + w > v.x0) break;
     left += w;
-    x += w;
     ++first;
   }
   std::size_t end = first;
   for (std::int64_t p = left; end < s.size() && p < v.x1; ++end) p += font->width(static_cast<std::uint8_t>(s[end]));
-  if (end > first) font->render(canvas, canvas.colourARGB(), x, y, s.substr(first, end - first));
+  if (end == first) return;
+  // Both edges now lie near the viewport, so the string goes there in canvas pixels: the
+  // drawing position itself may lie beyond the int range, with the origin bringing it back.
+  const std::int32_t ox = canvas.originX(), oy = canvas.originY();
+  canvas.setOrigin(0, 0);
+  font->render(canvas, canvas.colourARGB(), static_cast<std::int32_t>(left), static_cast<std::int32_t>(top),
+               s.substr(first, end - first));
+  canvas.setOrigin(ox, oy);
 }
 
 }  // namespace korvo::platform

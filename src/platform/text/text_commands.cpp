@@ -1,6 +1,9 @@
 // The font commands and Text.
 #include "platform/text/text_commands.h"
 
+#include <algorithm>
+#include <climits>
+
 #include "platform/canvas/canvas.h"
 #include "platform/text/font_set.h"
 #include "platform/text/text_graphics.h"
@@ -62,8 +65,12 @@ void Text(std::int32_t x, std::int32_t y, KvString* text, std::int32_t centreX, 
   platform::Canvas* buffer = g ? g->currentBuffer() : nullptr;
   const BitmapFont* f = platform::currentFont();
   if (!buffer || !f) return;
-  if (centreX) x -= f->stringWidth(arg.view()) / 2;
-  if (centreY) y -= f->height() / 2;
+  // Centring far out at the edge of the int range stays there rather than wrapping round.
+  const auto centred = [](std::int32_t v, std::int32_t size) {
+    return static_cast<std::int32_t>(std::max<std::int64_t>(std::int64_t{v} - size / 2, INT32_MIN));
+  };
+  if (centreX) x = centred(x, f->stringWidth(arg.view()));
+  if (centreY) y = centred(y, f->height());
   platform::drawText(*buffer, x, y, arg.view());
 }
 
