@@ -188,6 +188,21 @@ TEST_F(WindowedHostTest, MouseIsMappedIntoDisplayPixelsAndClamped) {
   EXPECT_EQ(mouseAxis(1), 240);
 }
 
+TEST_F(WindowedHostTest, MoveMouseFarBeyondAnEnlargedDisplayStaysAtItsFarEdge) {
+  open(400, 300, DisplayKind::kWindow);
+  window_->closeDisplay();
+  // The scaled window keeps its 400 × 300 client area: a 200 × 150 display is shown doubled.
+  open(200, 150, DisplayKind::kScaledWindow);
+  window_->moveCursor(INT32_MAX, INT32_MAX);
+  host_->idle();
+  EXPECT_EQ(mouseAxis(0), 199);
+  EXPECT_EQ(mouseAxis(1), 149);
+  window_->moveCursor(INT32_MIN, INT32_MIN);
+  host_->idle();
+  EXPECT_EQ(mouseAxis(0), 0);
+  EXPECT_EQ(mouseAxis(1), 0);
+}
+
 TEST_F(WindowedHostTest, LetterboxedFullScreenMapsThroughThePicture) {
   // 4:3 picture on a 16:9 output: 960 × 720 at x 160.
   EXPECT_EQ(letterbox({640, 480}, {1280, 720}), (OutputRect{160, 0, 960, 720}));

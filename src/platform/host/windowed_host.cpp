@@ -2,6 +2,7 @@
 #include "platform/host/windowed_host.h"
 
 #include <algorithm>
+#include <climits>
 
 #include "platform/backend/clock.h"
 #include "platform/backend/message_box.h"
@@ -106,7 +107,12 @@ void WindowedHost::clientToDisplay(std::int32_t& x, std::int32_t& y) const {
 void WindowedHost::moveCursor(std::int32_t x, std::int32_t y) {
   if (state_ == DisplayState::kNone) return;
   const OutputRect o = outputRect(static_cast<DisplayKind>(state_), display_, backend_->clientSize());
-  backend_->warpMouse(o.x + scale(x, o.width, display_.width), o.y + scale(y, o.height, display_.height));
+  // Places beyond the int range (a far-off place on an enlarged display) stay at its end.
+  const auto place = [](std::int32_t offset, std::int32_t v, std::int32_t num, std::int32_t den) {
+    const std::int64_t p = offset + (den > 0 ? std::int64_t{v} * num / den : 0);
+    return static_cast<std::int32_t>(std::clamp<std::int64_t>(p, INT32_MIN, INT32_MAX));
+  };
+  backend_->warpMouse(place(o.x, x, o.width, display_.width), place(o.y, y, o.height, display_.height));
 }
 
 void WindowedHost::closeRequested() {

@@ -2,6 +2,7 @@
 #include "platform/backend/headless/headless_video.h"
 
 #include <algorithm>
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -131,8 +132,12 @@ bool HeadlessVideo::nextScripted(WindowEvent& event) {
 
 void HeadlessVideo::track(WindowEvent& event) {
   if (event.type != WindowEventType::kMouseMove) return;
-  event.dx = event.x - pointerX_;
-  event.dy = event.y - pointerY_;
+  // A jump across the whole int range is as far as a motion goes.
+  const auto motion = [](std::int32_t to, std::int32_t from) {
+    return static_cast<std::int32_t>(std::clamp<std::int64_t>(std::int64_t{to} - from, INT32_MIN, INT32_MAX));
+  };
+  event.dx = motion(event.x, pointerX_);
+  event.dy = motion(event.y, pointerY_);
   pointerX_ = event.x;
   pointerY_ = event.y;
 }
