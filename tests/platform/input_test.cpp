@@ -120,6 +120,16 @@ TEST_F(InputCommands, WheelAndSpeedsAfterMoveMouse) {
   EXPECT_EQ(cmd::MouseXSpeed(), 10);
   EXPECT_EQ(cmd::MouseYSpeed(), -5);
   EXPECT_EQ(cmd::MouseXSpeed(), 0);
+
+  // From a move to the far end of the int range, the way back is as fast as a speed goes.
+  cmd::MoveMouse(INT32_MIN, INT32_MAX);
+  input->mouseMoved(5, 0, 0, 0);
+  EXPECT_EQ(cmd::MouseXSpeed(), INT32_MAX);
+  EXPECT_EQ(cmd::MouseYSpeed(), -INT32_MAX);
+  // The far ends read as themselves, not wrapped round to the other end.
+  cmd::MoveMouse(INT32_MAX, INT32_MIN);
+  EXPECT_EQ(cmd::MouseX(), INT32_MAX);
+  EXPECT_EQ(cmd::MouseY(), INT32_MIN);
 }
 
 TEST_F(InputCommands, MouseButtonsQueueInPressOrder) {

@@ -30,8 +30,8 @@ void MouseDevice::update() {
   }
   std::int32_t width = 0, height = 0;
   if (host_.displaySize(width, height) && width > 0 && height > 0) {
-    const auto x = static_cast<std::int32_t>(static_cast<float>(direct_.dx) + rawAxis(0));
-    const auto y = static_cast<std::int32_t>(static_cast<float>(direct_.dy) + rawAxis(1));
+    const std::int32_t x = truncatedAxis(static_cast<float>(direct_.dx) + rawAxis(0));
+    const std::int32_t y = truncatedAxis(static_cast<float>(direct_.dy) + rawAxis(1));
     setAxis(0, static_cast<float>(std::clamp(x, 0, width - 1)));
     setAxis(1, static_cast<float>(std::clamp(y, 0, height - 1)));
     setAxis(2, rawAxis(2) + static_cast<float>(direct_.dz));

@@ -1,6 +1,9 @@
 // The input commands over the process's InputSystem.
 #include "platform/input/input_commands.h"
 
+#include <algorithm>
+#include <climits>
+
 #include "host/kv_ex.h"
 #include "platform/host/runtime_host.h"
 #include "platform/input/input_system.h"
@@ -30,6 +33,13 @@ std::int32_t waitFor(Next next) {
 float joyAxis(std::int32_t port, int axis) {
   JoystickDevice* j = gInput ? gInput->joystick(port) : nullptr;
   return j ? j->axis(axis) : 0.0f;
+}
+
+// The change from last to now, saturated: MoveMouse may have put last at an end of the range.
+std::int32_t speed(std::int32_t now, std::int32_t& last) {
+  const std::int64_t change = std::int64_t{now} - last;
+  last = now;
+  return static_cast<std::int32_t>(std::clamp<std::int64_t>(change, INT32_MIN, INT32_MAX));
 }
 
 std::int32_t direction(float value) {
@@ -78,33 +88,18 @@ std::int32_t WaitMouse() {
 }
 std::int32_t MouseWait() { return WaitMouse(); }
 
-std::int32_t MouseX() { return gInput ? static_cast<std::int32_t>(gInput->mouse().axis(0)) : 0; }
-std::int32_t MouseY() { return gInput ? static_cast<std::int32_t>(gInput->mouse().axis(1)) : 0; }
+std::int32_t MouseX() { return gInput ? platform::truncatedAxis(gInput->mouse().axis(0)) : 0; }
+std::int32_t MouseY() { return gInput ? platform::truncatedAxis(gInput->mouse().axis(1)) : 0; }
 std::int32_t MouseZ() {
   // One wheel notch of 120 units counts 1.
-  return gInput ? static_cast<std::int32_t>(gInput->mouse().axis(2) * 0.008333334f) : 0;
+  return gInput ? platform::truncatedAxis(gInput->mouse().axis(2) * 0.008333334f) : 0;
 }
 
-std::int32_t MouseXSpeed() {
-  const std::int32_t x = MouseX();
-  const std::int32_t speed = x - platform::gLastX;
-  platform::gLastX = x;
-  return speed;
-}
+std::int32_t MouseXSpeed() { return platform::speed(MouseX(), platform::gLastX); }
 
-std::int32_t MouseYSpeed() {
-  const std::int32_t y = MouseY();
-  const std::int32_t speed = y - platform::gLastY;
-  platform::gLastY = y;
-  return speed;
-}
+std::int32_t MouseYSpeed() { return platform::speed(MouseY(), platform::gLastY); }
 
-std::int32_t MouseZSpeed() {
-  const std::int32_t z = MouseZ();
-  const std::int32_t speed = z - platform::gLastZ;
-  platform::gLastZ = z;
-  return speed;
-}
+std::int32_t MouseZSpeed() { return platform::speed(MouseZ(), platform::gLastZ); }
 
 void FlushMouse() {
   if (gInput) gInput->mouse().flush();

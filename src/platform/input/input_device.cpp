@@ -1,6 +1,8 @@
 // The common device model: presses, releases, counters and the ring queue.
 #include "platform/input/input_device.h"
 
+#include <climits>
+
 namespace korvo::platform {
 
 void InputDevice::press(std::int32_t k) {
@@ -62,6 +64,12 @@ std::int32_t InputDevice::next() {
 float InputDevice::axis(std::int32_t i) {
   update();
   return i >= 0 && i < kAxes ? axes_[i] : 0.0f;
+}
+
+std::int32_t truncatedAxis(float value) {
+  if (!(value > -2147483648.0f)) return value < 0.0f ? INT32_MIN : 0;
+  if (value >= 2147483648.0f) return INT32_MAX;
+  return static_cast<std::int32_t>(value);
 }
 
 }  // namespace korvo::platform

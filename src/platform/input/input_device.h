@@ -57,4 +57,8 @@ class InputDevice {
   bool acquired_ = false;
 };
 
+// An axis value truncated toward zero, saturated at the ends of the int range (NaN gives 0):
+// MoveMouse can put the pointer anywhere in that range, and a float there rounds past it.
+std::int32_t truncatedAxis(float value);
+
 }  // namespace korvo::platform
