@@ -17,6 +17,7 @@
 #include "platform/graphics/graphics_state.h"
 #include "platform/graphics_program.h"
 #include "platform/host/system_commands.h"
+#include "platform/images/image_commands.h"
 #include "platform/host/windowed_host.h"
 #include "platform/text/font_set.h"
 #include "platform/text/text_commands.h"
@@ -359,6 +360,30 @@ TEST(TextOnTheDisplay, ConsoleOpensTheProgramDisplayAndBuffersCarryTheFont) {
     EXPECT_EQ(platform::textState().cursorX, 0);
     EXPECT_EQ(platform::textState().cursorY, 0);
   }, true));
+}
+
+TEST(TextOnTheDisplay, ANewDisplayEndsTheOldFontsAndImages) {
+  for (bool debug : {false, true}) {
+    std::int32_t font = 0, image = 0;
+    const std::string error = run([&, debug] {
+      font = cmd::LoadFont(str("DejaVu Sans"), 30, 0, 0, 0);
+      image = cmd::CreateImage(8, 8, 1);
+      cmd::SetFont(font);
+      cmd::SetBuffer(cmd::ImageBuffer(image, 0));
+      cmd::Graphics(320, 200, 0, 2);
+      // The new display starts with its own default font on its front buffer.
+      EXPECT_EQ(cmd::GraphicsBuffer(), cmd::FrontBuffer());
+      EXPECT_EQ(platform::textState().font, platform::fonts().defaultFont());
+      if (platform::fonts().defaultFont()) {
+        EXPECT_EQ(cmd::FontHeight(), 12);
+      }
+      if (!debug) {
+        EXPECT_EQ(cmd::ImageWidth(image), 0);
+      }
+      cmd::SetFont(font);
+    }, debug);
+    EXPECT_EQ(error, debug ? "Font does not exist" : "") << debug;
+  }
 }
 
 TEST(Headless, EnvironmentAsksForAnExitSnapshotAndChosenFlips) {
