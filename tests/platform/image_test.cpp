@@ -321,7 +321,10 @@ TEST(ImageFiles, RealPicturesLoadAndBrokenOnesGiveZero) {
       const fs::path cut = tempFile("cut" + fs::path(p).extension().string());
       std::ofstream(cut, std::ios::binary) << bytes.substr(0, bytes.size() / 3);
       const std::int32_t broken = cmd::LoadImage(str(cut.string()));
-      if (broken) EXPECT_EQ(cmd::ImageWidth(broken), w) << p;  // a decoder may keep what it read
+      // A decoder may keep what it read.
+      if (broken) {
+        EXPECT_EQ(cmd::ImageWidth(broken), w) << p;
+      }
       std::ofstream(cut, std::ios::binary) << bytes.substr(0, 16);
       EXPECT_EQ(cmd::LoadImage(str(cut.string())), 0) << p;
     }
