@@ -152,6 +152,23 @@ TEST(WavLoaderTest, MuLawAndALawAreConvertedToSixteenBit) {
   EXPECT_EQ(samples16(a), (std::vector<std::int16_t>{32256, -32256}));
 }
 
+TEST(WavLoaderTest, FloatSamplesBeyondFullScaleSaturateInsteadOfWrapping) {
+  Bytes data;
+  for (float v : {0.5f, 1.5f, -1.5f, -0.25f}) {
+    std::uint32_t bits = 0;
+    std::memcpy(&bits, &v, 4);
+    test::putLe32(data, bits);
+  }
+  DecodedAudio a;
+  ASSERT_EQ(decode(riffWave({riffChunk("fmt ", fmtBody(3, 1, 22050, 32)), riffChunk("data", data)}), a), EngineError::kNone);
+  const std::vector<std::int16_t> s = samples16(a);
+  ASSERT_EQ(s.size(), 4u);
+  EXPECT_NEAR(s[0], 16384, 1);
+  EXPECT_EQ(s[1], 32767);
+  EXPECT_EQ(s[2], -32768);
+  EXPECT_NEAR(s[3], -8192, 1);
+}
+
 TEST(WavLoaderTest, UnconvertibleAndMalformedFilesAreRefused) {
   DecodedAudio a;
   const Bytes data = test::pcm16({1, 2});

@@ -1,10 +1,13 @@
 // The codec library reads the file through the engine's file layer, so memory, disk and
-// program-supplied files all convert alike.
+// program-supplied files all convert alike. Samples come out as floats at full scale ±1 and
+// are saturated into 16 bits here: the library's own integer reads leave float data unscaled.
 #include "sound/formats/compressed_wav.h"
 
 #include <sndfile.h>
 
+#include <algorithm>
 #include <array>
+#include <cmath>
 #include <memory>
 
 #include "sound/formats/loader_support.h"
@@ -32,6 +35,11 @@ struct SndFileCloser {
   void operator()(SNDFILE* file) const { sf_close(file); }
 };
 
+// Full scale ±1 to 16 bits, saturating (float files may pass full scale).
+std::int16_t toSample16(float value) {
+  return static_cast<std::int16_t>(std::clamp(std::lrint(value * 32768.0f), -32768L, 32767L));
+}
+
 }  // namespace
 
 EngineError decodeCompressedWav(SoundFile& file, std::uint32_t requested, DecodedAudio& out) {
@@ -44,13 +52,15 @@ EngineError decodeCompressedWav(SoundFile& file, std::uint32_t requested, Decode
       !plausibleRate(info.samplerate))
     return EngineError::kUnrecognised;
   out.pcm.clear();
-  std::array<short, 8192> block{};
+  std::array<float, 8192> block{};
+  std::array<std::int16_t, 8192> samples{};
   const sf_count_t blockFrames = static_cast<sf_count_t>(block.size()) / info.channels;
   for (;;) {
-    const sf_count_t frames = sf_readf_short(decoder.get(), block.data(), blockFrames);
+    const sf_count_t frames = sf_readf_float(decoder.get(), block.data(), blockFrames);
     if (frames <= 0) break;
-    if (!appendPcm(out.pcm, block.data(), static_cast<std::size_t>(frames * info.channels) * sizeof(short)))
-      return EngineError::kOutOfMemory;
+    const std::size_t count = static_cast<std::size_t>(frames * info.channels);
+    std::transform(block.begin(), block.begin() + static_cast<std::ptrdiff_t>(count), samples.begin(), toSample16);
+    if (!appendPcm(out.pcm, samples.data(), count * sizeof(std::int16_t))) return EngineError::kOutOfMemory;
   }
   return finishDecode(out, requested, info.samplerate, 16, info.channels, false);
 }
