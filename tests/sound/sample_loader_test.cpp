@@ -47,6 +47,12 @@ TEST_F(SampleLoaderTest, FailuresLeaveTheirCodesAndNoSample) {
   EXPECT_EQ(lastError(), EngineError::kInvalidArgument);
   EXPECT_EQ(loadSample(engine_, kSlotFree, "/nonexistent/korvo.wav", kLoadSoundMode, 0), nullptr);
   EXPECT_EQ(lastError(), EngineError::kFileOpen);
+  // A folder opens for reading here but holds no bytes a loader could take.
+  const std::string folder = std::filesystem::temp_directory_path().string();
+  EXPECT_EQ(loadSample(engine_, kSlotFree, folder.c_str(), kLoadSoundMode, 0), nullptr);
+  EXPECT_EQ(lastError(), EngineError::kFileOpen);
+  EXPECT_EQ(loadSample(engine_, kSlotFree, folder.c_str(), mode::kRaw, 0), nullptr);
+  EXPECT_EQ(lastError(), EngineError::kFileOpen);
   EXPECT_EQ(fromMemory(junk), nullptr);
   EXPECT_EQ(lastError(), EngineError::kUnrecognised);
   EXPECT_EQ(loadSample(engine_, kSlotFree, writeFile({}).c_str(), mode::kRaw, 0), nullptr);

@@ -8,6 +8,8 @@
 #include <utility>
 #include <vector>
 
+#include <sys/stat.h>
+
 #include "platform/backend/path_resolver.h"
 
 namespace korvo::sound::formats {
@@ -144,6 +146,12 @@ std::unique_ptr<SoundFile> SoundFile::open(const std::string& name, bool buffere
   // Program names may use backslashes and any letter case; callbacks get them as given.
   std::FILE* file = std::fopen(platform::resolvePath(name).c_str(), "rb");
   if (!file) return nullptr;
+  // Folders open for reading here, and report made-up lengths; they are no sound files.
+  struct stat status {};
+  if (fstat(fileno(file), &status) != 0 || S_ISDIR(status.st_mode)) {
+    std::fclose(file);
+    return nullptr;
+  }
   std::int64_t length = -1;
   if (fseeko(file, 0, SEEK_END) == 0) length = ftello(file);
   if (length < 0 || fseeko(file, 0, SEEK_SET) != 0) {
