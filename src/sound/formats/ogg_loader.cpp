@@ -49,7 +49,7 @@ EngineError loadOgg(SoundFile& file, std::uint32_t requested, DecodedAudio& out)
     if (bytes <= 0) break;
     // A chained stream that changes its layout ends the sound where the change comes.
     const vorbis_info* now = ov_info(&vorbis, link);
-    if (!now || now->channels != channels) break;
+    if (!now || now->channels != channels || now->rate != rate) break;
     if (!appendPcm(out.pcm, block.data(), static_cast<std::size_t>(bytes))) {
       code = EngineError::kOutOfMemory;
       break;
