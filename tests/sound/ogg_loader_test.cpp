@@ -101,5 +101,13 @@ TEST(OggLoaderTest, ChainedStreamsEndWhereTheLayoutChanges) {
   }
 }
 
+TEST(OggLoaderTest, AChainStartsWithItsFirstLinkEvenWhenThatIsOnePageLong) {
+  Bytes chained = encodeVorbis(22050, 1, 2000, 1);
+  test::append(chained, encodeVorbis(22050, 1, 30000, 2));
+  DecodedAudio a;
+  ASSERT_EQ(decode(chained, a), EngineError::kNone);
+  EXPECT_EQ(a.frames, 32000);
+}
+
 }  // namespace
 }  // namespace korvo::sound::formats

@@ -1,9 +1,9 @@
-// Ogg Vorbis through vorbisfile, reading via the engine's file layer (read, seek, tell and
-// close callbacks). Decoded as 16-bit signed little-endian PCM.
+// Ogg Vorbis through vorbisfile, reading via the engine's file layer. Decoded as 16-bit signed
+// little-endian PCM. The stream is read front to back: opened as seekable, vorbisfile starts
+// a chain whose first link is a single page at the second link.
 #include <vorbis/vorbisfile.h>
 
 #include <array>
-#include <cstdio>
 
 #include "sound/formats/format_loaders.h"
 #include "sound/formats/loader_support.h"
@@ -16,15 +16,10 @@ SoundFile& fileOf(void* source) { return *static_cast<SoundFile*>(source); }
 std::size_t readCallback(void* buffer, std::size_t size, std::size_t count, void* source) {
   return fileOf(source).read(buffer, size, count);
 }
-int seekCallback(void* source, ogg_int64_t offset, int whence) {
-  const SeekFrom from = whence == SEEK_SET ? SeekFrom::kStart : whence == SEEK_CUR ? SeekFrom::kCurrent : SeekFrom::kEnd;
-  return fileOf(source).seek(offset, from) ? 0 : -1;
-}
-long tellCallback(void* source) { return static_cast<long>(fileOf(source).tell()); }
 // The file belongs to the caller, who closes it.
 int closeCallback(void*) { return 0; }
 
-const ov_callbacks kFileCallbacks{readCallback, seekCallback, closeCallback, tellCallback};
+const ov_callbacks kFileCallbacks{readCallback, nullptr, closeCallback, nullptr};
 
 }  // namespace
 
