@@ -134,6 +134,28 @@ TEST_F(WindowedHostTest, ClosePromptAnsweredCancelKeepsRunningAndOkEnds) {
   EXPECT_FALSE(host_->idle());
 }
 
+TEST_F(WindowedHostTest, ClosingAgainWhileTheProgramEndsAsksNoMore) {
+  int boxes = 0;
+  BoxAnswer answer = BoxAnswer::kCancel;
+  setMessageBoxPresenter([&](const MessageBoxRequest&) {
+    ++boxes;
+    return answer;
+  });
+  host_->setTitle("Tobrix", "Really quit?");
+  // A cancelled prompt leaves the next close free to ask again.
+  video_->inject(event(WindowEventType::kClose));
+  EXPECT_TRUE(host_->idle());
+  EXPECT_EQ(boxes, 1);
+  // The close button clicked again while the prompt was up: one answer ends the program.
+  answer = BoxAnswer::kOk;
+  video_->inject(event(WindowEventType::kClose));
+  video_->inject(event(WindowEventType::kClose));
+  EXPECT_FALSE(host_->idle());
+  video_->inject(event(WindowEventType::kClose));
+  EXPECT_FALSE(host_->idle());
+  EXPECT_EQ(boxes, 2);
+}
+
 TEST_F(WindowedHostTest, CloseWithoutPromptEndsAtOnce) {
   setMessageBoxPresenter([](const MessageBoxRequest&) -> BoxAnswer {
     ADD_FAILURE() << "no box without a close prompt";

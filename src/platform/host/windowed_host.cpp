@@ -116,10 +116,14 @@ void WindowedHost::moveCursor(std::int32_t x, std::int32_t y) {
 }
 
 void WindowedHost::closeRequested() {
+  // Once the program is ending there is nothing left to ask (the button may have been
+  // clicked again while the prompt was up).
+  if (closing_ || !host_.running()) return;
   if (!host_.closePrompt().empty()) {
     MessageBoxRequest box{host_.title(), host_.closePrompt(), BoxButtons::kOkCancel, BoxIcon::kWarning};
     if (showMessageBox(box) != BoxAnswer::kOk) return;
   }
+  closing_ = true;
   host_.requestEnd();
 }
 

@@ -72,6 +72,7 @@ class WindowedHost : public HostWindow {
   DisplayState state_ = DisplayState::kNone;
   Size display_;
   bool pointerVisible_ = true;
+  bool closing_ = false;  // the close button has ended the program
   std::uint32_t lastTick_;
   std::function<void()> repaint_;
   std::function<void()> periodic_;
