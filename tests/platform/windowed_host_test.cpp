@@ -101,6 +101,34 @@ TEST_F(WindowedHostTest, SuspendedProgramWaitsForResumeWhileWindowEventsAreServe
   EXPECT_FALSE(keyHeld(30));
 }
 
+TEST_F(WindowedHostTest, AltTabInFullScreenSuspendsUntilTheWindowIsActiveAgain) {
+  WindowEvent tabUp = key(WindowEventType::kKeyUp, 15);
+  tabUp.alt = true;
+  // In a window, and without Alt in full screen, Tab is an ordinary key.
+  open(400, 300, DisplayKind::kWindow);
+  video_->inject(tabUp);
+  EXPECT_TRUE(host_->idle());
+  EXPECT_FALSE(host_->suspended());
+  window_->closeDisplay();
+  open(640, 480, DisplayKind::kFullScreen);
+  video_->inject(key(WindowEventType::kKeyUp, 15));
+  EXPECT_TRUE(host_->idle());
+  EXPECT_FALSE(host_->suspended());
+
+  // Even with keyboard and mouse grabbed (the desktop never sees the keys), Alt+Tab lets go.
+  input_->enableDirectInput(true);
+  ASSERT_TRUE(video_->grabbed());
+  video_->inject(tabUp);
+  EXPECT_TRUE(host_->idle());
+  EXPECT_TRUE(host_->suspended());
+  EXPECT_FALSE(video_->grabbed());
+  EXPECT_TRUE(video_->cursorVisible());
+  video_->inject(event(WindowEventType::kActivate));
+  EXPECT_TRUE(host_->idle());
+  EXPECT_FALSE(host_->suspended());
+  EXPECT_TRUE(video_->grabbed());
+}
+
 TEST_F(WindowedHostTest, WindowDeactivationOnlyResetsInput) {
   open(400, 300, DisplayKind::kWindow);
   video_->inject(key(WindowEventType::kKeyDown, 200));

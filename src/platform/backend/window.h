@@ -15,7 +15,7 @@ enum class WindowEventType {
   kActivate,     // the window gained the focus
   kDeactivate,   // the window lost the focus
   kExpose,       // the window must be redrawn
-  kKeyDown,      // key: runtime key number; repeat: held down before
+  kKeyDown,      // key: runtime key number; repeat: held down before; alt: Alt was held
   kKeyUp,
   kMouseMove,    // x, y: client pixels; dx, dy: motion since the last one
   kMouseDown,    // button: 1 left, 2 right, 3 middle
@@ -27,6 +27,7 @@ struct WindowEvent {
   WindowEventType type = WindowEventType::kExpose;
   std::int32_t key = 0;
   bool repeat = false;
+  bool alt = false;
   std::int32_t x = 0;
   std::int32_t y = 0;
   std::int32_t button = 0;

@@ -13,6 +13,8 @@ namespace {
 
 // How often a windowed front buffer is checked for drawing to show.
 constexpr std::uint32_t kPresentPeriodMs = 100;
+// The Tab key's number.
+constexpr std::int32_t kTabKey = 15;
 
 // The input system, when the input devices have started.
 InputSystem* inputSystem(RuntimeHost& host) {
@@ -151,6 +153,15 @@ void WindowedHost::handle(const WindowEvent& e) {
       if (state_ == DisplayState::kWindow || state_ == DisplayState::kScaledWindow) {
         if (repaint_) repaint_();
       }
+      return;
+    case WindowEventType::kKeyUp:
+      // Alt+Tab in full screen gives the desktop back, also while the keys are grabbed and
+      // the desktop never sees them.
+      if (e.key == kTabKey && e.alt && fullScreen()) {
+        if (!host_.suspended()) host_.suspendByRequest();
+        return;
+      }
+      handleInput(e);
       return;
     default:
       handleInput(e);

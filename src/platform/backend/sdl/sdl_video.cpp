@@ -213,6 +213,7 @@ class SdlVideo : public VideoBackend {
         out.type = e.type == SDL_KEYDOWN ? WindowEventType::kKeyDown : WindowEventType::kKeyUp;
         out.key = keyNumber(e.key.keysym.scancode);
         out.repeat = e.key.repeat != 0;
+        out.alt = (e.key.keysym.mod & KMOD_ALT) != 0;
         return true;
       case SDL_MOUSEMOTION:
         out.type = WindowEventType::kMouseMove;
