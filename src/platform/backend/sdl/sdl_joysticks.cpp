@@ -4,6 +4,7 @@
 #include <SDL.h>
 
 #include <array>
+#include <cstring>
 #include <utility>
 
 namespace korvo::platform {
@@ -24,6 +25,29 @@ std::uint32_t povOfHat(Uint8 hat) {
   return 0xFFFFFFFFu;
 }
 
+// Regains a device after it was unplugged. Plugged in again, a joystick comes back as a new
+// device: the first one with the same GUID that is not open yet takes the handle's place.
+// False while it stays away.
+template <typename Handle>
+bool reacquire(Handle*& handle, const SDL_JoystickGUID& guid, SDL_Joystick* (*joystickOf)(Handle*),
+               Handle* (*open)(int), void (*close)(Handle*)) {
+  if (SDL_JoystickGetAttached(joystickOf(handle))) return true;
+  SDL_JoystickUpdate();
+  for (int i = 0; i < SDL_NumJoysticks(); ++i) {
+    const SDL_JoystickGUID g = SDL_JoystickGetDeviceGUID(i);
+    if (std::memcmp(g.data, guid.data, sizeof g.data) != 0) continue;
+    if (SDL_JoystickFromInstanceID(SDL_JoystickGetDeviceInstanceID(i))) continue;
+    if (Handle* reopened = open(i)) {
+      close(handle);
+      handle = reopened;
+      return true;
+    }
+  }
+  return false;
+}
+
+SDL_Joystick* itself(SDL_Joystick* j) { return j; }
+
 // Controller buttons in joystick button order (button 1 first).
 constexpr SDL_GameControllerButton kControllerButtons[] = {
     SDL_CONTROLLER_BUTTON_A,          SDL_CONTROLLER_BUTTON_B,           SDL_CONTROLLER_BUTTON_X,
@@ -36,11 +60,15 @@ constexpr SDL_GameControllerButton kControllerButtons[] = {
 
 class ControllerPort : public JoystickPort {
  public:
-  explicit ControllerPort(SDL_GameController* c) : controller_(c) {}
+  explicit ControllerPort(SDL_GameController* c)
+      : controller_(c), guid_(SDL_JoystickGetGUID(SDL_GameControllerGetJoystick(c))) {}
   ~ControllerPort() override { SDL_GameControllerClose(controller_); }
   bool gamepad() const override { return true; }
   std::optional<AxisRange> range(int) const override { return kSdlRange; }
-  bool acquire() override { return SDL_GameControllerGetAttached(controller_) == SDL_TRUE; }
+  bool acquire() override {
+    return reacquire(controller_, guid_, &SDL_GameControllerGetJoystick, &SDL_GameControllerOpen,
+                     &SDL_GameControllerClose);
+  }
 
   bool poll(JoystickReading& r) override {
     if (!acquire()) return false;
@@ -67,15 +95,16 @@ class ControllerPort : public JoystickPort {
 
  private:
   SDL_GameController* controller_;
+  SDL_JoystickGUID guid_;
 };
 
 class JoystickOnlyPort : public JoystickPort {
  public:
-  explicit JoystickOnlyPort(SDL_Joystick* j) : joystick_(j) {}
+  explicit JoystickOnlyPort(SDL_Joystick* j) : joystick_(j), guid_(SDL_JoystickGetGUID(j)) {}
   ~JoystickOnlyPort() override { SDL_JoystickClose(joystick_); }
   bool gamepad() const override { return false; }
   std::optional<AxisRange> range(int) const override { return kSdlRange; }
-  bool acquire() override { return SDL_JoystickGetAttached(joystick_) == SDL_TRUE; }
+  bool acquire() override { return reacquire(joystick_, guid_, &itself, &SDL_JoystickOpen, &SDL_JoystickClose); }
 
   bool poll(JoystickReading& r) override {
     if (!acquire()) return false;
@@ -92,6 +121,7 @@ class JoystickOnlyPort : public JoystickPort {
 
  private:
   SDL_Joystick* joystick_;
+  SDL_JoystickGUID guid_;
 };
 
 class SdlJoysticks : public JoystickSource {
