@@ -129,6 +129,25 @@ TEST_F(WindowedHostTest, AltTabInFullScreenSuspendsUntilTheWindowIsActiveAgain) 
   EXPECT_TRUE(video_->grabbed());
 }
 
+TEST_F(WindowedHostTest, ExecFileInFullScreenGivesTheDesktopToWhatItStarted) {
+  // In a window what was started opens over it; the program goes on.
+  open(400, 300, DisplayKind::kWindow);
+  EXPECT_TRUE(host_->execute("true"));
+  EXPECT_TRUE(host_->idle());
+  EXPECT_FALSE(host_->suspended());
+  window_->closeDisplay();
+  open(640, 480, DisplayKind::kFullScreen);
+  EXPECT_FALSE(host_->execute("korvo-no-such-program"));
+  EXPECT_FALSE(host_->suspended());
+  // Full screen would hide it: the program waits until its window is active again.
+  EXPECT_TRUE(host_->execute("true"));
+  EXPECT_TRUE(host_->suspended());
+  EXPECT_TRUE(video_->cursorVisible());
+  video_->inject(event(WindowEventType::kActivate));
+  EXPECT_TRUE(host_->idle());
+  EXPECT_FALSE(host_->suspended());
+}
+
 TEST_F(WindowedHostTest, WindowDeactivationOnlyResetsInput) {
   open(400, 300, DisplayKind::kWindow);
   video_->inject(key(WindowEventType::kKeyDown, 200));

@@ -110,7 +110,11 @@ namespace korvo::platform {
 
 bool RuntimeHost::execute(const std::string& command) {
   const auto split = splitExecCommand(command);
-  return split && startDetached(*split);
+  if (!split || !startDetached(*split)) return false;
+  // A full-screen display would hide what was started: the desktop comes forward and the
+  // program waits, as on any loss of the display, until its window is active again.
+  if (window_ && window_->fullScreen() && !suspended_) suspendByRequest();
+  return true;
 }
 
 }  // namespace korvo::platform
