@@ -23,6 +23,7 @@
 #include "host/runtime_interface.h"
 #include "platform/graphics/graphics_commands.h"
 #include "platform/graphics/graphics_state.h"
+#include "platform/host/system_commands.h"
 #include "platform/host/windowed_host.h"
 
 extern char** environ;
@@ -178,8 +179,36 @@ void drawFlipSaveAndLook() {
   }
 }
 
+// Where xwininfo finds the top of the named window, if it finds it.
+std::optional<int> windowTop(const std::string& name) {
+  FILE* out = popen(("xwininfo -name '" + name + "' 2>/dev/null").c_str(), "r");
+  if (!out) return std::nullopt;
+  std::optional<int> top;
+  char line[256];
+  while (std::fgets(line, sizeof line, out)) {
+    int y = 0;
+    if (std::sscanf(line, " Absolute upper-left Y: %d", &y) == 1) top = y;
+  }
+  pclose(out);
+  return top;
+}
+
+int gTop = -1000;
+
+// A window taller than the screen: centred, but with its top on the screen so that it can
+// still be moved and closed.
+void openTallWindow() {
+  cmd::AppTitle(core::newString("korvo tall window"), core::newString(""));
+  cmd::Graphics(160, 400, 0, 2);
+  for (int attempt = 0; attempt < 20 && gTop == -1000; ++attempt) {
+    cmd::Flip(0);
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    if (auto top = windowTop("korvo tall window")) gTop = *top;
+  }
+}
+
 // Runs the program on a fresh X server twice the size of what it shows.
-void runOnXvfb(std::int32_t mode, int factor) {
+void runOnXvfb(std::int32_t mode, int factor, void (*program)() = &drawFlipSaveAndLook) {
   if (!onPath("Xvfb") || !onPath("import")) GTEST_SKIP() << "Xvfb or ImageMagick's import is not installed";
   gMode = mode;
   gFactor = factor;
@@ -192,15 +221,22 @@ void runOnXvfb(std::int32_t mode, int factor) {
   gShot = dir / "screen.ppm";
   setenv("DISPLAY", server.display().c_str(), 1);
   setenv("KORVO_VIDEO", "sdl", 1);
-  const char* result = runOnModules(&drawFlipSaveAndLook, "", nullptr, kModules);
+  const char* result = runOnModules(program, "", nullptr, kModules);
   setenv("KORVO_VIDEO", "headless", 1);
   EXPECT_EQ(result, nullptr) << result;
   EXPECT_EQ(gBackend, "sdl");
-  EXPECT_TRUE(gShown) << "the screen never showed the saved picture";
+  if (program == &drawFlipSaveAndLook) EXPECT_TRUE(gShown) << "the screen never showed the saved picture";
   fs::remove_all(dir);
 }
 
 TEST(SdlWindow, ShowsExactlyWhatWasFlippedAndSaved) { runOnXvfb(2, 1); }
+
+TEST(SdlWindow, AWindowTallerThanTheScreenKeepsItsTopOnIt) {
+  if (!onPath("xwininfo")) GTEST_SKIP() << "xwininfo is not installed";
+  gTop = -1000;
+  runOnXvfb(2, 1, &openTallWindow);
+  EXPECT_EQ(gTop, 0);
+}
 
 // A 160 × 120 display in a scaled window of 320 × 240 is shown twice as large.
 TEST(SdlWindow, ScaledWindowStretchesTheDisplayOverItsClientArea) { runOnXvfb(3, 2); }

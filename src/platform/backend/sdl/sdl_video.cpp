@@ -138,8 +138,10 @@ class SdlVideo : public VideoBackend {
       SDL_SetWindowResizable(window_, scaled ? SDL_TRUE : SDL_FALSE);
       // A scaled window keeps the client area it has once it has been shown.
       if (!scaled || !shown_) SDL_SetWindowSize(window_, r.width, r.height);
-      SDL_SetWindowPosition(window_, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
+      centre();
       SDL_ShowWindow(window_);
+      // The frame is known once the window is shown.
+      centre();
     }
     SDL_RaiseWindow(window_);
     shown_ = open_ = true;
@@ -191,6 +193,21 @@ class SdlVideo : public VideoBackend {
     texture_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_STREAMING, w, h);
     textureSize_ = texture_ ? Size{w, h} : Size{};
     return texture_ != nullptr;
+  }
+
+  // Centres the window on the first display, its frame's top kept on the screen so that a
+  // window taller than the screen can still be moved and closed.
+  void centre() {
+    SDL_Rect screen;
+    if (SDL_GetDisplayUsableBounds(0, &screen) != 0) {
+      SDL_SetWindowPosition(window_, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
+      return;
+    }
+    int width = 0, height = 0, top = 0;
+    SDL_GetWindowSize(window_, &width, &height);
+    if (SDL_GetWindowBordersSize(window_, &top, nullptr, nullptr, nullptr) != 0) top = 0;
+    SDL_SetWindowPosition(window_, screen.x + (screen.w - width) / 2,
+                          std::max(screen.y + top, screen.y + (screen.h - height) / 2));
   }
 
   bool translate(const SDL_Event& e, WindowEvent& out) {
