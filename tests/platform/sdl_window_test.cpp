@@ -200,6 +200,7 @@ int gTop = -1000;
 void openTallWindow() {
   cmd::AppTitle(core::newString("korvo tall window"), core::newString(""));
   cmd::Graphics(160, 400, 0, 2);
+  gBackend = platform::WindowedHost::of(*platform::RuntimeHost::current())->backend().name();
   for (int attempt = 0; attempt < 20 && gTop == -1000; ++attempt) {
     cmd::Flip(0);
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
