@@ -148,6 +148,24 @@ TEST_F(WindowedHostTest, ExecFileInFullScreenGivesTheDesktopToWhatItStarted) {
   EXPECT_FALSE(host_->suspended());
 }
 
+TEST_F(WindowedHostTest, UncoveredDisplaysShowTheirPictureAgain) {
+  int repaints = 0;
+  window_->setRepaint([&] { ++repaints; });
+  const std::uint32_t pixels[4] = {1, 2, 3, 4};
+  open(2, 2, DisplayKind::kWindow);
+  video_->inject(event(WindowEventType::kExpose));
+  host_->idle();
+  EXPECT_EQ(repaints, 1);
+  window_->closeDisplay();
+  // Full screen shows the last page presented, without the program having to flip.
+  open(640, 480, DisplayKind::kFullScreen);
+  video_->present({pixels, 2, 2, 8}, true);
+  video_->inject(event(WindowEventType::kExpose));
+  host_->idle();
+  EXPECT_EQ(repaints, 1);
+  EXPECT_EQ(video_->redraws(), 1u);
+}
+
 TEST_F(WindowedHostTest, WindowDeactivationOnlyResetsInput) {
   open(400, 300, DisplayKind::kWindow);
   video_->inject(key(WindowEventType::kKeyDown, 200));

@@ -78,6 +78,8 @@ class Display {
   virtual void closeDisplay() = 0;
   // Presents a frame of the open display's size; flip marks a page flip (not a repaint).
   virtual void present(const FrameView& frame, bool flip) = 0;
+  // Shows the last presented frame again (the window was uncovered or restored).
+  virtual void redraw() {}
   // Whether presents wait for the vertical blank.
   virtual void setVsync(bool on) {}
   // Vertical refresh in hertz.

@@ -152,6 +152,10 @@ void WindowedHost::handle(const WindowEvent& e) {
     case WindowEventType::kExpose:
       if (state_ == DisplayState::kWindow || state_ == DisplayState::kScaledWindow) {
         if (repaint_) repaint_();
+      } else if (fullScreen()) {
+        // Full screen shows its last page again: a program waiting for a key after the
+        // display came back (Alt+Tab, a covering window) would otherwise face a blank screen.
+        backend_->redraw();
       }
       return;
     case WindowEventType::kKeyUp:

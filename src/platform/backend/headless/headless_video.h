@@ -56,6 +56,9 @@ class HeadlessVideo : public VideoBackend {
   bool openDisplay(const DisplayRequest& request) override;
   void closeDisplay() override;
   void present(const FrameView& frame, bool flip) override;
+  void redraw() override {
+    if (open_ && !frame_.empty()) ++redraws_;
+  }
 
   // Adds an event as if the window had seen it (tests).
   void inject(const WindowEvent& event) { injected_.push_back(event); }
@@ -69,6 +72,8 @@ class HeadlessVideo : public VideoBackend {
   Size frameSize() const { return frameSize_; }
   std::uint32_t presents() const { return presents_; }
   std::uint32_t flips() const { return flips_; }
+  // How often the last frame was shown again.
+  std::uint32_t redraws() const { return redraws_; }
   // Writes the last presented picture as a BMP; false when there is none or it fails.
   bool writeSnapshot(const std::string& path) const;
 
@@ -96,6 +101,7 @@ class HeadlessVideo : public VideoBackend {
   Size frameSize_;
   std::uint32_t presents_ = 0;
   std::uint32_t flips_ = 0;
+  std::uint32_t redraws_ = 0;
   std::string snapshotPath_;
   FrameCapture capture_;
 };

@@ -158,6 +158,12 @@ class SdlVideo : public VideoBackend {
   void present(const FrameView& f, bool) override {
     if (!open_ || !texture_ || f.width != textureSize_.width || f.height != textureSize_.height) return;
     SDL_UpdateTexture(texture_, nullptr, f.pixels, f.pitch);
+    shownFrame_ = true;
+    redraw();
+  }
+
+  void redraw() override {
+    if (!open_ || !shownFrame_) return;
     Size out;
     SDL_GetRendererOutputSize(renderer_, &out.width, &out.height);
     const OutputRect o = outputRect(request_.kind, textureSize_, out);
@@ -188,6 +194,7 @@ class SdlVideo : public VideoBackend {
 
  private:
   bool ensureTexture(std::int32_t w, std::int32_t h) {
+    shownFrame_ = false;
     if (texture_ && textureSize_ == Size{w, h}) return true;
     if (texture_) SDL_DestroyTexture(texture_);
     texture_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_STREAMING, w, h);
@@ -260,6 +267,7 @@ class SdlVideo : public VideoBackend {
   DisplayRequest request_;
   bool open_ = false;
   bool shown_ = false;
+  bool shownFrame_ = false;  // the texture holds a frame of the open display
   bool vsync_ = false;
 };
 
