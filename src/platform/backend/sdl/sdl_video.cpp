@@ -89,8 +89,10 @@ class SdlVideo : public VideoBackend {
   void setCursorVisible(bool visible) override { SDL_ShowCursor(visible ? SDL_ENABLE : SDL_DISABLE); }
   void warpMouse(std::int32_t x, std::int32_t y) override { SDL_WarpMouseInWindow(window_, x, y); }
   bool grabInput(bool on) override {
-    SDL_SetWindowKeyboardGrab(window_, on ? SDL_TRUE : SDL_FALSE);
-    return SDL_SetRelativeMouseMode(on ? SDL_TRUE : SDL_FALSE) == 0 || !on;
+    const bool relative = SDL_SetRelativeMouseMode(on ? SDL_TRUE : SDL_FALSE) == 0;
+    // A refused grab leaves the keys to the desktop as well.
+    SDL_SetWindowKeyboardGrab(window_, on && relative ? SDL_TRUE : SDL_FALSE);
+    return relative || !on;
   }
 
   Size clientSize() const override {
