@@ -2,7 +2,6 @@
 // handles are checked only in debug mode; channel values are looked up and 0 does nothing.
 #include "sound/audio_commands.h"
 
-#include "platform/backend/path_resolver.h"
 #include "sound/audio_driver.h"
 #include "sound/engine/sound_engine.h"
 
@@ -40,7 +39,7 @@ AudioChannel* channelArg(std::int32_t value) { return value != 0 && gAudio ? gAu
 
 std::int32_t LoadSound(KvString* filename) {
   core::StringArg name(filename);
-  return gAudio ? gAudio->loadSound(platform::resolvePath(name.view())) : 0;
+  return gAudio ? gAudio->loadSound(std::string(name.view())) : 0;
 }
 
 void FreeSound(std::int32_t sound) {

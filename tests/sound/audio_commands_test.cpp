@@ -1,6 +1,7 @@
 // The audio commands on a driver over a private engine: sound defaults and when they apply,
 // debug-mode validation, channel control, the channel slot table, music files through
 // stand-in sources, CD tracks, and shutdown order.
+#include <cctype>
 #include <cmath>
 #include <filesystem>
 #include <set>
@@ -68,6 +69,10 @@ TEST_F(AudioCommandsTest, LoadSoundReadsTheSampleDefaultsAndFailuresGiveZero) {
   EXPECT_EQ(engine_.channelVolume(engineHandle(ch)), 255);
   EXPECT_EQ(engine_.channelPan(engineHandle(ch)), 128);
   EXPECT_EQ(cmd::ChannelPlaying(ch), 1);
+  // Program spellings: backslashes and another letter case.
+  std::string spelled = soundFile(100);
+  for (char& c : spelled) c = c == '/' ? '\\' : static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  EXPECT_NE(load(spelled), 0);
 }
 
 TEST_F(AudioCommandsTest, DefaultsApplyAtTheNextPlayAndZeroKeepsThePreviousValue) {
