@@ -226,7 +226,9 @@ void runOnXvfb(std::int32_t mode, int factor, void (*program)() = &drawFlipSaveA
   setenv("KORVO_VIDEO", "headless", 1);
   EXPECT_EQ(result, nullptr) << result;
   EXPECT_EQ(gBackend, "sdl");
-  if (program == &drawFlipSaveAndLook) EXPECT_TRUE(gShown) << "the screen never showed the saved picture";
+  if (program == &drawFlipSaveAndLook) {
+    EXPECT_TRUE(gShown) << "the screen never showed the saved picture";
+  }
   fs::remove_all(dir);
 }
 
