@@ -1,70 +1,34 @@
-// korvo-sdk-header OUT.h: writes korvo.h, the declarations of every command and internal
-// symbol of the runtime's command table under its linker-facing name, for programs written
-// in C or freestanding C++.
-#include <cctype>
+// korvo-sdk-header OUT.h OUT.hpp: writes korvo.h, the declarations of every command and
+// internal symbol of the runtime's command table under its linker-facing name, for programs
+// written in C or freestanding C++, and korvo.hpp, the commands' C++ face.
 #include <cstdio>
 #include <cstring>
+#include <vector>
 #include <span>
-#include <set>
 #include <string>
 
 #include "host/command_table.h"
 #include "host/runtime_interface.h"
 #include "output_file.h"
+#include "sdk/cxx_face.h"
 #include "sdk/internal_routines.h"
+#include "sdk/signature.h"
 
 namespace {
 
 using korvo::tools::InternalRoutine;
 
-// Parameter names that C or C++ reserve get a trailing underscore.
-const std::set<std::string> kKeywords = {
-    "alignas", "alignof", "and", "asm", "auto", "bool", "break", "case", "catch", "char", "class", "const",
-    "constexpr", "continue", "default", "delete", "do", "double", "else", "enum", "explicit", "export",
-    "extern", "false", "float", "for", "friend", "goto", "if", "inline", "int", "long", "mutable",
-    "namespace", "new", "not", "operator", "or", "private", "protected", "public", "register", "restrict",
-    "return", "short", "signed", "sizeof", "static", "struct", "switch", "template", "this", "throw",
-    "true", "try", "typedef", "typename", "union", "unsigned", "using", "virtual", "void", "volatile",
-    "while", "xor",
-};
-
-const char* cType(char sigil) {
-  switch (sigil) {
-    case '%': return "int32_t";
-    case '#': return "float";
-    case '$': return "KvString*";
-    default: return nullptr;
-  }
-}
-
-bool isNameChar(char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '_'; }
-
-// "%Rand%from%to=1" -> "int32_t _frand(int32_t from, int32_t to /* = 1 */);"
+// "%Rand%from%to=1" -> "int32_t _frand(int32_t from, int32_t to /* = 1 */);  /* %Rand%from%to=1 */"
 std::string commandDeclaration(const char* text) {
-  const char* p = text;
-  const char* result = cType(*p) ? cType(*p++) : "void";
-  while (isNameChar(*p)) ++p;
+  const korvo::tools::Signature s = korvo::tools::parseSignature(text);
   std::string arguments;
-  while (const char* type = cType(*p)) {
-    const char* start = ++p;
-    while (isNameChar(*p)) ++p;
-    std::string name(start, p);
-    if (kKeywords.count(name)) name += '_';
+  for (const korvo::tools::Parameter& p : s.parameters) {
     if (!arguments.empty()) arguments += ", ";
-    arguments += std::string(type) + " " + name;
-    if (*p == '=') {
-      const char* value = ++p;
-      if (*p == '"') {
-        p = std::strchr(p + 1, '"');
-        p = p ? p + 1 : value + std::strlen(value);
-      } else {
-        while (*p == '-' || std::isdigit(static_cast<unsigned char>(*p))) ++p;
-      }
-      arguments += " /* = " + std::string(value, p) + " */";
-    }
+    arguments += std::string(korvo::tools::cType(p.sigil)) + " " + korvo::tools::safeName(p.name);
+    if (!p.defaultValue.empty()) arguments += " /* = " + p.defaultValue + " */";
   }
-  return std::string(result) + " " + korvo::linkerName(text) + "(" + (arguments.empty() ? "void" : arguments) +
-         ");  /* " + text + " */";
+  return std::string(s.result ? korvo::tools::cType(s.result) : "void") + " " + korvo::linkerName(text) + "(" +
+         (arguments.empty() ? "void" : arguments) + ");  /* " + text + " */";
 }
 
 const InternalRoutine* findInternal(const char* text) {
@@ -113,18 +77,30 @@ constexpr char kEpilogue[] = R"(
 #endif /* KORVO_H */
 )";
 
+bool write(const char* path, const std::string& text) {
+  std::string error;
+  if (!korvo::tools::replaceFile(path, std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()), 0666,
+                                 error)) {
+    std::fprintf(stderr, "korvo-sdk-header: %s: cannot write: %s\n", path, error.c_str());
+    return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: korvo-sdk-header OUT.h\n");
+  if (argc != 3) {
+    std::fprintf(stderr, "usage: korvo-sdk-header OUT.h OUT.hpp\n");
     return 2;
   }
   std::string body;
+  std::vector<std::string> commands;
   korvo::RuntimeInterface& runtime = *runtimeGetRuntime();
   while (const char* text = runtime.nextSymbol()) {
     if (text[0] != '_') {
       body += commandDeclaration(text) + "\n";
+      commands.push_back(text);
       continue;
     }
     const InternalRoutine* routine = findInternal(text);
@@ -137,11 +113,5 @@ int main(int argc, char** argv) {
                                : "extern " + std::string(routine->result) + " " + name + ";\n";
   }
   const std::string header = kPrologue + body + kEpilogue;
-  std::string error;
-  if (!korvo::tools::replaceFile(argv[1], std::span(reinterpret_cast<const std::uint8_t*>(header.data()), header.size()),
-                                 0666, error)) {
-    std::fprintf(stderr, "korvo-sdk-header: %s: cannot write: %s\n", argv[1], error.c_str());
-    return 1;
-  }
-  return 0;
+  return write(argv[1], header) && write(argv[2], korvo::tools::cxxFace(commands)) ? 0 : 1;
 }
