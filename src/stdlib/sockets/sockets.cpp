@@ -1,0 +1,69 @@
+// The sockets module's sets of streams and servers.
+#include "stdlib/sockets/sockets.h"
+
+namespace korvo::stdlib {
+
+Sockets& sockets() {
+  static Sockets state;
+  return state;
+}
+
+UdpStream* Sockets::findUdp(std::int32_t handle) const {
+  auto it = udp_.find(handle);
+  return it == udp_.end() ? nullptr : it->second.get();
+}
+
+TcpStream* Sockets::findTcp(std::int32_t handle) const {
+  auto it = tcp_.find(handle);
+  return it == tcp_.end() ? nullptr : it->second.get();
+}
+
+std::int32_t Sockets::addUdp(std::unique_ptr<UdpStream> stream) {
+  const std::int32_t handle = stream->handle();
+  udp_.emplace(handle, std::move(stream));
+  return handle;
+}
+
+std::int32_t Sockets::addTcp(std::unique_ptr<TcpStream> stream) {
+  const std::int32_t handle = stream->handle();
+  if (TcpServer* server = stream->server()) server->accepted().emplace(handle, stream.get());
+  tcp_.emplace(handle, std::move(stream));
+  return handle;
+}
+
+void Sockets::closeUdp(std::int32_t handle) { udp_.erase(handle); }
+
+void Sockets::closeTcp(std::int32_t handle) {
+  auto it = tcp_.find(handle);
+  if (it == tcp_.end()) return;
+  if (TcpServer* server = it->second->server()) server->accepted().erase(handle);
+  tcp_.erase(it);
+}
+
+void Sockets::closeServer(std::int32_t handle) {
+  std::unique_ptr<TcpServer> server = servers_.take(handle);
+  if (!server) return;
+  while (!server->accepted().empty()) closeTcp(server->accepted().begin()->first);
+}
+
+bool Sockets::ownsTcpEndpoint(const Endpoint& endpoint) const {
+  // A socket bound to any address answers on the loopback addresses too.
+  const auto matches = [&endpoint](const Endpoint& local) {
+    return local.port == endpoint.port && (local.ip == endpoint.ip || (local.ip == 0 && endpoint.ip >> 24 == 127));
+  };
+  for (const auto& [handle, stream] : tcp_) {
+    if (matches(stream->local())) return true;
+  }
+  for (const auto& [handle, server] : servers_) {
+    if (matches(server->local())) return true;
+  }
+  return false;
+}
+
+void Sockets::closeAll() {
+  udp_.clear();
+  while (!tcp_.empty()) closeTcp(tcp_.begin()->first);
+  servers_.clear();
+}
+
+}  // namespace korvo::stdlib
