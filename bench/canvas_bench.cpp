@@ -8,7 +8,7 @@
 #include <memory>
 #include <vector>
 
-#include "platform/canvas/canvas.h"
+#include "media/canvas/canvas.h"
 
 namespace korvo::platform {
 namespace {

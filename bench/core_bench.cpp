@@ -5,7 +5,7 @@
 #include "core/kv_object.h"
 #include "core/kv_string.h"
 #include "core/type_records.h"
-#include "host/runtime_modules.h"
+#include "startup/runtime_modules.h"
 #include "korvo_layout.h"
 
 namespace korvo::core {

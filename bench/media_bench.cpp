@@ -5,9 +5,9 @@
 #include <memory>
 #include <random>
 
-#include "platform/images/collisions.h"
-#include "platform/text/bitmap_font.h"
-#include "platform/text/font_finder.h"
+#include "media/images/collisions.h"
+#include "media/text/bitmap_font.h"
+#include "media/text/font_finder.h"
 
 namespace korvo::platform {
 namespace {

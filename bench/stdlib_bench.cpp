@@ -2,8 +2,8 @@
 // compiled programs call them (through the command boundary).
 #include <benchmark/benchmark.h>
 
-#include "host/command_registry.h"
-#include "host/runtime_modules.h"
+#include "base/command_registry.h"
+#include "startup/runtime_modules.h"
 #include "stdlib/bank_commands.h"
 #include "stdlib/math_commands.h"
 

@@ -5,8 +5,8 @@
 #include <cstring>
 #include <span>
 
-#include "host/module_image.h"
-#include "host/module_linker.h"
+#include "startup/module_image.h"
+#include "startup/module_linker.h"
 
 namespace {
 

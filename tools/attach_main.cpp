@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "output_file.h"
-#include "platform/backend/resources.h"
+#include "backend/resources.h"
 
 namespace {
 

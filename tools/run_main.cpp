@@ -6,8 +6,9 @@
 #include <iterator>
 #include <string>
 
-#include "host/program_launch.h"
-#include "host/runtime_interface.h"
+#include "startup/program_launch.h"
+#include "startup/runtime_interface.h"
+#include "startup/standard_hooks.h"
 
 int main(int argc, char** argv) {
   using namespace korvo;

@@ -7,7 +7,7 @@
 #include <cstring>
 #include <memory>
 
-#include "platform/canvas/canvas.h"
+#include "media/canvas/canvas.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/canvas/surface_loader.h"
+#include "media/canvas/surface_loader.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   static const int fd = ::memfd_create("image", 0);

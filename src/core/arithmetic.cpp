@@ -4,7 +4,7 @@
 #include <cstdint>
 
 #include "core/kv_data.h"
-#include "host/kv_ex.h"
+#include "base/kv_ex.h"
 
 namespace korvo::core {
 

@@ -6,7 +6,7 @@
 #include "core/kv_string.h"
 #include "core/runtime_stats.h"
 #include "core/type_records.h"
-#include "host/runtime_modules.h"
+#include "core/basic_module.h"
 
 namespace korvo {
 namespace {

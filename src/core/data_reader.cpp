@@ -3,7 +3,7 @@
 #include <cstdlib>
 
 #include "core/kv_data.h"
-#include "host/kv_ex.h"
+#include "base/kv_ex.h"
 
 namespace korvo::core {
 namespace {

@@ -9,7 +9,7 @@
 #include "core/block_set.h"
 #include "core/kv_object.h"
 #include "core/kv_string.h"
-#include "host/kv_ex.h"
+#include "base/kv_ex.h"
 
 namespace korvo::core {
 namespace {

@@ -10,7 +10,7 @@
 #include "core/block_set.h"
 #include "core/kv_array.h"
 #include "core/kv_object.h"
-#include "host/kv_ex.h"
+#include "base/kv_ex.h"
 
 namespace korvo::core {
 namespace {

@@ -6,8 +6,8 @@
 
 #include "core/kv_object.h"
 #include "core/kv_string.h"
-#include "host/debug_hooks.h"
-#include "host/kv_ex.h"
+#include "base/debug_hooks.h"
+#include "base/kv_ex.h"
 
 namespace korvo::cmd {
 

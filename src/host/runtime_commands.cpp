@@ -3,8 +3,8 @@
 
 #include <cstring>
 
-#include "host/kv_ex.h"
-#include "platform/host/runtime_host.h"
+#include "base/kv_ex.h"
+#include "host/runtime_host.h"
 
 namespace korvo::cmd {
 namespace {

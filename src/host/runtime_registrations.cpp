@@ -1,7 +1,7 @@
 // The runtime module's registrations, in table order.
 #include "host/runtime_commands.h"
-#include "host/runtime_modules.h"
-#include "platform/host/system_commands.h"
+#include "host/runtime_module.h"
+#include "host/system_commands.h"
 
 namespace korvo {
 

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <new>
 
-#include "host/kv_ex.h"
+#include "base/kv_ex.h"
 
 namespace korvo::stdlib {
 namespace {

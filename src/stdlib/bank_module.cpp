@@ -4,9 +4,9 @@
 #include <bit>
 #include <cstring>
 
-#include "core/handle_registry.h"
-#include "host/runtime_modules.h"
-#include "platform/host/runtime_host.h"
+#include "base/handle_registry.h"
+#include "stdlib/stdlib_modules.h"
+#include "host/runtime_host.h"
 #include "stdlib/bank.h"
 #include "stdlib/bank_commands.h"
 #include "stdlib/kv_stream.h"

@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <system_error>
 
-#include "platform/backend/path_resolver.h"
+#include "backend/path_resolver.h"
 #include "stdlib/file_system.h"
 #include "stdlib/filesystem_commands.h"
 

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "core/handle_registry.h"
-#include "platform/host/runtime_host.h"
+#include "base/handle_registry.h"
+#include "host/runtime_host.h"
 
 namespace korvo::stdlib {
 

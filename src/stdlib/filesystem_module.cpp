@@ -4,9 +4,9 @@
 #include <map>
 #include <memory>
 
-#include "host/runtime_modules.h"
-#include "platform/backend/path_resolver.h"
-#include "platform/host/runtime_host.h"
+#include "stdlib/stdlib_modules.h"
+#include "backend/path_resolver.h"
+#include "host/runtime_host.h"
 #include "stdlib/file_stream.h"
 #include "stdlib/file_system.h"
 #include "stdlib/filesystem_commands.h"

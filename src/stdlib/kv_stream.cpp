@@ -4,7 +4,7 @@
 
 #include <unordered_map>
 
-#include "host/kv_ex.h"
+#include "base/kv_ex.h"
 
 namespace korvo::stdlib {
 namespace {

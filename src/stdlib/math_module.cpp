@@ -5,7 +5,7 @@
 #include <cmath>
 #include <utility>
 
-#include "host/runtime_modules.h"
+#include "stdlib/stdlib_modules.h"
 #include "stdlib/math_commands.h"
 
 namespace korvo {

@@ -1,5 +1,5 @@
 // The multiplay module: its life in the runtime and its registrations.
-#include "host/runtime_modules.h"
+#include "stdlib/stdlib_modules.h"
 
 namespace korvo {
 

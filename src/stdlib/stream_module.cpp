@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "host/kv_ex.h"
-#include "host/runtime_modules.h"
+#include "base/kv_ex.h"
+#include "stdlib/stdlib_modules.h"
 #include "stdlib/kv_stream.h"
 #include "stdlib/stream_commands.h"
 

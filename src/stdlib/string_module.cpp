@@ -4,8 +4,8 @@
 #include <cctype>
 #include <ctime>
 
-#include "host/kv_ex.h"
-#include "host/runtime_modules.h"
+#include "base/kv_ex.h"
+#include "stdlib/stdlib_modules.h"
 #include "stdlib/string_commands.h"
 
 namespace korvo::cmd {

@@ -11,7 +11,7 @@
 #include "core/kv_object.h"
 #include "core/type_records.h"
 #include "core/test_types.h"
-#include "host/runtime_modules.h"
+#include "startup/runtime_modules.h"
 
 namespace korvo::core {
 namespace {

@@ -10,8 +10,8 @@
 #include "core/kv_string.h"
 #include "core/type_records.h"
 #include "core/test_types.h"
-#include "host/recording_hooks.h"
-#include "host/runtime_interface.h"
+#include "support/recording_hooks.h"
+#include "startup/runtime_interface.h"
 
 namespace korvo {
 namespace {

@@ -6,9 +6,9 @@
 #include "core/runtime_stats.h"
 #include "core/type_records.h"
 #include "core/test_types.h"
-#include "host/recording_hooks.h"
-#include "host/runtime_modules.h"
-#include "platform/host/runtime_host.h"
+#include "support/recording_hooks.h"
+#include "startup/runtime_modules.h"
+#include "host/runtime_host.h"
 
 namespace korvo {
 namespace {

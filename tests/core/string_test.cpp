@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "core/kv_string.h"
-#include "host/runtime_modules.h"
+#include "startup/runtime_modules.h"
 
 namespace korvo::core {
 namespace {

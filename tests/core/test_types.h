@@ -10,7 +10,7 @@
 #include <gtest/gtest.h>
 
 #include "core/kv_string.h"
-#include "host/kv_ex.h"
+#include "base/kv_ex.h"
 #include "korvo_layout.h"
 
 namespace korvo::testing {

@@ -4,11 +4,11 @@
 
 #include <gtest/gtest.h>
 
-#include "host/recording_hooks.h"
+#include "support/recording_hooks.h"
 #include "host/runtime_commands.h"
-#include "platform/backend/clock.h"
-#include "platform/host/runtime_host.h"
-#include "platform/host/system_commands.h"
+#include "backend/clock.h"
+#include "host/runtime_host.h"
+#include "host/system_commands.h"
 
 namespace korvo {
 namespace {

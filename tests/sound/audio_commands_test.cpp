@@ -9,9 +9,9 @@
 
 #include "core/kv_string.h"
 #include "engine_fixture.h"
-#include "host/kv_ex.h"
-#include "sound/audio_commands.h"
-#include "sound/audio_driver.h"
+#include "base/kv_ex.h"
+#include "sound/audio/audio_commands.h"
+#include "sound/audio/audio_driver.h"
 #include "sound_builders.h"
 
 namespace korvo::sound::test {

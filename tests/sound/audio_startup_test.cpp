@@ -7,12 +7,12 @@
 #include <fstream>
 
 #include "core/kv_string.h"
-#include "host/recording_hooks.h"
-#include "host/runtime_interface.h"
-#include "platform/backend/clock.h"
-#include "platform/host/runtime_host.h"
-#include "sound/audio_commands.h"
-#include "sound/audio_driver.h"
+#include "support/recording_hooks.h"
+#include "startup/runtime_interface.h"
+#include "backend/clock.h"
+#include "host/runtime_host.h"
+#include "sound/audio/audio_commands.h"
+#include "sound/audio/audio_driver.h"
 #include "sound/engine/sound_engine.h"
 #include "sound_builders.h"
 

@@ -9,7 +9,7 @@
 #include <future>
 #include <thread>
 
-#include "platform/backend/clock.h"
+#include "backend/clock.h"
 #include "sound/engine/sound_engine.h"
 
 namespace korvo::sound {

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/backend/clock.h"
+#include "backend/clock.h"
 #include "sound/engine/sound_engine.h"
 
 namespace korvo::sound::test {

@@ -8,8 +8,8 @@
 #include <mutex>
 #include <thread>
 
-#include "platform/backend/audio_device.h"
-#include "platform/backend/clock.h"
+#include "backend/audio_device.h"
+#include "backend/clock.h"
 #include "sound/engine/sound_engine.h"
 
 namespace korvo::sound {

@@ -13,7 +13,7 @@
 #include <ostream>
 #include <vector>
 
-#include "platform/backend/clock.h"
+#include "backend/clock.h"
 #include "sound/engine/sound_engine.h"
 #include "sound/music/engine_music.h"
 #include "support/debian_package.h"

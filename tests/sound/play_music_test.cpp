@@ -8,10 +8,10 @@
 #include <fstream>
 
 #include "core/kv_string.h"
-#include "host/recording_hooks.h"
-#include "host/runtime_interface.h"
-#include "platform/backend/clock.h"
-#include "sound/audio_commands.h"
+#include "support/recording_hooks.h"
+#include "startup/runtime_interface.h"
+#include "backend/clock.h"
+#include "sound/audio/audio_commands.h"
 #include "sound/engine/sound_engine.h"
 #include "xm_writer.h"
 

@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <thread>
 
-#include "platform/backend/sdl/sdl_audio_device.h"
+#include "backend/sdl/sdl_audio_device.h"
 #include "sound/engine/sound_engine.h"
 
 namespace korvo::sound {

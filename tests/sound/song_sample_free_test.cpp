@@ -6,7 +6,7 @@
 
 #include <cstdlib>
 
-#include "platform/backend/clock.h"
+#include "backend/clock.h"
 #include "sound/engine/sound_engine.h"
 #include "sound/music/engine_music.h"
 #include "xm_writer.h"

@@ -6,7 +6,7 @@
 
 #include <gtest/gtest.h>
 
-#include "host/runtime_modules.h"
+#include "startup/runtime_modules.h"
 #include "stdlib/math_commands.h"
 
 namespace korvo::cmd {

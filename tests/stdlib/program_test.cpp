@@ -13,8 +13,8 @@
 
 #include <gtest/gtest.h>
 
-#include "host/recording_hooks.h"
-#include "host/runtime_interface.h"
+#include "support/recording_hooks.h"
+#include "startup/runtime_interface.h"
 #include "stdlib/bank_commands.h"
 #include "stdlib/filesystem_commands.h"
 #include "stdlib/kv_stream.h"

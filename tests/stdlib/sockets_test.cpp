@@ -7,7 +7,7 @@
 #include <chrono>
 #include <functional>
 
-#include "platform/backend/clock.h"
+#include "backend/clock.h"
 #include "stdlib/bank_commands.h"
 #include "stdlib/filesystem_commands.h"
 #include "stdlib/kv_stream.h"

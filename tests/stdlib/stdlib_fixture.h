@@ -14,10 +14,10 @@
 #include <gtest/gtest.h>
 
 #include "core/kv_string.h"
-#include "host/kv_ex.h"
-#include "host/recording_hooks.h"
-#include "host/runtime_modules.h"
-#include "platform/host/runtime_host.h"
+#include "base/kv_ex.h"
+#include "support/recording_hooks.h"
+#include "startup/runtime_modules.h"
+#include "host/runtime_host.h"
 
 namespace korvo::testing {
 

@@ -5,8 +5,8 @@
 #include <gtest/gtest.h>
 
 #include "core/kv_string.h"
-#include "host/kv_ex.h"
-#include "host/runtime_modules.h"
+#include "base/kv_ex.h"
+#include "startup/runtime_modules.h"
 #include "stdlib/string_commands.h"
 
 namespace korvo::cmd {

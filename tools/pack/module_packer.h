@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "host/module_image.h"
+#include "startup/module_image.h"
 #include "pack/elf_object.h"
 
 namespace korvo::tools {

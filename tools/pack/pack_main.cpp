@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "host/module_linker.h"
-#include "host/runtime_interface.h"
+#include "startup/module_linker.h"
+#include "startup/runtime_interface.h"
 #include "output_file.h"
 #include "pack/module_packer.h"
 

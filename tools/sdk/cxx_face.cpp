@@ -1,6 +1,6 @@
 #include "sdk/cxx_face.h"
 
-#include "host/command_table.h"
+#include "startup/command_table.h"
 #include "sdk/signature.h"
 
 namespace korvo::tools {

@@ -7,8 +7,8 @@
 #include <span>
 #include <string>
 
-#include "host/command_table.h"
-#include "host/runtime_interface.h"
+#include "startup/command_table.h"
+#include "startup/runtime_interface.h"
 #include "output_file.h"
 #include "sdk/cxx_face.h"
 #include "sdk/internal_routines.h"

@@ -9,7 +9,7 @@
 #include <chrono>
 #include <cmath>
 
-#include "platform/backend/clock.h"
+#include "backend/clock.h"
 #include "sound/engine/mixer.h"
 #include "sound/engine/output_driver.h"
 #include "sound/engine/sound_engine.h"

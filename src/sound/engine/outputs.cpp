@@ -7,8 +7,8 @@
 #include <cstring>
 #include <vector>
 
-#include "platform/backend/audio_device.h"
-#include "platform/backend/clock.h"
+#include "backend/audio_device.h"
+#include "backend/clock.h"
 #include "sound/engine/output_driver.h"
 
 namespace korvo::sound {

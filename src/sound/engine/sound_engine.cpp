@@ -4,8 +4,8 @@
 #include <algorithm>
 #include <new>
 
-#include "platform/backend/audio_device.h"
-#include "platform/backend/clock.h"
+#include "backend/audio_device.h"
+#include "backend/clock.h"
 #include "sound/engine/mixer.h"
 #include "sound/engine/output_driver.h"
 #include "sound/engine/sample_store.h"

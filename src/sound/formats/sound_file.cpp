@@ -10,7 +10,7 @@
 
 #include <sys/stat.h>
 
-#include "platform/backend/path_resolver.h"
+#include "backend/path_resolver.h"
 
 namespace korvo::sound::formats {
 namespace {

@@ -6,7 +6,7 @@
 #include <cerrno>
 #include <chrono>
 
-#include "platform/backend/clock.h"
+#include "backend/clock.h"
 
 namespace korvo::stdlib {
 namespace {

@@ -8,7 +8,7 @@
 #include <memory>
 #include <vector>
 
-#include "core/handle_registry.h"
+#include "base/handle_registry.h"
 #include "stdlib/sockets/tcp_stream.h"
 #include "stdlib/sockets/udp_stream.h"
 

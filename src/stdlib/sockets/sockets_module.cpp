@@ -2,9 +2,9 @@
 // failures never raise: they give 0 or fail the stream. In debug mode a dead handle raises.
 #include <cstdio>
 
-#include "host/kv_ex.h"
-#include "host/runtime_modules.h"
-#include "platform/host/runtime_host.h"
+#include "base/kv_ex.h"
+#include "stdlib/stdlib_modules.h"
+#include "host/runtime_host.h"
 #include "stdlib/sockets/host_lookup.h"
 #include "stdlib/sockets/sockets.h"
 #include "stdlib/sockets/sockets_commands.h"

@@ -1,0 +1,28 @@
+// raiseError and the process-wide debug flag.
+#include "base/kv_ex.h"
+
+namespace korvo {
+namespace {
+bool gDebugMode = false;
+FatalSink gFatalSink = nullptr;
+HooksSource gHooksSource = nullptr;
+}  // namespace
+
+void reportError(const char* message) {
+  if (message && gFatalSink) gFatalSink(message);
+}
+
+void raiseError(const char* message) {
+  reportError(message);
+  throw KvEx{message};
+}
+
+void endQuietly() { throw KvEx{nullptr}; }
+
+bool debugMode() { return gDebugMode; }
+void setDebugMode(bool on) { gDebugMode = on; }
+void setFatalSink(FatalSink sink) { gFatalSink = sink; }
+DebugHooks* currentHooks() { return gHooksSource ? gHooksSource() : nullptr; }
+void setHooksSource(HooksSource source) { gHooksSource = source; }
+
+}  // namespace korvo

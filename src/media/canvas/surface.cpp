@@ -1,0 +1,183 @@
+// Memory surfaces and the surface layer's fast paths: colour fills (one row built, then
+// copied), solid copies (one memcpy per row, or one for the whole block when rows are
+// contiguous) and colour-keyed copies (the vector kernels of pixel_kernels.cpp).
+#include "media/canvas/surface.h"
+
+#include "media/canvas/pixel_kernels.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <new>
+#include <vector>
+
+
+namespace korvo::platform {
+namespace {
+
+// Rows start on 16-byte boundaries so that vector loads of whole rows stay aligned.
+constexpr std::int32_t kRowAlign = 16;
+
+// Clips s to src and (dx, dy, size of s) to dst, moving the other rectangle alike. Returns
+// the destination rectangle; s is updated to the matching source.
+Rect clipCopy(std::int32_t dx, std::int32_t dy, const Rect& dstBounds, const Rect& srcBounds,
+              Rect& s) {
+  Rect src = s.intersect(srcBounds);
+  if (src.empty()) return {};
+  const std::int64_t ox = std::int64_t{dx} + src.x0 - s.x0;
+  const std::int64_t oy = std::int64_t{dy} + src.y0 - s.y0;
+  const Rect d = clampedRect(ox, oy, ox + src.width(), oy + src.height());
+  const Rect clipped = d.intersect(dstBounds);
+  if (clipped.empty()) return {};
+  src.x0 = static_cast<std::int32_t>(src.x0 + (clipped.x0 - ox));
+  src.y0 = static_cast<std::int32_t>(src.y0 + (clipped.y0 - oy));
+  src.x1 = src.x0 + clipped.width();
+  src.y1 = src.y0 + clipped.height();
+  s = src;
+  return clipped;
+}
+
+bool overlaps(const Rect& a, const Rect& b) { return !a.intersect(b).empty(); }
+
+}  // namespace
+
+Surface::Surface(std::int32_t width, std::int32_t height, std::int32_t pitch,
+                 const PixelFormat& format, std::uint8_t* pixels)
+    : width_(width), height_(height), pitch_(pitch), format_(format), pixels_(pixels) {}
+
+Surface::~Surface() { std::free(pixels_); }
+
+std::shared_ptr<Surface> Surface::create(std::int32_t width, std::int32_t height,
+                                         const PixelFormat& format) {
+  if (width <= 0 || height <= 0 || width > kMaxSide || height > kMaxSide) return nullptr;
+  const std::int64_t rowBytes = std::int64_t{width} * format.bytesPerPixel();
+  const std::int64_t pitch = (rowBytes + kRowAlign - 1) / kRowAlign * kRowAlign;
+  const std::int64_t bytes = pitch * height;
+  if (static_cast<std::uint64_t>(bytes) > kMaxBytes) return nullptr;
+  auto* pixels = static_cast<std::uint8_t*>(std::calloc(static_cast<std::size_t>(bytes), 1));
+  if (!pixels) return nullptr;
+  auto* surface =
+      new (std::nothrow) Surface(width, height, static_cast<std::int32_t>(pitch), format, pixels);
+  if (!surface) {
+    std::free(pixels);
+    return nullptr;
+  }
+  return std::shared_ptr<Surface>(surface);
+}
+
+void Surface::fill(const Rect& area, std::uint32_t raw) {
+  const Rect r = area.intersect(rect());
+  if (r.empty()) return;
+  const std::int32_t w = r.width();
+  std::uint8_t* first = at(r.x0, r.y0);
+  switch (format_.bytesPerPixel()) {
+    case 2: {
+      const auto v = static_cast<std::uint16_t>(raw);
+      for (std::int32_t i = 0; i < w; ++i) std::memcpy(first + i * 2, &v, 2);
+      break;
+    }
+    case 3:
+      for (std::int32_t i = 0; i < w; ++i) format_.storeRaw(first + i * 3, raw);
+      break;
+    default:
+      for (std::int32_t i = 0; i < w; ++i) std::memcpy(first + i * 4, &raw, 4);
+      break;
+  }
+  const std::size_t rowBytes = std::size_t(w) * format_.bytesPerPixel();
+  for (std::int32_t y = r.y0 + 1; y < r.y1; ++y) std::memcpy(at(r.x0, y), first, rowBytes);
+}
+
+void Surface::copyFrom(std::int32_t dx, std::int32_t dy, const Surface& src, const Rect& area) {
+  Rect s = area;
+  const Rect d = clipCopy(dx, dy, rect(), src.rect(), s);
+  if (d.empty()) return;
+  const std::int32_t w = d.width();
+  const std::int32_t h = d.height();
+
+  if (!(src.format_ == format_)) {
+    const FetchFn fetch = src.format_.fetchFn();
+    const StoreFn store = format_.storeFn();
+    for (std::int32_t y = 0; y < h; ++y) {
+      const std::uint8_t* sp = src.at(s.x0, s.y0 + y);
+      std::uint8_t* dp = at(d.x0, d.y0 + y);
+      for (std::int32_t x = 0; x < w; ++x) {
+        store(dp + x * format_.bytesPerPixel(), fetch(sp + x * src.format_.bytesPerPixel(),
+                                                     src.format_),
+              format_);
+      }
+    }
+    return;
+  }
+
+  const std::size_t rowBytes = std::size_t(w) * format_.bytesPerPixel();
+  if (&src == this) {
+    // Same surface: memmove per row, walking rows away from the overlap.
+    if (d.y0 > s.y0) {
+      for (std::int32_t y = h - 1; y >= 0; --y) {
+        std::memmove(at(d.x0, d.y0 + y), src.at(s.x0, s.y0 + y), rowBytes);
+      }
+    } else {
+      for (std::int32_t y = 0; y < h; ++y) {
+        std::memmove(at(d.x0, d.y0 + y), src.at(s.x0, s.y0 + y), rowBytes);
+      }
+    }
+    return;
+  }
+  if (w == width_ && w == src.width_ && pitch_ == src.pitch_) {
+    std::memcpy(at(0, d.y0), src.at(0, s.y0), std::size_t(h - 1) * pitch_ + rowBytes);
+    return;
+  }
+  for (std::int32_t y = 0; y < h; ++y) {
+    std::memcpy(at(d.x0, d.y0 + y), src.at(s.x0, s.y0 + y), rowBytes);
+  }
+}
+
+void Surface::copyKeyedFrom(std::int32_t dx, std::int32_t dy, const Surface& src,
+                            const Rect& area, std::uint32_t key) {
+  Rect s = area;
+  const Rect d = clipCopy(dx, dy, rect(), src.rect(), s);
+  if (d.empty()) return;
+  const std::int32_t w = d.width();
+  const std::int32_t h = d.height();
+  const std::uint32_t cmask = src.format_.colourMask();
+
+  if (!(src.format_ == format_)) {
+    const FetchFn fetch = src.format_.fetchFn();
+    const StoreFn store = format_.storeFn();
+    const std::uint32_t k = key & cmask;
+    for (std::int32_t y = 0; y < h; ++y) {
+      const std::uint8_t* sp = src.at(s.x0, s.y0 + y);
+      std::uint8_t* dp = at(d.x0, d.y0 + y);
+      for (std::int32_t x = 0; x < w; ++x) {
+        const std::uint8_t* p = sp + x * src.format_.bytesPerPixel();
+        if ((src.format_.fetchRaw(p) & cmask) == k) continue;
+        store(dp + x * format_.bytesPerPixel(), fetch(p, src.format_), format_);
+      }
+    }
+    return;
+  }
+
+  const KeyedRowFn row = keyedRowFor(format_.bytesPerPixel());
+  if (&src == this && overlaps(d, s)) {
+    // Overlap within one surface: take the source aside first.
+    const std::size_t rowBytes = std::size_t(w) * format_.bytesPerPixel();
+    std::vector<std::uint8_t> copy(rowBytes * h);
+    for (std::int32_t y = 0; y < h; ++y) {
+      std::memcpy(copy.data() + rowBytes * y, src.at(s.x0, s.y0 + y), rowBytes);
+    }
+    for (std::int32_t y = 0; y < h; ++y) {
+      row(at(d.x0, d.y0 + y), copy.data() + rowBytes * y, w, key, cmask);
+    }
+    return;
+  }
+  for (std::int32_t y = 0; y < h; ++y) {
+    row(at(d.x0, d.y0 + y), src.at(s.x0, s.y0 + y), w, key, cmask);
+  }
+}
+
+std::shared_ptr<Surface> Surface::clone() const {
+  auto copy = create(width_, height_, format_);
+  if (copy) std::memcpy(copy->pixels_, pixels_, std::size_t(pitch_) * height_);
+  return copy;
+}
+
+}  // namespace korvo::platform

@@ -1,0 +1,183 @@
+// loadSurface: image files through the decoding library, behind our own guards. The file is
+// opened by the path rules and read only through our callbacks; its format must be one of six
+// and its header must promise a picture within the size limits before the decoder sees it.
+#include "media/canvas/surface_loader.h"
+
+#include <FreeImage.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <climits>
+#include <cstdio>
+#include <cstring>
+#include <mutex>
+#include <string>
+
+#include "backend/path_resolver.h"
+#include "media/canvas/bmp_bitfields.h"
+#include "media/canvas/image_header.h"
+
+namespace korvo::platform {
+namespace {
+
+// --- The file, for the header readers and for the decoder's callbacks ---
+class File final : public ByteSource {
+ public:
+  // Opens path only if it is a regular file: a pipe or device could block or never end.
+  explicit File(const std::string& path) : f_(openRegular(path)) {}
+  ~File() override {
+    if (f_) std::fclose(f_);
+  }
+  File(const File&) = delete;
+  File& operator=(const File&) = delete;
+
+  bool isOpen() const { return f_ != nullptr; }
+  std::FILE* stream() { return f_; }
+
+  std::size_t readAt(std::uint64_t offset, std::uint8_t* out, std::size_t n) override {
+    if (offset > static_cast<std::uint64_t>(LONG_MAX) ||
+        std::fseek(f_, static_cast<long>(offset), SEEK_SET) != 0) {
+      return 0;
+    }
+    return std::fread(out, 1, n, f_);
+  }
+
+ private:
+  static std::FILE* openRegular(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return nullptr;
+    struct stat st;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) ||
+        ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
+      ::close(fd);
+      return nullptr;
+    }
+    std::FILE* f = ::fdopen(fd, "rb");
+    if (!f) ::close(fd);
+    return f;
+  }
+
+  std::FILE* f_;
+};
+
+unsigned DLL_CALLCONV readProc(void* buffer, unsigned size, unsigned count, fi_handle handle) {
+  return static_cast<unsigned>(std::fread(buffer, size, count, static_cast<std::FILE*>(handle)));
+}
+unsigned DLL_CALLCONV writeProc(void*, unsigned, unsigned, fi_handle) { return 0; }
+int DLL_CALLCONV seekProc(fi_handle handle, long offset, int origin) {
+  return std::fseek(static_cast<std::FILE*>(handle), offset, origin);
+}
+long DLL_CALLCONV tellProc(fi_handle handle) { return std::ftell(static_cast<std::FILE*>(handle)); }
+
+// Our formats and the library's names for them.
+struct KindFormat {
+  ImageKind kind;
+  FREE_IMAGE_FORMAT format;
+};
+constexpr KindFormat kFormats[] = {
+    {ImageKind::kPng, FIF_PNG}, {ImageKind::kBmp, FIF_BMP}, {ImageKind::kJpeg, FIF_JPEG},
+    {ImageKind::kTga, FIF_TARGA}, {ImageKind::kGif, FIF_GIF}, {ImageKind::kPcx, FIF_PCX},
+};
+
+FREE_IMAGE_FORMAT libraryFormat(ImageKind kind) {
+  for (const KindFormat& k : kFormats) {
+    if (k.kind == kind) return k.format;
+  }
+  return FIF_UNKNOWN;
+}
+
+// Initialises the library once and switches off every decoder we do not accept.
+void initialiseLibrary() {
+  static std::once_flag once;
+  std::call_once(once, [] {
+    FreeImage_Initialise(FALSE);
+    const int count = FreeImage_GetFIFCount();
+    for (int i = 0; i < count; ++i) {
+      const auto fif = static_cast<FREE_IMAGE_FORMAT>(i);
+      bool wanted = false;
+      for (const KindFormat& k : kFormats) wanted = wanted || k.format == fif;
+      FreeImage_SetPluginEnabled(fif, wanted ? TRUE : FALSE);
+    }
+  });
+}
+
+bool withinLimits(std::int64_t width, std::int64_t height) {
+  if (width <= 0 || height <= 0 || width > kMaxImageSide || height > kMaxImageSide) return false;
+  return static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(height) * 4 <=
+         kMaxImageBytes;
+}
+
+// Frees a decoded picture when it goes out of scope.
+struct Picture {
+  FIBITMAP* dib = nullptr;
+  ~Picture() {
+    if (dib) FreeImage_Unload(dib);
+  }
+  // Replaces the picture with a converted one (the old one is freed); false when conversion
+  // failed, leaving none.
+  bool replace(FIBITMAP* converted) {
+    FreeImage_Unload(dib);
+    dib = converted;
+    return dib != nullptr;
+  }
+};
+
+// Decodes the picture, as 32-bit bitmap, or none.
+bool decode(File& file, ImageKind kind, Picture& picture) {
+  FreeImageIO io{readProc, writeProc, seekProc, tellProc};
+  std::rewind(file.stream());
+  picture.dib = FreeImage_LoadFromHandle(libraryFormat(kind), &io, file.stream(), 0);
+  if (!picture.dib || !FreeImage_HasPixels(picture.dib)) return false;
+  if (FreeImage_GetImageType(picture.dib) != FIT_BITMAP &&
+      !picture.replace(FreeImage_ConvertToType(picture.dib, FIT_BITMAP, TRUE))) {
+    return false;
+  }
+  if (FreeImage_GetBPP(picture.dib) != 32 &&
+      !picture.replace(FreeImage_ConvertTo32Bits(picture.dib))) {
+    return false;
+  }
+  // Only a 32-bit bitmap may be read as one.
+  return FreeImage_GetImageType(picture.dib) == FIT_BITMAP && FreeImage_GetBPP(picture.dib) == 32;
+}
+
+}  // namespace
+
+std::shared_ptr<Surface> loadSurface(std::string_view name, const PixelFormat& format) {
+  File file(resolvePath(name));
+  if (!file.isOpen()) return nullptr;
+
+  ImageKind kind = detectImageKind(file);
+  if (kind == ImageKind::kUnknown) kind = imageKindFromName(name);
+  if (kind == ImageKind::kUnknown) return nullptr;
+  const std::optional<ImageSize> size = readImageSize(kind, file);
+  if (!size || !withinLimits(size->width, size->height)) return nullptr;
+
+  if (kind == ImageKind::kBmp && isBitfieldsBmp(file)) return loadBitfieldsBmp(file, format);
+
+  initialiseLibrary();
+  Picture picture;
+  if (!decode(file, kind, picture)) return nullptr;
+  const auto width = static_cast<std::int64_t>(FreeImage_GetWidth(picture.dib));
+  const auto height = static_cast<std::int64_t>(FreeImage_GetHeight(picture.dib));
+  if (!withinLimits(width, height)) return nullptr;
+
+  auto surface = Surface::create(static_cast<std::int32_t>(width),
+                                 static_cast<std::int32_t>(height), format);
+  if (!surface) return nullptr;
+  // The library's rows run bottom-up with pixels as 0xAARRGGBB words; ours run top-down.
+  const StoreFn store = format.storeFn();
+  const int bytes = format.bytesPerPixel();
+  for (std::int32_t r = 0; r < surface->height(); ++r) {
+    const BYTE* line = FreeImage_GetScanLine(picture.dib, static_cast<int>(height - 1 - r));
+    std::uint8_t* out = surface->at(0, r);
+    for (std::int32_t x = 0; x < surface->width(); ++x) {
+      std::uint32_t argb;
+      std::memcpy(&argb, line + std::size_t(x) * 4, 4);
+      store(out + x * bytes, argb | 0xFF000000u, format);
+    }
+  }
+  return surface;
+}
+
+}  // namespace korvo::platform

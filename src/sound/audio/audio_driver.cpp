@@ -1,0 +1,133 @@
+// The audio driver: sounds, the sound-channel slot table, music files and the CD channel.
+#include "sound/audio/audio_driver.h"
+
+#include <algorithm>
+
+#include "sound/engine/sound_engine.h"
+#include "sound/formats/sample_loader.h"
+#include "sound/audio/tracker_songs.h"
+
+namespace korvo::sound {
+namespace {
+
+// What LoadSound asks for: 16-bit, mono, 2D, software-only.
+constexpr std::uint32_t kLoadSoundMode = 0x2130;
+constexpr std::int32_t kMixRate = 44100;
+constexpr std::int32_t kSoftwareChannels = 32;
+constexpr std::uint32_t kInitFlags = 1;
+// Names that PlayMusic streams rather than loads as songs (case-sensitive, anywhere in it).
+constexpr const char* kStreamedNames[] = {".raw", ".wav", ".mp2", ".mp3", ".ogg", ".wma", ".asf"};
+
+bool streamedName(const std::string& name) {
+  return std::any_of(std::begin(kStreamedNames), std::end(kStreamedNames),
+                     [&](const char* part) { return name.find(part) != std::string::npos; });
+}
+
+}  // namespace
+
+AudioDriver::AudioDriver(SoundEngine& engine) : engine_(engine), slots_(kInitialSlots, 0) {
+  auto cd = std::make_unique<CDChannel>();
+  cd_ = cd.get();
+  cdValue_ = channels_.add(std::move(cd));
+}
+
+AudioDriver::~AudioDriver() {
+  std::vector<std::int32_t> values;
+  for (const auto& [value, object] : channels_) values.push_back(value);
+  for (auto it = values.rbegin(); it != values.rend(); ++it) channels_.take(*it);
+  for (const auto& [handle, sound] : sounds_) engine_.freeSample(sound->sample);
+  sounds_.clear();
+  slots_.clear();
+  musicCache_.clear();
+  engine_.close();
+}
+
+std::int32_t AudioDriver::loadSound(const std::string& name) {
+  Sample* sample = loadSample(engine_, kSlotFree, name.c_str(), kLoadSoundMode, 0);
+  if (!sample) return 0;
+  auto sound = std::make_unique<Sound>();
+  sound->sample = sample;
+  engine_.getSampleDefaults(sample, sound->pitch, sound->volume, sound->pan, sound->priority);
+  return sounds_.add(std::move(sound));
+}
+
+void AudioDriver::freeSound(std::int32_t handle) {
+  if (std::unique_ptr<Sound> sound = sounds_.take(handle)) engine_.freeSample(sound->sample);
+}
+
+Sound* AudioDriver::requireSound(std::int32_t handle) { return sounds_.require(handle, "Sound does not exist"); }
+
+std::int32_t AudioDriver::playSound(Sound& sound) {
+  if (!sound.defaultsApplied) {
+    engine_.setSampleDefaults(sound.sample, sound.pitch, sound.volume, sound.pan, sound.priority);
+    sound.defaultsApplied = true;
+  }
+  const std::int32_t handle = engine_.playSample(kFreeChannel, sound.sample);
+  if (handle < 0) return 0;
+  const std::int32_t value = takeSlot();
+  static_cast<SoundChannel*>(channels_.find(value))->setHandle(handle);
+  return value;
+}
+
+std::int32_t AudioDriver::newSoundChannel() { return channels_.add(std::make_unique<SoundChannel>(engine_)); }
+
+std::int32_t AudioDriver::takeSlot() {
+  const std::size_t n = slots_.size();
+  for (std::size_t looked = 0; looked < n; ++looked) {
+    std::int32_t& slot = slots_[cursor_];
+    cursor_ = (cursor_ + 1) % n;
+    if (slot == 0) return slot = newSoundChannel();
+    if (!channels_.find(slot)->isPlaying()) return slot;
+  }
+  // Every channel still sounds: double the table and use the first new slot.
+  slots_.resize(2 * n, 0);
+  cursor_ = n + 1;
+  return slots_[n] = newSoundChannel();
+}
+
+std::int32_t AudioDriver::playMusic(const std::string& name) {
+  if (auto it = musicCache_.find(name); it != musicCache_.end()) {
+    AudioChannel* cached = channels_.find(it->second);
+    cached->restart();
+    return it->second;
+  }
+  std::unique_ptr<AudioChannel> made;
+  if (streamedName(name)) {
+    std::unique_ptr<StreamPlayback> stream = music_.openStream ? music_.openStream(name) : nullptr;
+    if (!stream) return 0;
+    auto channel = std::make_unique<StreamChannel>(engine_, std::move(stream));
+    channel->start();
+    made = std::move(channel);
+  } else {
+    std::unique_ptr<SongPlayback> song = music_.loadSong ? music_.loadSong(name) : nullptr;
+    if (!song) return 0;
+    song->play();
+    made = std::make_unique<MusicChannel>(std::move(song));
+  }
+  const std::int32_t value = channels_.add(std::move(made));
+  musicCache_[name] = value;
+  return value;
+}
+
+std::int32_t AudioDriver::playCdTrack(std::int32_t track, std::int32_t mode) {
+  cd_->stop();
+  if (CdAudio* drive = cd_->drive()) {
+    drive->setPlayMode(mode == 2 ? 2 : mode == 3 ? 0 : 1);
+    drive->playTrack(track);
+  }
+  return cdValue_;
+}
+
+AudioDriver* openAudio(platform::RuntimeHost& host, SoundEngine& engine) {
+  return static_cast<AudioDriver*>(host.open(platform::SubsystemSlot::kAudio, [&]() -> std::unique_ptr<platform::HostSubsystem> {
+    engine.setOutputWindow(host.window());
+    if (!engine.init(kMixRate, kSoftwareChannels, kInitFlags)) return nullptr;
+    auto driver = std::make_unique<AudioDriver>(engine);
+    driver->setMusicSources({nullptr, &loadTrackerSong});
+    return driver;
+  }));
+}
+
+void closeAudio(platform::RuntimeHost& host, AudioDriver* driver) { host.close(platform::SubsystemSlot::kAudio, driver); }
+
+}  // namespace korvo::sound

@@ -1,0 +1,33 @@
+// A MusicChannel's song: each operation is the player's, and the song is freed with the channel.
+#include "sound/audio/tracker_songs.h"
+
+#include "sound/music/engine_music.h"
+
+namespace korvo::sound {
+namespace {
+
+class TrackerSong final : public SongPlayback {
+ public:
+  TrackerSong(music::MusicPlayer& player, music::Song* song) : player_(player), song_(song) {}
+  ~TrackerSong() override { player_.freeSong(song_); }
+  void play() override { player_.playSong(song_); }
+  void stop() override { player_.stopSong(song_); }
+  void setPaused(bool paused) override { player_.setSongPaused(song_, paused); }
+  void setMasterVolume(std::int32_t volume) override { player_.setSongMasterVolume(song_, volume); }
+  bool finished() override { return player_.isSongFinished(song_); }
+
+ private:
+  music::MusicPlayer& player_;
+  music::Song* song_;
+};
+
+}  // namespace
+
+std::unique_ptr<SongPlayback> loadTrackerSong(const std::string& name) {
+  music::MusicPlayer& player = music::musicPlayer();
+  music::Song* song = player.loadSong(name);
+  if (!song) return nullptr;
+  return std::make_unique<TrackerSong>(player, song);
+}
+
+}  // namespace korvo::sound

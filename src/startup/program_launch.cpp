@@ -1,0 +1,79 @@
+// launchProgram and the exported entry point.
+#include "startup/program_launch.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+
+#include "startup/module_linker.h"
+#include "startup/runtime_interface.h"
+#include "startup/standard_hooks.h"
+#include "backend/backend_choice.h"
+#include "backend/message_box.h"
+#include "backend/resources.h"
+#include "backend/sdl/sdl_message_box.h"
+
+namespace korvo {
+namespace {
+
+constexpr std::uint32_t kModuleResource = 1111;
+
+// A box with no caption and an OK button, then the end of the process. No window exists yet,
+// so with a display the box is SDL's own, else the text goes to standard error.
+[[noreturn]] void failStartUp(const LinkFailure& failure) {
+  const platform::MessageBoxRequest box{"", failure.message, platform::BoxButtons::kOk, platform::BoxIcon::kNone};
+  if (platform::chosenVideoBackend() == platform::VideoBackendKind::kSdl) {
+    platform::showOwnerlessSdlBox(box);
+  } else {
+    platform::showMessageBox(box);
+  }
+  std::exit(failure.exitCode);
+}
+
+}  // namespace
+
+void launchProgram(RuntimeInterface& runtime, const ImageLoader& load, const std::string& parameters,
+                   DebugHooks* hooks) {
+  runtime.startUp(nullptr);
+  const SymbolMap runtimeMap = buildRuntimeMap(runtime);
+  const std::optional<std::vector<std::uint8_t>> image = load();
+  if (!image) failStartUp({kUnableToRun, -1});
+  LinkResult linked = linkModule(*image, runtimeMap);
+  if (!linked.module) failStartUp(linked.failure);
+  linked.module->keep();
+  runtime.runProgram(linked.module->main(), parameters.c_str(), hooks);
+  runtime.shutDown();
+  std::exit(0);
+}
+
+DebugHooks* hooksFromEnvironment() {
+  static ConsoleDebugHooks console;
+  const char* debug = std::getenv("KORVO_DEBUG");
+  return debug && std::strcmp(debug, "1") == 0 ? &console : nullptr;
+}
+
+std::string processCommandLine() {
+  std::ifstream in("/proc/self/cmdline", std::ios::binary);
+  const std::string raw((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  std::vector<std::string> args;
+  for (std::size_t at = 0; at < raw.size();) {
+    const std::size_t end = raw.find('\0', at);
+    args.push_back(raw.substr(at, end == std::string::npos ? std::string::npos : end - at));
+    if (end == std::string::npos) break;
+    at = end + 1;
+  }
+  std::vector<const char*> argv;
+  for (const std::string& a : args) argv.push_back(a.c_str());
+  return commandLineFromArgv(static_cast<int>(argv.size()), argv.data());
+}
+
+}  // namespace korvo
+
+extern "C" void kvWinMain() {
+  using namespace korvo;
+  launchProgram(*runtimeGetRuntime(),
+                [] { return platform::loadResource(platform::kRawDataResource, kModuleResource); },
+                splitCommandLine(processCommandLine()), hooksFromEnvironment());
+}

@@ -1,0 +1,4 @@
+// The runtime executable's process entry: everything happens in kvWinMain.
+#include "startup/program_launch.h"
+
+int main() { kvWinMain(); }
