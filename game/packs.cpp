@@ -1,0 +1,102 @@
+// Level packs: 20 level blocks of text in "Tobrix Levels/NAME.pak", each level's 2500 cells
+// compressed with the run-length code, read into mappak and paktext with a 50 by 50 icon.
+#include "tobrix.hpp"
+
+using namespace korvo;
+
+namespace {
+
+constexpr const char* kHeader = "Tobrix Level Data - v0.1";
+constexpr const char* kTrailer = "End of Tobrix Level Data - v0.1";
+constexpr int32_t kLevels = 20;
+
+void fillicon(int32_t level, int32_t red, int32_t green, int32_t blue) {
+  SetBuffer(ImageBuffer(levelicons, level));
+  Color(red, green, blue);
+  Rect(0, 0, 50, 50, 1);
+}
+
+// One pixel per cell; characters without a colour of their own keep the colour before them.
+void drawicon(int32_t level, const String& cells) {
+  SetBuffer(ImageBuffer(levelicons, level));
+  for (int32_t y = 1; y <= maph; ++y) {
+    const String line = Mid(cells, (y - 1) * 50 + 1, 50);
+    for (int32_t x = 1; x <= mapw; ++x) {
+      switch (Asc(Mid(line, x, 1))) {
+        case '0': Color(0, 0, 0); break;
+        case '1': Color(255, 0, 0); break;
+        case '2': Color(255, 130, 0); break;
+        case 'k': case 'K': case 'l': case 'L': Color(255, 255, 255); break;
+        case '3': Color(255, 255, 0); break;
+        case 'w': Color(0, 0, 180); break;
+        default: break;
+      }
+      Plot(x - 1, y - 1);
+    }
+  }
+}
+
+void clearpak() {
+  for (int32_t level = 0; level <= 25; ++level) {
+    fillicon(level, 0, 0, 0);
+    for (int32_t r = 0; r <= maph + 1; ++r) mappak(r, level) = String_("0", 80);
+    paktext(1, level) = "";
+    paktext(2, level) = "";
+  }
+}
+
+void readlevel(int32_t file, int32_t level) {
+  const String header = ReadLine(file);
+  paktext(1, level) = ReadLine(file);
+  paktext(2, level) = ReadLine(file);
+  const int32_t length = ReadLine(file).toInt();
+  String data = ReadLine(file);
+  // A length beyond what the file holds ends with the file, not in an endless read.
+  while (Len(data) < length && !Eof(file)) data += ReadLine(file);
+  const String cells = mezorunch(data);
+  if (Instr(cells, "s") == 0 || Len(cells) < 2500) {
+    mappak(0, level) = "0";
+    for (int32_t r = 1; r <= maph; ++r) mappak(r, level) = String_("0", 50);
+    fillicon(level, 255, 0, 255);
+  } else {
+    mappak(0, level) = "1";
+    for (int32_t r = 1; r <= maph; ++r) mappak(r, level) = Mid(cells, (r - 1) * 50 + 1, 50);
+    if (level == packlevels + 1) packlevels = level;
+    drawicon(level, cells);
+  }
+  if (ReadLine(file) != "End of " + header) DebugLog("File Error");
+}
+
+}  // namespace
+
+void loadpak(const String& name) {
+  clearpak();
+  resetplayer();
+  DebugLog("Loading Pack : " + name);
+  packlevels = 0;
+  const String path = "Tobrix Levels/" + name + ".pak";
+  const int32_t file = FileType(path) == 1 ? ReadFile(path) : 0;
+  if (file) {
+    for (int32_t level = 1; level <= kLevels; ++level) readlevel(file, level);
+    CloseFile(file);
+  }
+  MaskImage(levelicons, 255, 0, 255);
+  SetBuffer(BackBuffer());
+}
+
+void savepak() {
+  const int32_t file = WriteFile("Tobrix Levels/My Levels.pak");
+  if (!file) return;
+  for (int32_t level = 1; level <= kLevels; ++level) {
+    String cells;
+    for (int32_t r = 1; r <= maph; ++r) cells += mappak(r, level).get();
+    const String packed = mezrunch(cells);
+    WriteLine(file, kHeader);
+    WriteLine(file, paktext(1, level));
+    WriteLine(file, paktext(2, level));
+    WriteLine(file, String(Len(packed)));
+    WriteLine(file, packed);
+    WriteLine(file, kTrailer);
+  }
+  CloseFile(file);
+}

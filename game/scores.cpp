@@ -1,0 +1,58 @@
+// Scores.dat: per pack its name as a line, then the best score, the levels played and a
+// check value as 4-byte integers. A record whose check value is wrong is ignored.
+#include "tobrix.hpp"
+
+using namespace korvo;
+
+int32_t scorecheck(int32_t best, int32_t played) {
+  // 32-bit arithmetic that wraps, as the file's integers do.
+  const uint32_t sum = static_cast<uint32_t>(best) * 3u + static_cast<uint32_t>(played) * 7u;
+  return static_cast<int32_t>(sum * 11u);
+}
+
+namespace {
+
+void readrecords(int32_t file, KvObj* pack) {
+  const String name = Upper(StringRef(&pack->fields[packName].s));
+  SeekFile(file, 0);
+  while (!Eof(file)) {
+    const String record = ReadLine(file);
+    const int32_t best = ReadInt(file);
+    const int32_t played = ReadInt(file);
+    const int32_t check = ReadInt(file);
+    if (Upper(record) == name && check == scorecheck(best, played)) {
+      field(pack, packBest) = best;
+      field(pack, packPlayed) = played;
+    }
+  }
+}
+
+}  // namespace
+
+void buildscoretable() {
+  const int32_t scores = FileType("Scores.dat") == 1 ? ReadFile("Scores.dat") : 0;
+  const int32_t dir = ReadDir("Tobrix Levels");
+  while (dir) {
+    const String file = NextFile(dir);
+    if (file == "") break;
+    if (Upper(Right(file, 4)) != ".PAK") continue;
+    KvObj* pack = New(packs);
+    StringRef(&pack->fields[packName].s) = Left(file, Len(file) - 4);
+    if (Upper(StringRef(&pack->fields[packName].s)) == "CLASSIC") InsertBefore(pack, First(packs));
+    if (scores) readrecords(scores, pack);
+  }
+  if (dir) CloseDir(dir);
+  if (scores) CloseFile(scores);
+}
+
+void savescores() {
+  const int32_t file = WriteFile("Scores.dat");
+  if (!file) return;
+  for (KvObj* pack : korvo::Each(packs)) {
+    WriteLine(file, StringRef(&pack->fields[packName].s));
+    WriteInt(file, field(pack, packBest));
+    WriteInt(file, field(pack, packPlayed));
+    WriteInt(file, scorecheck(field(pack, packBest), field(pack, packPlayed)));
+  }
+  CloseFile(file);
+}
