@@ -14,10 +14,14 @@ if(CMAKE_C_COMPILER_ID STREQUAL "GNU")
 endif()
 set(KORVO_PROGRAM_CXX_FLAGS -fno-rtti -fno-threadsafe-statics -std=c++20)
 
-# korvo_program(NAME SOURCES file.c|file.cpp ...): targets NAME (the executable) and the
-# module image ${CMAKE_CURRENT_BINARY_DIR}/NAME.kvm.
+# korvo_program(NAME SOURCES file.c|file.cpp ... [INCLUDE_DIRS dir ...]): targets NAME (the
+# executable) and the module image ${CMAKE_CURRENT_BINARY_DIR}/NAME.kvm.
 function(korvo_program name)
-  cmake_parse_arguments(P "" "" "SOURCES" ${ARGN})
+  cmake_parse_arguments(P "" "" "SOURCES;INCLUDE_DIRS" ${ARGN})
+  set(includes -I${KORVO_SDK_DIR})
+  foreach(dir IN LISTS P_INCLUDE_DIRS)
+    list(APPEND includes -I${dir})
+  endforeach()
   set(objects)
   foreach(source IN LISTS P_SOURCES ITEMS ${PROJECT_SOURCE_DIR}/sdk/korvo_support.c)
     get_filename_component(path ${source} ABSOLUTE)
@@ -32,7 +36,7 @@ function(korvo_program name)
     endif()
     add_custom_command(
       OUTPUT ${object}
-      COMMAND ${compiler} ${KORVO_PROGRAM_FLAGS} ${extra} -I${KORVO_SDK_DIR} -MD -MF ${object}.d -c ${path} -o ${object}
+      COMMAND ${compiler} ${KORVO_PROGRAM_FLAGS} ${extra} ${includes} -MD -MF ${object}.d -c ${path} -o ${object}
       DEPENDS ${path} korvo_sdk
       DEPFILE ${object}.d
       COMMENT "Compiling program source ${stem}"
@@ -54,4 +58,16 @@ function(korvo_program name)
     COMMENT "Attaching ${name}.kvm to the runtime"
     VERBATIM)
   add_custom_target(${name} ALL DEPENDS ${executable})
+endfunction()
+
+# Tests that build programs at run time (tests/host/program_builder.cpp) learn the compilers,
+# the program flags, the SDK and the tools of the build from these definitions.
+function(korvo_program_builder_definitions target)
+  string(JOIN " " flags ${KORVO_PROGRAM_FLAGS})
+  string(JOIN " " cxx_flags ${KORVO_PROGRAM_CXX_FLAGS})
+  target_compile_definitions(${target} PRIVATE
+    KORVO_TEST_CC="${CMAKE_C_COMPILER}" KORVO_PROGRAM_FLAGS="${flags}"
+    KORVO_TEST_CXX="${CMAKE_CXX_COMPILER}" KORVO_PROGRAM_CXX_FLAGS="${cxx_flags}"
+    KORVO_SDK_DIR="${KORVO_SDK_DIR}" KORVO_SUPPORT_SOURCE="${PROJECT_SOURCE_DIR}/sdk/korvo_support.c"
+    KORVO_TOOL_DIR="${CMAKE_RUNTIME_OUTPUT_DIRECTORY}")
 endfunction()

@@ -3,8 +3,6 @@
 // screen.
 #include "tobrix.hpp"
 
-extern "C" const KvDataEntry __DATA[];
-
 extern "C" void __MAIN() {
   korvo::Restore(__DATA);
   korvo::AppTitle("Tobrix 2007 : Loading", "");

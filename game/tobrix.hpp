@@ -72,6 +72,9 @@ void whichset(int32_t slot);
 int32_t anyslotdown();
 void setupcontrols();
 
+// The program's data statements: the block table.
+extern "C" const KvDataEntry __DATA[];
+
 // startup.cpp, block_table.cpp
 void readsettings();
 void startanew();
