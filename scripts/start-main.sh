@@ -1,9 +1,13 @@
 #!/usr/bin/env bash
-# Starts the best program the build has: the game once it exists, else the example.
+# Starts the best program the build has: the game in its folder (build/tobrix, where its
+# data, settings, packs and scores live) once it exists, else the example.
 set -euo pipefail
-bin=$(cd "$(dirname "$0")/.." && pwd)/build/bin
-for candidate in tobrix hello; do
-  if [ -x "$bin/$candidate" ]; then exec "$bin/$candidate" "$@"; fi
-done
+build=$(cd "$(dirname "$0")/.." && pwd)/build
+if [ -x "$build/bin/tobrix" ]; then
+  mkdir -p "$build/tobrix"
+  cd "$build/tobrix"
+  exec "$build/bin/tobrix" "$@"
+fi
+if [ -x "$build/bin/hello" ]; then exec "$build/bin/hello" "$@"; fi
 echo "No program built yet: build/bin holds the runtime only." >&2
 exit 1
