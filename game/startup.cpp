@@ -80,6 +80,35 @@ void readsettings() {
   CloseFile(file);
 }
 
+// The settings as the options menu writes them, the tagline last.
+void savesettings() {
+  const int32_t file = WriteFile("settings.ini");
+  if (!file) return;
+  const String lines[] = {
+      "   Tobrix Settings",
+      "",
+      "Fullscreen=" + String(fullscreen),
+      "Music=" + String(musicoption),
+      "OneButtonJump=" + String(onebuttonjump),
+      "Difficulty=" + String(difficulty),
+      "",
+      "   Controls",
+      "",
+      "EnableJoyPorts=" + String(portsenabled),
+      "JoyJumpLeft=" + String(key(5, 3)),
+      "JoyHold=" + String(key(6, 3)),
+      "JoyJumpRight=" + String(key(7, 3)),
+      "",
+      "  Wonder what else works?",
+      "",
+      "ShowFramerate=" + String(showframerate),
+      "",
+      "  " + tagline.get(),
+  };
+  for (const String& line : lines) WriteLine(file, line);
+  CloseFile(file);
+}
+
 void addload(int32_t n) {
   loaded += n;
   ClsColor(0, 0, 80);

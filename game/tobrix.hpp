@@ -77,6 +77,7 @@ extern "C" const KvDataEntry __DATA[];
 
 // startup.cpp, block_table.cpp
 void readsettings();
+void savesettings();
 void startanew();
 void addload(int32_t n);
 void choosetagline();

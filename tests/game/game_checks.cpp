@@ -79,6 +79,10 @@ void settings() {
   report("joyhold", key(6, 3));
   report("joyjumpleft", key(5, 3));
   report("showframerate", showframerate);
+  if (Instr(CommandLine(), "write")) {
+    tagline = "Spikes are mean";
+    savesettings();
+  }
 }
 
 void runlength() {

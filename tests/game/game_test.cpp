@@ -44,11 +44,19 @@ TEST_F(Game, SettingsKeysAreUpperCasedAndValuesCutToTenCharacters) {
   EXPECT_EQ(run.value("showframerate"), "1");
 }
 
-TEST_F(Game, MissingSettingsKeepTheDefaults) {
-  const GameRun run = checks("settings");
+TEST_F(Game, MissingSettingsKeepTheDefaultsAndWrittenSettingsReadBack) {
+  GameRun run = checks("settings write");
   EXPECT_EQ(run.value("fullscreen"), "2") << run.output;
   EXPECT_EQ(run.value("ports"), "-1");
   EXPECT_EQ(run.value("joyhold"), "321");
+  EXPECT_EQ(read("settings.ini"),
+            "   Tobrix Settings\r\n\r\nFullscreen=2\r\nMusic=1\r\nOneButtonJump=0\r\nDifficulty=2\r\n\r\n"
+            "   Controls\r\n\r\nEnableJoyPorts=-1\r\nJoyJumpLeft=323\r\nJoyHold=321\r\nJoyJumpRight=322\r\n\r\n"
+            "  Wonder what else works?\r\n\r\nShowFramerate=0\r\n\r\n  Spikes are mean\r\n");
+  write("settings.ini", "Fullscreen=1\r\nJoyHold=9\r\n");
+  run = checks("settings");
+  EXPECT_EQ(run.value("fullscreen"), "1");
+  EXPECT_EQ(run.value("joyhold"), "9");
 }
 
 TEST_F(Game, RunLengthCode) {
