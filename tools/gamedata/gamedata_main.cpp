@@ -4,6 +4,7 @@
 #include <iostream>
 
 #include "level_files.h"
+#include "picture_files.h"
 
 int main(int argc, char** argv) {
   if (argc != 3) {
@@ -13,6 +14,7 @@ int main(int argc, char** argv) {
   try {
     const std::filesystem::path data = argv[1], out = argv[2];
     tobrix::gamedata::makeLevelFiles(data, out);
+    tobrix::gamedata::makePictureFiles(data, out);
   } catch (const std::exception& e) {
     std::cerr << "tobrix-data: " << e.what() << "\n";
     return 1;
