@@ -5,6 +5,7 @@
 
 #include "level_files.h"
 #include "picture_files.h"
+#include "sound_files.h"
 
 int main(int argc, char** argv) {
   if (argc != 3) {
@@ -15,6 +16,7 @@ int main(int argc, char** argv) {
     const std::filesystem::path data = argv[1], out = argv[2];
     tobrix::gamedata::makeLevelFiles(data, out);
     tobrix::gamedata::makePictureFiles(data, out);
+    tobrix::gamedata::makeSoundFiles(data, out);
   } catch (const std::exception& e) {
     std::cerr << "tobrix-data: " << e.what() << "\n";
     return 1;
