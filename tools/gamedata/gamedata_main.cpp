@@ -3,9 +3,11 @@
 #include <exception>
 #include <iostream>
 
+#include "font_files.h"
 #include "level_files.h"
 #include "picture_files.h"
 #include "sound_files.h"
+#include "tune_files.h"
 
 int main(int argc, char** argv) {
   if (argc != 3) {
@@ -17,6 +19,8 @@ int main(int argc, char** argv) {
     tobrix::gamedata::makeLevelFiles(data, out);
     tobrix::gamedata::makePictureFiles(data, out);
     tobrix::gamedata::makeSoundFiles(data, out);
+    tobrix::gamedata::makeTuneFiles(data, out);
+    tobrix::gamedata::makeFontFile(data, out);
   } catch (const std::exception& e) {
     std::cerr << "tobrix-data: " << e.what() << "\n";
     return 1;
