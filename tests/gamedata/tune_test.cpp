@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/backend/clock.h"
+#include "backend/clock.h"
 #include "sound/engine/sound_engine.h"
 #include "sound/music/engine_music.h"
 
