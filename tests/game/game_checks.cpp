@@ -1,7 +1,7 @@
 // A program module built from the game's routines with a main of its own: each scenario
 // (named on the command line) sets up what it needs, calls the routines as the game does,
 // and reports results as "name=value" log lines for game_test.cpp to read.
-#include "tobrix.hpp"
+#include "test_world.hpp"
 
 using namespace korvo;
 
@@ -9,44 +9,6 @@ namespace {
 
 void report(const char* name, const String& value) { DebugLog(String(name) + "=" + value); }
 void report(const char* name, int32_t value) { report(name, String(value)); }
-
-// A solid 32 by 32 sheet, so that collisions happen wherever sprites overlap.
-int32_t solidsheet() {
-  const int32_t sheet = CreateImage(32, 32, 450);
-  for (int32_t f = 0; f < 450; ++f) {
-    SetBuffer(ImageBuffer(sheet, f));
-    Color(200, 100, 50);
-    Rect(0, 0, 32, 32, 1);
-  }
-  SetBuffer(BackBuffer());
-  return sheet;
-}
-
-// What start-up makes, without the asset files.
-void world() {
-  Graphics(800, 600, 32, 2);
-  SetBuffer(BackBuffer());
-  setupcontrols();
-  difficulty = 2;
-  portsenabled = -1;
-  font.dim(8);
-  for (int32_t i = 1; i <= 8; ++i) font(i) = LoadFont("DejaVu Sans", i * 10 + 4, 0, 0, 0);
-  SetFont(font(1));
-  sfx.dim(numsfx);
-  map.dim(mapw + 1, maph + 1);
-  mapdef.dim(maph);
-  orig.dim(mapw + 1, maph + 1);
-  mappak.dim(maph + 1, 25);
-  paktext.dim(2, 25);
-  matrix.dim(3, 3);
-  levelicons = CreateImage(50, 50, 26);
-  shiftblock = CreateImage(32, 32, 1);
-  fadegamea = CreateImage(800, 600, 1);
-  fadegameb = CreateImage(800, 600, 1);
-  platimg = platflip = objimg = objflip = gfximg = solidsheet();
-  swirlimg = waterimg = CreateImage(32, 32, 450);
-  readblocktable();
-}
 
 // A level from rows of text (rows not given are empty) decoded for play.
 void level(const char* const* rows, int32_t count) {
@@ -137,6 +99,11 @@ void scoretable() {
 }
 
 // The rules of play that do not need a whole level run.
+void world() {
+  setupcontrols();
+  testworld();
+}
+
 void rules() {
   world();
   const char* rows[] = {"00000000", "000s0000", "22222222"};

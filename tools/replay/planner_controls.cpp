@@ -31,6 +31,16 @@ constexpr const char* kVerbs[] = {"left", "right", "up", "down", "jumpleft", "ju
 Step plan[kMaxSteps];
 int32_t steps, current, held, grip, lastframe = -1, waited, pressed, out;
 
+}  // namespace
+
+// Set by a benchmark: each frame logs the game's frame counter.
+int32_t plannerlogframes;
+
+// Starts the plan again from its first step, for another run of the level.
+void plannerrestart() { current = held = grip = waited = pressed = 0; }
+
+namespace {
+
 int32_t standing() { return pstate == 0 && poffx == 0 && poffy == 0; }
 
 void readplan() {
@@ -93,6 +103,7 @@ void frame() {
   const int32_t now = MilliSecs();
   if (now == lastframe) return;
   lastframe = now;
+  if (plannerlogframes) DebugLog(String(framecount));
   // A script's events at time 0 may come before the display opens, so plans start later.
   if (levelresult == 0 && currentlevel > 0 && now > 0) {
     int32_t wanted = decide();
