@@ -1,12 +1,8 @@
-// Real and virtual clocks and the process-wide choice between them.
+// Real and virtual clocks and the process's clock.
 #include "backend/clock.h"
 
 #include <chrono>
-#include <cstdlib>
-#include <cstring>
 #include <thread>
-
-#include "backend/backend_choice.h"
 
 namespace korvo::platform {
 namespace {
@@ -16,18 +12,12 @@ std::int64_t monotonicNs() {
   return duration_cast<nanoseconds>(steady_clock::now().time_since_epoch()).count();
 }
 
+Clock* gChosen = nullptr;
 Clock* gInstalled = nullptr;
 
-Clock& defaultClock() {
-  static RealClock real;
-  static VirtualClock virt;
-  static Clock* chosen = [] () -> Clock* {
-    const char* env = std::getenv("KORVO_CLOCK");
-    if (env && std::strcmp(env, "real") == 0) return &real;
-    if (env && std::strcmp(env, "virtual") == 0) return &virt;
-    return chosenVideoBackend() == VideoBackendKind::kHeadless ? static_cast<Clock*>(&virt) : &real;
-  }();
-  return *chosen;
+Clock& fallbackClock() {
+  static VirtualClock clock;
+  return clock;
 }
 
 }  // namespace
@@ -40,7 +30,12 @@ std::uint32_t RealClock::now() const {
 
 void RealClock::sleep(std::uint32_t ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
 
-Clock& clock() { return gInstalled ? *gInstalled : defaultClock(); }
+Clock& clock() {
+  if (gInstalled) return *gInstalled;
+  return gChosen ? *gChosen : fallbackClock();
+}
+
+void setChosenClock(Clock* c) { gChosen = c; }
 
 void setClock(Clock* c) { gInstalled = c; }
 

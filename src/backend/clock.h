@@ -41,9 +41,10 @@ class VirtualClock : public Clock {
   std::atomic<std::uint32_t> now_;
 };
 
-// The process's clock. Chosen once (KORVO_CLOCK=real|virtual, else virtual when the video
-// backend is headless); tests may install their own.
+// The process's clock: the one installed over it (tests), else the one start-up chose, else
+// a virtual clock.
 Clock& clock();
-void setClock(Clock* clock);  // null restores the default choice
+void setChosenClock(Clock* clock);
+void setClock(Clock* clock);  // null restores the chosen one
 
 }  // namespace korvo::platform

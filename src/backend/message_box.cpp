@@ -13,8 +13,7 @@ MessageBoxPresenter& presenter() {
 
 void setMessageBoxPresenter(MessageBoxPresenter p) { presenter() = std::move(p); }
 
-BoxAnswer showMessageBox(const MessageBoxRequest& request) {
-  if (presenter()) return presenter()(request);
+BoxAnswer showOnStandardError(const MessageBoxRequest& request) {
   if (request.caption.empty()) {
     std::fprintf(stderr, "%s\n", request.text.c_str());
   } else {
@@ -22,6 +21,10 @@ BoxAnswer showMessageBox(const MessageBoxRequest& request) {
   }
   std::fflush(stderr);
   return BoxAnswer::kOk;
+}
+
+BoxAnswer showMessageBox(const MessageBoxRequest& request) {
+  return presenter() ? presenter()(request) : showOnStandardError(request);
 }
 
 }  // namespace korvo::platform

@@ -1,5 +1,6 @@
-// Modal message boxes. The SDL backend installs a presenter that shows real boxes; without
-// one the text goes to standard error and the answer is OK. Tests install stubs.
+// Modal message boxes. Start-up installs the presenter of the video backend in use (SDL shows
+// real boxes); without one the text goes to standard error and the answer is OK. Tests
+// install stubs.
 #pragma once
 
 #include <functional>
@@ -22,6 +23,9 @@ using MessageBoxPresenter = std::function<BoxAnswer(const MessageBoxRequest&)>;
 
 // Replaces the presenter (null restores the standard-error fallback).
 void setMessageBoxPresenter(MessageBoxPresenter presenter);
+
+// The fallback presenter: the text on standard error, answered OK.
+BoxAnswer showOnStandardError(const MessageBoxRequest& request);
 
 // Shows the box and returns the user's answer.
 BoxAnswer showMessageBox(const MessageBoxRequest& request);

@@ -1,10 +1,9 @@
 // A video backend: the window with its events together with the display it presents.
-// KORVO_VIDEO picks one from the table of backends (see backend_choice.h).
+// Start-up installs the maker, which picks one from its table of backends.
 #pragma once
 
 #include <memory>
 
-#include "backend/backend_choice.h"
 #include "backend/display.h"
 #include "backend/window.h"
 
@@ -16,15 +15,12 @@ class VideoBackend : public Window, public Display {
   virtual const char* name() const = 0;
 };
 
-// One line of the backend table.
-struct VideoBackendEntry {
-  VideoBackendKind kind;
-  const char* name;
-  // The backend, or null when it cannot start here.
-  std::unique_ptr<VideoBackend> (*make)();
-};
+// Makes the process's video backend; never null.
+using VideoBackendMaker = std::unique_ptr<VideoBackend> (*)();
+void setVideoBackendMaker(VideoBackendMaker maker);
 
-// The chosen backend; when it cannot start, the next one of the table that can.
+// A new video backend from the installed maker. Ends the process when none is installed: an
+// entry point that shows a window chooses its backends first.
 std::unique_ptr<VideoBackend> makeVideoBackend();
 
 }  // namespace korvo::platform

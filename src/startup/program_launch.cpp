@@ -7,28 +7,22 @@
 #include <fstream>
 #include <iterator>
 
+#include "startup/backend_tables.h"
 #include "startup/module_linker.h"
 #include "startup/runtime_interface.h"
 #include "startup/standard_hooks.h"
-#include "backend/backend_choice.h"
 #include "backend/message_box.h"
 #include "backend/resources.h"
-#include "backend/sdl/sdl_message_box.h"
 
 namespace korvo {
 namespace {
 
 constexpr std::uint32_t kModuleResource = 1111;
 
-// A box with no caption and an OK button, then the end of the process. No window exists yet,
-// so with a display the box is SDL's own, else the text goes to standard error.
+// A box with no caption and an OK button, then the end of the process. No window exists yet:
+// with a display the box is SDL's own, else the text goes to standard error.
 [[noreturn]] void failStartUp(const LinkFailure& failure) {
-  const platform::MessageBoxRequest box{"", failure.message, platform::BoxButtons::kOk, platform::BoxIcon::kNone};
-  if (platform::chosenVideoBackend() == platform::VideoBackendKind::kSdl) {
-    platform::showOwnerlessSdlBox(box);
-  } else {
-    platform::showMessageBox(box);
-  }
+  platform::showMessageBox({"", failure.message, platform::BoxButtons::kOk, platform::BoxIcon::kNone});
   std::exit(failure.exitCode);
 }
 
@@ -36,6 +30,7 @@ constexpr std::uint32_t kModuleResource = 1111;
 
 void launchProgram(RuntimeInterface& runtime, const ImageLoader& load, const std::string& parameters,
                    DebugHooks* hooks) {
+  installBackends();
   runtime.startUp(nullptr);
   const SymbolMap runtimeMap = buildRuntimeMap(runtime);
   const std::optional<std::vector<std::uint8_t>> image = load();

@@ -6,6 +6,7 @@
 
 #include <vector>
 
+#include "startup/backend_tables.h"
 #include "startup/fatal_translation.h"
 #include "base/run_loop_jump.h"
 #include "host/runtime_host.h"
@@ -80,6 +81,7 @@ const char* runOnModules(ProgramMain main, const std::string& commandLine, Debug
   feholdexcept(&saved);  // all exceptions masked, round to nearest
   fesetround(FE_TONEAREST);
 
+  installBackends();
   const char* result = nullptr;
   RuntimeHost* host = RuntimeHost::create(trimSpaces(commandLine), active);
   if (host) {

@@ -4,13 +4,11 @@
 #include <SDL.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <set>
 #include <utility>
 
-#include "backend/message_box.h"
-#include "backend/sdl/sdl_joysticks.h"
 #include "backend/sdl/sdl_keys.h"
+#include "backend/sdl/sdl_message_box.h"
 
 namespace korvo::platform {
 namespace {
@@ -31,37 +29,16 @@ std::int32_t buttonNumber(Uint8 button) {
   }
 }
 
-BoxAnswer showSdlBox(SDL_Window* parent, const MessageBoxRequest& request) {
-  const SDL_MessageBoxButtonData ok{SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT, 1, "OK"};
-  const SDL_MessageBoxButtonData cancel{SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, 0, "Cancel"};
-  const SDL_MessageBoxButtonData buttons[] = {ok, cancel};
-  SDL_MessageBoxData data{};
-  data.flags = request.icon == BoxIcon::kWarning ? SDL_MESSAGEBOX_WARNING : SDL_MESSAGEBOX_INFORMATION;
-  data.window = parent && (SDL_GetWindowFlags(parent) & SDL_WINDOW_SHOWN) ? parent : nullptr;
-  data.title = request.caption.c_str();
-  data.message = request.text.c_str();
-  data.numbuttons = request.buttons == BoxButtons::kOkCancel ? 2 : 1;
-  data.buttons = buttons;
-  int pressed = 1;
-  if (SDL_ShowMessageBox(&data, &pressed) != 0) {
-    std::fprintf(stderr, "%s: %s\n", request.caption.c_str(), request.text.c_str());
-    return BoxAnswer::kOk;
-  }
-  return pressed == 1 ? BoxAnswer::kOk : BoxAnswer::kCancel;
-}
-
 class SdlVideo : public VideoBackend {
  public:
   SdlVideo(SDL_Window* window, SDL_Renderer* renderer) : window_(window), renderer_(renderer) {
     SDL_RendererInfo info;
     vsync_ = SDL_GetRendererInfo(renderer_, &info) == 0 && (info.flags & SDL_RENDERER_PRESENTVSYNC) != 0;
-    setMessageBoxPresenter([this](const MessageBoxRequest& r) { return showSdlBox(window_, r); });
-    setJoystickSource(&sdlJoysticks());
+    setSdlMessageBoxOwner(window_);
   }
 
   ~SdlVideo() override {
-    setMessageBoxPresenter(nullptr);
-    setJoystickSource(nullptr);
+    setSdlMessageBoxOwner(nullptr);
     if (texture_) SDL_DestroyTexture(texture_);
     SDL_DestroyRenderer(renderer_);
     SDL_DestroyWindow(window_);

@@ -1,7 +1,7 @@
 // The SDL video backend: the one window, its events, presentation through an SDL renderer
 // and a streaming texture (vsync where the driver allows; stretched in a scaled window,
 // letterboxed on a desktop full-screen window), displays and their modes, the gamma ramp,
-// the system cursor and message boxes.
+// the system cursor; message boxes are owned by its window while it shows.
 #pragma once
 
 #include <memory>

@@ -1,6 +1,5 @@
 // The audio module: its life in the runtime and its registrations.
 #include "sound/audio/audio_module.h"
-#include "backend/sdl/sdl_audio_device.h"
 #include "host/runtime_host.h"
 #include "sound/audio/audio_commands.h"
 #include "sound/audio/audio_driver.h"
@@ -10,8 +9,6 @@ namespace korvo {
 
 // Always succeeds: without a driver (the engine would not start) the runtime runs silent.
 bool createAudioModule() {
-  // The engine's automatic output choice takes the sound device when SDL can open one.
-  platform::installSdlAudio();
   if (platform::RuntimeHost* host = platform::RuntimeHost::current())
     sound::setCommandAudio(sound::openAudio(*host, sound::soundEngine()));
   return true;

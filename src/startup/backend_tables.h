@@ -1,0 +1,12 @@
+// The one place that chooses backends: a table per platform contract, a row per backend,
+// picked by name from the environment or by the video backend in use.
+#pragma once
+
+namespace korvo {
+
+// Installs the choices into the contracts, once per process: the video backend maker (which
+// also installs the message boxes and joysticks of the backend it makes), the message boxes
+// of the chosen video backend until then, the sound device, and the clock.
+void installBackends();
+
+}  // namespace korvo
