@@ -1,7 +1,9 @@
 // The AIFF loader.
 #include "sound/formats/format_loaders.h"
+#include "sound_seeds.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  using namespace korvo::sound;
   using namespace korvo::sound::formats;
   auto file = SoundFile::openMemory(data, size);
   DecodedAudio out;
@@ -10,3 +12,5 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     __builtin_trap();
   return 0;
 }
+
+void korvo::fuzz::makeSeeds(Seeds& seeds) { addAiffSeeds(seeds); }

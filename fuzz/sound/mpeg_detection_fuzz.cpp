@@ -1,6 +1,7 @@
 // MPEG audio detection (tags, RIFF wrapper, header pairs), then decoding what it accepts.
 #include "sound/formats/format_loaders.h"
 #include "sound/formats/mpeg_frames.h"
+#include "sound_seeds.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace korvo::sound::formats;
@@ -12,4 +13,23 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     loadMpeg(*file, 0x2130, out);
   }
   return 0;
+}
+
+void korvo::fuzz::makeSeeds(Seeds& seeds) {
+  using namespace korvo::test;
+  const Bytes layerTwo = silentMpegFrames(3);
+  seeds.add("layer2.mp2", layerTwo);
+  Bytes tagged = id3Tag(20);
+  append(tagged, layerTwo);
+  append(tagged, Bytes{'T', 'A', 'G'});
+  tagged.resize(tagged.size() + 125, ' ');
+  seeds.add("id3_and_tag.mp2", tagged);
+  seeds.add("riff_wrapped.wav", riffWave({riffChunk("fmt ", fmtBody(0x55, 1, 44100, 0)), riffChunk("data", layerTwo)}));
+  // MPEG-1 layer III, 128 kbit/s, 44100 Hz, joint stereo: 417-byte frames of silence.
+  Bytes layerThree;
+  for (int i = 0; i < 3; ++i) {
+    append(layerThree, Bytes{0xFF, 0xFB, 0x90, 0x64});
+    layerThree.resize(layerThree.size() + 413, 0);
+  }
+  seeds.add("layer3.mp3", layerThree);
 }

@@ -1,7 +1,9 @@
 // The WAV loader, including the codec conversion of non-PCM data.
 #include "sound/formats/format_loaders.h"
+#include "sound_seeds.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  using namespace korvo::sound;
   using namespace korvo::sound::formats;
   auto file = SoundFile::openMemory(data, size);
   DecodedAudio out;
@@ -9,3 +11,5 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     __builtin_trap();
   return 0;
 }
+
+void korvo::fuzz::makeSeeds(Seeds& seeds) { addWavSeeds(seeds); }

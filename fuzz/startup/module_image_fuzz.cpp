@@ -5,6 +5,7 @@
 #include <cstring>
 #include <span>
 
+#include "fuzz_seeds.h"
 #include "startup/module_image.h"
 #include "startup/module_linker.h"
 
@@ -46,4 +47,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::abort();
   }
   return 0;
+}
+
+void korvo::fuzz::makeSeeds(Seeds& seeds) {
+  const std::vector<std::uint8_t> nops(16, 0x90);
+  seeds.add("empty_tables.kvm", writeModuleImage({{0xC3}, {}, {}, {}}));
+  seeds.add("symbols.kvm", writeModuleImage({nops, {{"__MAIN", 0}, {"_fmain", 8}, {"_vx", 15}}, {}, {}}));
+  seeds.add("missing.kvm", writeModuleImage({std::vector<std::uint8_t>(8, 0), {}, {{"_fnothere", 0}}, {}}));
+  std::vector<std::uint8_t> call(16, 0);
+  const std::uint8_t callRel[] = {0xE8, 0xFC, 0xFF, 0xFF, 0xFF};
+  std::memcpy(call.data(), callRel, sizeof callRel);
+  seeds.add("patches.kvm", writeModuleImage({call,
+                                             {{"__MAIN", 0}, {"_fx", 12}},
+                                             {{"_fend", 1}, {"__kvStrConst", 1}},
+                                             {{"_fx", 8}, {"__kvIntType", 12}}}));
+  // Counts of -1, -7 and the smallest int: each table is empty.
+  seeds.add("negative_counts.kvm", Bytes{1, 0, 0, 0, 0xC3, 0xFF, 0xFF, 0xFF, 0xFF, 0xF9, 0xFF, 0xFF, 0xFF, 0, 0, 0, 0x80});
 }
