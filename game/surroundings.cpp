@@ -57,7 +57,8 @@ void switchpoptick() {
 void stillincell() {
   const int32_t hold = down(6);
   if (centre() == 57 && endcount == 0 && endkind == 0) endlevel(3, 17);
-  if (centre() == 24 && hold) {
+  // Balloons fly only in the hero's style; the others have no balloon state.
+  if (centre() == 24 && hold && psuit == 0) {
     newect(pcellx, pcelly - 1, 6, 7, 0, 0);
     pstate = 11;
   }

@@ -170,6 +170,27 @@ void rules() {
   report("right", down(4));
   playcontrol();
   report("afterchange", pstate);
+  // One jump button: a press against the facing turns the player first.
+  level(rows, 3);
+  onebuttonjump = 1;
+  pdir = -1;
+  when_still();
+  playcontrol();
+  report("turn", String(pstate) + "," + pdir);
+  int32_t frames = 0;
+  for (; pstate == 7 && frames < 100; ++frames) pdoplat();
+  when_still();
+  playcontrol();
+  report("turned", String(frames) + "," + pstate);
+  onebuttonjump = 0;
+  // Hold on a balloon block: a balloon and the balloon state, in the hero's style only.
+  for (int32_t style = 0; style <= 1; ++style) {
+    level(rows, 3);
+    psuit = style;
+    map(4, 2) = 24;
+    when_still();
+    report("balloon", String(pstate) + "," + countobjects());
+  }
 }
 
 // Plays the level of the pack named on the command line with the score given; reports the

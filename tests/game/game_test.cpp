@@ -172,7 +172,7 @@ TEST_F(Game, ScoreTableTakesRecordsWithTheirCheckValueAndPutsClassicFirst) {
 }
 
 TEST_F(Game, RulesOfPlayByStyle) {
-  const GameRun run = checks("rules", "50 key down 205\n");
+  const GameRun run = checks("rules", "50 key down 205\n50 key down 44\n");
   EXPECT_EQ(run.value("spikes1"), "0") << run.output;  // harmless to the jumper
   EXPECT_EQ(run.value("spikes0"), "2");
   EXPECT_EQ(run.value("dart", 0), "2");
@@ -187,6 +187,10 @@ TEST_F(Game, RulesOfPlayByStyle) {
   EXPECT_EQ(run.value("sealed", 1), "10");
   EXPECT_EQ(run.value("duringchange"), "0");
   EXPECT_EQ(run.value("afterchange"), "1");
+  EXPECT_EQ(run.value("turn"), "7,1");
+  EXPECT_EQ(run.value("turned"), "12,1");
+  EXPECT_EQ(run.value("balloon", 0), "11,1");
+  EXPECT_EQ(run.value("balloon", 1), "0,0");
 }
 
 TEST_F(Game, ADeathCostsTwentyFourPointsAndNeverGoesBelowZero) {
@@ -197,6 +201,19 @@ TEST_F(Game, ADeathCostsTwentyFourPointsAndNeverGoesBelowZero) {
     EXPECT_EQ(run.value("result"), "2") << run.output;
     EXPECT_EQ(run.value("score"), left);
   }
+}
+
+// The in-game menu's loop waits only for the display, which takes no time on the virtual
+// clock, so this one runs on the real clock.
+TEST_F(Game, RestartingFromTheInGameMenuCostsTwentyFourPoints) {
+  levelFolder();
+  write("Tobrix Levels/Classic.pak", testing::packFile({kSmall}));
+  const GameRun run = testing::runGame(dir_.path(), KORVO_GAME_CHECKS, "play 100", true,
+                                       "1000 key down 1\n+100 key up 1\n+200 key down 208\n+100 key up 208\n"
+                                       "+200 key down 45\n+100 key up 45\n",
+                                       "KORVO_CLOCK=real");
+  EXPECT_EQ(run.value("result"), "2") << run.output;
+  EXPECT_EQ(run.value("score"), "76");
 }
 
 TEST_F(Game, TheTimeBonusStopsFallingAtTen) {

@@ -68,7 +68,9 @@ TEST_P(Replay, ReachesTheExitWithItsScoreAndLastPicture) {
   ASSERT_GE(scores.size(), 13u) << run.output;
   std::int32_t best = 0;
   for (int b = 3; b >= 0; --b) best = best * 256 + static_cast<std::uint8_t>(scores[9 + b]);
-  EXPECT_EQ(std::to_string(best), score) << "the replay went another way";
+  EXPECT_EQ(std::to_string(best), score)
+      << "the replay went another way: after a change of the levels or of the game's timing, make the scripts "
+         "again with tools/replay/make-replays.sh (and the pictures, below)";
 
   const fs::path stored = kReplays / (name + ".png");
   const char* regenerate = std::getenv("KORVO_REGENERATE_REPLAYS");
