@@ -21,6 +21,13 @@ int32_t stepplayer(int32_t dx, int32_t dy) {
     pcelly -= 1;
     poffy += 32;
   }
+  // The player never leaves the walled field, whatever a level makes it do: its
+  // neighbourhood must stay inside the map.
+  if (pcellx < 1 || pcellx > mapw || pcelly < 1 || pcelly > maph) {
+    pcellx = pcellx < 1 ? 1 : pcellx > mapw ? mapw : pcellx;
+    pcelly = pcelly < 1 ? 1 : pcelly > maph ? maph : pcelly;
+    poffx = poffy = 0;
+  }
   return poffx == 0 && poffy == 0;
 }
 

@@ -94,7 +94,7 @@ void pop(KvObj* o) {
 }
 
 void balloon(KvObj* o, int32_t style) {
-  if (move(o, 0, -2) && iswall(map(field(o, ectX), field(o, ectY) - 1))) {
+  if (move(o, 0, -2) && (field(o, ectY) < 1 || iswall(map(field(o, ectX), field(o, ectY) - 1)))) {
     pop(o);
     return;
   }

@@ -23,6 +23,11 @@ void jumping() {
 void roping() {
   const int32_t piece = map(pcellx, pcelly);
   pdir = piece == 6 || piece == 9 ? 1 : -1;
+  // A rope that runs into a wall lets go there instead of carrying the player into it.
+  if (poffx == 0 && poffy == 0 && iswall(map(pcellx + pdir, pcelly + 1))) {
+    endstate();
+    return;
+  }
   animate(21, 4);
   if (stepplayer(8 * pdir, 8)) endstate();
 }
@@ -56,7 +61,12 @@ void balloonride(int32_t speed) {
     PlaySound(sfx(9));
     return;
   }
-  if (stepplayer(0, -speed) && iswall(map(pcellx, pcelly - 2))) endstate();
+  // Nor does a balloon lift the player into a wall.
+  if (poffy == 0 && iswall(map(pcellx, pcelly - 1))) {
+    endstate();
+    return;
+  }
+  if (stepplayer(0, -speed) && (pcelly < 2 || iswall(map(pcellx, pcelly - 2)))) endstate();
 }
 
 void pdoplat() {

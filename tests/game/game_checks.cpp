@@ -207,6 +207,19 @@ void play(int32_t level, int32_t start) {
   RuntimeStats();
 }
 
+// Plays the level again and again (each death restarts it) until the input script ends the
+// run.
+void soak() {
+  world();
+  loadpak("Classic");
+  for (int32_t run = 1;; ++run) {
+    getlevel(1);
+    currentlevel = 1;
+    report("run", run);
+    report("result", playlevel());
+  }
+}
+
 }  // namespace
 
 extern "C" void __MAIN() {
@@ -227,5 +240,6 @@ extern "C" void __MAIN() {
   if (scenario == "scores") scoretable();
   if (scenario == "rules") rules();
   if (scenario == "play") play(1, argument.toInt());
+  if (scenario == "soak") soak();
   RuntimeStats();
 }

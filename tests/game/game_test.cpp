@@ -1,6 +1,7 @@
 // Tobrix's settings, files and rules of play, through a module built from the game's own
 // routines (game_checks), run headless by korvo-run in a scratch folder.
 #include <cstdint>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -226,6 +227,33 @@ TEST_F(Game, TheTimeBonusStopsFallingAtTen) {
   run = checks("play 0", "120000 key down 205\n");
   EXPECT_EQ(run.value("score"), "10") << run.output;
   EXPECT_EQ(run.value("Active strings :"), run.value("Active strings :", 1));
+}
+
+// Random levels of every block, played with random keys: whatever happens, the game keeps
+// to its arrays and ends the level or the run cleanly.
+TEST_F(Game, RandomLevelsAndKeysNeverLeaveTheMap) {
+  levelFolder();
+  const std::string blocks = std::string(60, '0') + "11122222333?bbkg...AaDdCceefFwwwwwwxhHpPr#";
+  const int keys[] = {200, 208, 203, 205, 45, 44, 46};
+  for (unsigned seed = 1; seed <= 12; ++seed) {
+    std::mt19937 random(seed);
+    LevelText level{"Random", std::to_string(seed), {}};
+    for (int y = 0; y < 50; ++y) {
+      std::string row;
+      for (int x = 0; x < 50; ++x) row += blocks[random() % blocks.size()];
+      level.rows.push_back(row);
+    }
+    level.rows[random() % 50][random() % 50] = 's';
+    write("Tobrix Levels/Classic.pak", testing::packFile({level}));
+    std::string script;
+    for (int t = 100; t < 20000; t += 50 + static_cast<int>(random() % 400)) {
+      script += std::to_string(t) + " key " + (random() % 2 ? "down " : "up ") + std::to_string(keys[random() % 7]) + "\n";
+    }
+    script += "20000 quit\n";
+    const GameRun run = checks("soak", script);
+    EXPECT_EQ(run.output.find("Error"), std::string::npos) << "seed " << seed << "\n" << run.output;
+    EXPECT_EQ(run.value("run"), "1") << "seed " << seed << "\n" << run.output;
+  }
 }
 
 }  // namespace
