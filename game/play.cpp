@@ -144,17 +144,9 @@ void startlevel() {
   lastframe = MilliSecs();
 }
 
-void frame() {
-  Cls();
-  framecount += 1;
-  if (timeleft > 100 && endkind == 0) timeleft -= 1;
-  whichset(framecount % 9 + 1);
-  if (framecount > 1) waterframe = (waterframe + 1) % 256;
-  background();
-  scrx -= (scrx - targetx) >> 3;
-  scry -= (scry - targety) >> 3;
-  clampcamera(scrx, scry);
-  timers();
+// The map (with the random seed fixed for the frame, so a style change flickers in a stable
+// pattern), the objects, the player's movement and the player.
+void play_draw_map() {
   SeedRnd(changeseed);
   play_draw_do(1);
   switchswap = 0;
@@ -176,7 +168,20 @@ void frame() {
   }
   const int32_t railbelow = map(pcellx, pcelly + 1) == 1 ? 2 : 0;
   drawplayer((pcellx - 1) * 32 + poffx + scrx, (pcelly - 1) * 32 + poffy + scry + railbelow);
+}
 
+void frame() {
+  Cls();
+  framecount += 1;
+  if (timeleft > 100 && endkind == 0) timeleft -= 1;
+  whichset(framecount % 9 + 1);
+  if (framecount > 1) waterframe = (waterframe + 1) % 256;
+  background();
+  scrx -= (scrx - targetx) >> 3;
+  scry -= (scry - targety) >> 3;
+  clampcamera(scrx, scry);
+  timers();
+  play_draw_map();
   when_still();
   playcontrol();
   if (suittimer <= 0 && musicvolume < 0.4f) {
