@@ -5,14 +5,16 @@
 # script's first line, for the replay test to check. Run after building (scripts/build.sh).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
-build=${1:-$root/build}
+build=$(cd "${1:-$root/build}" && pwd)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 for plan in "$root"/game/replays/level*.plan; do
   name=$(basename "$plan" .plan)
   level=$((10#${name#level}))
   rm -rf "$work/game" && mkdir -p "$work/game"
+  # The levels and the pictures (collisions follow the sprites' masks), no settings or scores.
   cp -r "$build/tobrix/Tobrix Levels" "$work/game/"
+  if [ -d "$build/tobrix/system" ]; then cp -r "$build/tobrix/system" "$work/game/"; fi
   cp "$plan" "$work/game/replay.plan"
   (cd "$work/game" && KORVO_VIDEO=headless KORVO_AUDIO=none KORVO_CLOCK=virtual \
     timeout 300 "$build/bin/korvo-run" "$build/game/tobrix-planner.kvm" -level "$level")
