@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include "free_ports.h"
 #include "peer_process.h"
 
 namespace korvo {

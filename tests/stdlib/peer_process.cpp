@@ -2,16 +2,12 @@
 #include "peer_process.h"
 
 #include <fcntl.h>
-#include <netinet/in.h>
 #include <poll.h>
 #include <signal.h>
-#include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
-#include <cstdlib>
-#include <random>
 
 namespace korvo::testing {
 namespace {
@@ -102,23 +98,6 @@ std::string PeerProcess::transcript() const {
   std::string all;
   for (const std::string& line : lines_) all += line + "\n";
   return all;
-}
-
-int freePortRange(int span) {
-  std::mt19937 random(std::random_device{}());
-  for (;;) {
-    const int base = 20000 + static_cast<int>(random() % 2000) * span;
-    bool free = true;
-    for (int port = base; port < base + span && free; ++port) {
-      const int fd = ::socket(AF_INET, SOCK_DGRAM, 0);
-      sockaddr_in address{};
-      address.sin_family = AF_INET;
-      address.sin_port = htons(static_cast<std::uint16_t>(port));
-      free = ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
-      ::close(fd);
-    }
-    if (free) return base;
-  }
 }
 
 }  // namespace korvo::testing

@@ -39,7 +39,4 @@ class PeerProcess {
   std::vector<std::string> lines_;
 };
 
-// The first of span consecutive ports that are all free for datagrams now.
-int freePortRange(int span);
-
 }  // namespace korvo::testing

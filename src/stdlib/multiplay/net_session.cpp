@@ -8,6 +8,7 @@
 #include <random>
 
 #include "stdlib/multiplay/session_finder.h"
+#include "stdlib/multiplay/unreachable.h"
 #include "stdlib/sockets/socket_wait.h"
 
 namespace korvo::stdlib::net {
@@ -66,6 +67,7 @@ ENetHost* NetSession::openHost() {
     if (ENetHost* host = enet_host_create(&address, kPeerSlots, kChannels, 0, 0)) {
       host->maximumPacketSize = kFrameHeaderBytes + kMaxMessageBytes;
       host->intercept = &NetSession::intercept;
+      keepErrorReports(host->socket);
       return host;
     }
   }
@@ -183,24 +185,49 @@ void NetSession::handle(const ENetEvent& event) {
   }
 }
 
+int NetSession::serve(ENetEvent& event, std::uint32_t ms) {
+  int served;
+  {
+    RealWaitScope waited;
+    served = enet_host_service(host_, &event, ms);
+  }
+  noticeRefusals();
+  // A refusal is reported in place of whatever the transport was doing; it goes on from there.
+  if (served < 0) served = enet_host_service(host_, &event, 0);
+  return served;
+}
+
+void NetSession::noticeRefusals() {
+  for (const Refusal& r : takeRefusals(host_->socket)) {
+    for (std::size_t i = 0; i < host_->peerCount; ++i) {
+      ENetPeer& peer = host_->peers[i];
+      if (peer.state == ENET_PEER_STATE_DISCONNECTED || ntohl(peer.address.host) != r.ip || peer.address.port != r.port) {
+        continue;
+      }
+      core_.disconnected(linkOf(&peer), true);
+      peer.data = nullptr;
+      enet_peer_reset(&peer);
+    }
+  }
+}
+
 void NetSession::pump() {
   core_.expirePending(realNowMs(), kLookupAndConnectBoundMs);
   ENetEvent event;
-  while (!core_.hasEvent() && enet_host_service(host_, &event, 0) > 0) handle(event);
+  while (!core_.hasEvent() && serve(event, 0) > 0) handle(event);
 }
 
-void NetSession::flush() { enet_host_flush(host_); }
+void NetSession::flush() {
+  enet_host_flush(host_);
+  noticeRefusals();
+}
 
 template <typename Done>
 bool NetSession::serveUntil(Done done) {
   SocketTimer timer(kLookupAndConnectBoundMs);
   while (!done() && timer.remaining() > 0) {
     ENetEvent event;
-    int served;
-    {
-      RealWaitScope waited;
-      served = enet_host_service(host_, &event, std::min(timer.remaining(), kServeSliceMs));
-    }
+    const int served = serve(event, std::min(timer.remaining(), kServeSliceMs));
     if (served < 0) break;
     if (served > 0) handle(event);
   }

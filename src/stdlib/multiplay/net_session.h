@@ -47,6 +47,10 @@ class NetSession : private Links {
   void send(Link link, ByteView frame, bool reliable) override;
   void drop(Link link) override;
   void handle(const ENetEvent& event);
+  // Serves the transport once, waiting up to ms; what enet_host_service says.
+  int serve(ENetEvent& event, std::uint32_t ms);
+  // Peers whose port was reported unreachable have gone: their process has ended.
+  void noticeRefusals();
   // Serves the transport until done() or the connect bound runs out; done()'s last answer.
   template <typename Done>
   bool serveUntil(Done done);

@@ -69,6 +69,10 @@ void SessionCore::connected(Link link, MemberAddress address, std::uint32_t nowM
 void SessionCore::received(Link link, ByteView bytes) {
   Member* m = member(link);
   Frame frame;
+  if (m && !m->admitted && !readFrame(bytes, frame)) {
+    refuse(link);
+    return;
+  }
   if (!m || !readFrame(bytes, frame)) {
     drop();
     return;

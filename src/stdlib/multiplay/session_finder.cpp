@@ -13,6 +13,7 @@
 #include <cstring>
 #include <sstream>
 
+#include "stdlib/multiplay/unreachable.h"
 #include "stdlib/sockets/socket_wait.h"
 
 namespace korvo::stdlib::net {
@@ -54,6 +55,8 @@ SessionFinder::SessionFinder() {
   if (fd_ < 0) return;
   const int on = 1;
   ::setsockopt(fd_, SOL_SOCKET, SO_BROADCAST, &on, sizeof on);
+  // Ports nobody listens on say so, and need not be waited for.
+  keepErrorReports(fd_);
 }
 
 SessionFinder::~SessionFinder() {
@@ -64,13 +67,33 @@ void SessionFinder::ask(const std::vector<std::uint32_t>& addresses) {
   if (fd_ < 0) return;
   const Bytes query = encodeQuery();
   const std::uint16_t base = sessionBasePort();
+  asked_.clear();
   for (std::uint32_t ip : addresses) {
     for (std::uint16_t port = base; port < base + kSessionPortSpan; ++port) {
+      if (ip != INADDR_BROADCAST) asked_.push_back({ip, port, false});
       sockaddr_in to{};
       to.sin_family = AF_INET;
       to.sin_addr.s_addr = htonl(ip);
       to.sin_port = htons(port);
-      ::sendto(fd_, query.data(), query.size(), MSG_NOSIGNAL, reinterpret_cast<const sockaddr*>(&to), sizeof to);
+      // A refusal of an earlier question may be reported here instead; this one is still to go.
+      for (int tries = 0; tries < 4; ++tries) {
+        if (::sendto(fd_, query.data(), query.size(), MSG_NOSIGNAL, reinterpret_cast<const sockaddr*>(&to), sizeof to) >= 0 ||
+            errno != ECONNREFUSED) {
+          break;
+        }
+      }
+    }
+  }
+  // A question to a whole network never settles: answers may come from anywhere on it.
+  const bool broadcast = std::find(addresses.begin(), addresses.end(), INADDR_BROADCAST) != addresses.end();
+  silent_ = asked_.size() + (broadcast ? 1 : 0);
+}
+
+void SessionFinder::heardFrom(std::uint32_t ip, std::uint16_t port) {
+  for (Asked& a : asked_) {
+    if (a.ip == ip && a.port == port && !a.heard) {
+      a.heard = true;
+      --silent_;
     }
   }
 }
@@ -82,6 +105,7 @@ void SessionFinder::collect(std::uint32_t ms) {
     RealWaitScope waited;
     ::poll(&p, 1, static_cast<int>(ms));
   }
+  for (const Refusal& r : takeRefusals(fd_)) heardFrom(r.ip, r.port);
   std::uint8_t buffer[512];
   for (;;) {
     sockaddr_in from{};
@@ -90,12 +114,14 @@ void SessionFinder::collect(std::uint32_t ms) {
     if (n < 0) {
       // An error report (a port nobody listens on) stands in the queue like a datagram.
       if (errno == EAGAIN || errno == EWOULDBLOCK) return;
+      for (const Refusal& r : takeRefusals(fd_)) heardFrom(r.ip, r.port);
       continue;
     }
     FoundSession s;
     if (!decodeAd(ByteView(buffer, static_cast<std::size_t>(n)), s.ad)) continue;
     s.ip = ntohl(from.sin_addr.s_addr);
     s.port = ntohs(from.sin_port);
+    heardFrom(s.ip, s.port);
     bool known = false;
     for (FoundSession& f : found_) {
       if (f.ip == s.ip && f.port == s.port) {
@@ -121,6 +147,7 @@ bool findSession(const std::string& name, const std::vector<std::uint32_t>& addr
           return true;
         }
       }
+      if (finder.settled()) return false;
     }
   }
   return false;

@@ -41,10 +41,21 @@ class SessionFinder {
   // Forgets what was found (before a new round of questions).
   void clear() { found_.clear(); }
   const std::vector<FoundSession>& found() const { return found_; }
+  // True when every port asked has answered or was refused: there is nothing more to wait for.
+  bool settled() const { return silent_ == 0; }
 
  private:
+  struct Asked {
+    std::uint32_t ip;
+    std::uint16_t port;
+    bool heard;
+  };
+  void heardFrom(std::uint32_t ip, std::uint16_t port);
+
   int fd_ = -1;
   std::vector<FoundSession> found_;
+  std::vector<Asked> asked_;
+  std::size_t silent_ = 0;
 };
 
 // Looks for a session named exactly name at the addresses, asking again now and then, for
