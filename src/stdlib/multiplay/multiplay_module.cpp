@@ -73,7 +73,10 @@ bool take(Multiplay& m, Event& event) {
 
 std::int32_t StartNetGame() {
   notStarted();
-  return stdlib::runSessionDialog();
+  stdlib::DialogOutcome outcome = stdlib::runSessionDialog();
+  if (!outcome.session) return 0;
+  multiplay().enter(std::move(outcome.session), outcome.result == 2);
+  return outcome.result;
 }
 
 std::int32_t HostNetGame(KvString* gameName) {

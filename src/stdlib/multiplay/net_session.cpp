@@ -7,7 +7,6 @@
 #include <chrono>
 #include <random>
 
-#include "stdlib/multiplay/session_finder.h"
 #include "stdlib/multiplay/unreachable.h"
 #include "stdlib/sockets/socket_wait.h"
 
@@ -82,10 +81,13 @@ std::unique_ptr<NetSession> NetSession::create(const std::string& name) {
 
 std::unique_ptr<NetSession> NetSession::join(const std::string& name, const std::vector<std::uint32_t>& addresses) {
   FoundSession found;
-  if (!findSession(name, addresses, found)) return nullptr;
+  return findSession(name, addresses, found) ? join(found) : nullptr;
+}
+
+std::unique_ptr<NetSession> NetSession::join(const FoundSession& found) {
   ENetHost* host = openHost();
   if (!host) return nullptr;
-  std::unique_ptr<NetSession> session(new NetSession(host, found.ad.sessionId, name, SessionCore::kJoin));
+  std::unique_ptr<NetSession> session(new NetSession(host, found.ad.sessionId, found.ad.name, SessionCore::kJoin));
   SessionCore& core = session->core_;
   ENetPeer* first = session->connectTo(found.ip, found.port);
   if (!first) return nullptr;

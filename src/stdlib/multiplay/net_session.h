@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "stdlib/multiplay/session_core.h"
+#include "stdlib/multiplay/session_finder.h"
 
 namespace korvo::stdlib::net {
 
@@ -28,6 +29,8 @@ class NetSession : private Links {
   // when none answers or the session cannot be entered (each connection is given the
   // connect bound).
   static std::unique_ptr<NetSession> join(const std::string& name, const std::vector<std::uint32_t>& addresses);
+  // Joins a session that was found.
+  static std::unique_ptr<NetSession> join(const FoundSession& found);
   // Says goodbye to every peer.
   ~NetSession() override;
 

@@ -87,6 +87,8 @@ class SessionCore {
   std::uint32_t sessionId() const { return sessionId_; }
   const std::string& name() const { return name_; }
   std::size_t memberCount() const;
+  // Players of the session, local and remote.
+  std::size_t playerCount() const { return players_.size(); }
   SessionAd advert() const;
   // Frames and links refused since the session began.
   std::uint64_t droppedFrames() const { return droppedFrames_; }

@@ -63,8 +63,9 @@ SessionFinder::~SessionFinder() {
   if (fd_ >= 0) ::close(fd_);
 }
 
-void SessionFinder::ask(const std::vector<std::uint32_t>& addresses) {
-  if (fd_ < 0) return;
+bool SessionFinder::ask(const std::vector<std::uint32_t>& addresses) {
+  if (fd_ < 0) return false;
+  bool sent = false;
   const Bytes query = encodeQuery();
   const std::uint16_t base = sessionBasePort();
   asked_.clear();
@@ -77,16 +78,18 @@ void SessionFinder::ask(const std::vector<std::uint32_t>& addresses) {
       to.sin_port = htons(port);
       // A refusal of an earlier question may be reported here instead; this one is still to go.
       for (int tries = 0; tries < 4; ++tries) {
-        if (::sendto(fd_, query.data(), query.size(), MSG_NOSIGNAL, reinterpret_cast<const sockaddr*>(&to), sizeof to) >= 0 ||
-            errno != ECONNREFUSED) {
+        if (::sendto(fd_, query.data(), query.size(), MSG_NOSIGNAL, reinterpret_cast<const sockaddr*>(&to), sizeof to) >= 0) {
+          sent = true;
           break;
         }
+        if (errno != ECONNREFUSED) break;
       }
     }
   }
   // A question to a whole network never settles: answers may come from anywhere on it.
   const bool broadcast = std::find(addresses.begin(), addresses.end(), INADDR_BROADCAST) != addresses.end();
   silent_ = asked_.size() + (broadcast ? 1 : 0);
+  return sent;
 }
 
 void SessionFinder::heardFrom(std::uint32_t ip, std::uint16_t port) {

@@ -33,8 +33,10 @@ class SessionFinder {
   SessionFinder(const SessionFinder&) = delete;
   SessionFinder& operator=(const SessionFinder&) = delete;
 
-  // Asks every port of the range at each address.
-  void ask(const std::vector<std::uint32_t>& addresses);
+  // True when the finder has its socket.
+  bool open() const { return fd_ >= 0; }
+  // Asks every port of the range at each address; false when no question could be sent.
+  bool ask(const std::vector<std::uint32_t>& addresses);
   // Takes the answers that have arrived, waiting up to ms for the first (real time, which a
   // virtual clock is moved on by). A host that answers again replaces its earlier answer.
   void collect(std::uint32_t ms);

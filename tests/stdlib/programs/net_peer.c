@@ -3,6 +3,7 @@
  *   pair-host | pair-join          two processes: announcements on entry, then messages
  *   soak-host N | soak-join N      three processes each send N reliable messages to all
  *   stay-host | stay-join           three processes until the test ends some of them
+ *   dialog | dialog-host            the session dialog, worked by the input script
  * A peer that finds something wrong ends with a runtime error saying what. */
 #include "korvo.h"
 
@@ -194,6 +195,33 @@ static void stay(int32_t hosting) {
   _fstopnetgame();
 }
 
+/* Paints the window, runs the session dialog and says how it ended; a joiner waits to be
+ * heard of by the host. */
+static void dialog(void) {
+  _fclscolor(200, 0, 0);
+  _fcls();
+  _fflip(1);
+  const int32_t result = _fstartnetgame();
+  say(cat(S("dialog "), num(result)));
+  if (result == 0) return;
+  _fcreatenetplayer(S("dee"));
+  say(cat(S("host "), num(result == 2)));
+  if (result == 1 && next() == 100) say(cat(S("joined "), _fnetplayername(_fnetmsgfrom())));
+  _fstopnetgame();
+}
+
+static void dialogHost(void) {
+  if (_fhostnetgame(S("dialog game")) != 2) fail("could not host");
+  _fcreatenetplayer(S("henry"));
+  say(S("hosting"));
+  if (next() != 100) fail("no joiner");
+  say(cat(S("joined "), _fnetplayername(_fnetmsgfrom())));
+  /* The joiner waits to hear of henry before it leaves. */
+  while (next() != 101) {
+  }
+  _fstopnetgame();
+}
+
 void __MAIN(void) {
   readCommandLine();
   if (is("pair-host")) pairHost();
@@ -202,6 +230,8 @@ void __MAIN(void) {
   else if (is("soak-join")) soak(0);
   else if (is("stay-host")) stay(1);
   else if (is("stay-join")) stay(0);
+  else if (is("dialog")) dialog();
+  else if (is("dialog-host")) dialogHost();
   else fail("unknown part");
   __kvStrRelease(role);
 }
