@@ -5,6 +5,7 @@
 #include "media/graphics/graphics_state.h"
 #include "media/images/image_commands.h"
 #include "media/images/image_set.h"
+#include "media/session_dialog.h"
 #include "host/system_commands.h"
 #include "media/text/text_commands.h"
 
@@ -12,10 +13,14 @@ namespace korvo {
 
 bool createGraphicsModule() {
   platform::graphicsState().freeImages = &platform::freeAllImages;
+  platform::setSessionDialogRunner(&platform::showSessionDialog);
   return platform::startGraphicsCommands();
 }
 
-void destroyGraphicsModule() { platform::stopGraphicsCommands(); }
+void destroyGraphicsModule() {
+  platform::setSessionDialogRunner(nullptr);
+  platform::stopGraphicsCommands();
+}
 
 void registerGraphicsCommands(Registrar& r) {
   using namespace cmd;

@@ -3,12 +3,14 @@
 #include <algorithm>
 
 #include "base/kv_ex.h"
-#include "stdlib/stdlib_modules.h"
+#include "host/runtime_host.h"
+#include "host/session_dialog.h"
+#include "stdlib/multiplay/dialog_actions.h"
 #include "stdlib/multiplay/multiplay.h"
 #include "stdlib/multiplay/multiplay_commands.h"
-#include "stdlib/multiplay/session_dialog.h"
 #include "stdlib/multiplay/session_finder.h"
 #include "stdlib/sockets/host_lookup.h"
+#include "stdlib/stdlib_modules.h"
 
 namespace korvo::cmd {
 namespace {
@@ -73,10 +75,19 @@ bool take(Multiplay& m, Event& event) {
 
 std::int32_t StartNetGame() {
   notStarted();
-  stdlib::DialogOutcome outcome = stdlib::runSessionDialog();
-  if (!outcome.session) return 0;
-  multiplay().enter(std::move(outcome.session), outcome.result == 2);
-  return outcome.result;
+  platform::RuntimeHost* host = platform::RuntimeHost::current();
+  if (host && !host->idle()) endQuietly();
+  stdlib::net::DialogActions actions;
+  const std::int32_t result = platform::runSessionDialog(actions);
+  // As after the dialog box: the program is told to go on, and the window's events are served.
+  if (host) {
+    host->requestResume();
+    if (!host->idle()) endQuietly();
+  }
+  std::unique_ptr<stdlib::net::NetSession> session = actions.takeSession();
+  if ((result != 1 && result != 2) || !session) return 0;
+  multiplay().enter(std::move(session), result == 2);
+  return result;
 }
 
 std::int32_t HostNetGame(KvString* gameName) {

@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "platform/canvas/canvas.h"
-#include "platform/text/bitmap_font.h"
+#include "media/canvas/canvas.h"
+#include "media/text/bitmap_font.h"
 
-namespace korvo::stdlib {
+namespace korvo::platform {
 
 // What the dialog shows.
 struct DialogModel {
@@ -36,33 +36,33 @@ class SessionDialogView {
   enum class Part { kNone, kConnection, kConnectionItem, kGames, kName, kCreate, kCancel, kClose };
 
   // Lays the dialog out in the middle of a display of that size and format.
-  SessionDialogView(const platform::PixelFormat& format, std::int32_t displayWidth, std::int32_t displayHeight);
+  SessionDialogView(const PixelFormat& format, std::int32_t displayWidth, std::int32_t displayHeight);
 
   // The dialog's place on the display.
   std::int32_t x() const { return x_; }
   std::int32_t y() const { return y_; }
-  platform::Canvas& canvas() { return *canvas_; }
+  Canvas& canvas() { return *canvas_; }
   void draw(const DialogModel& model);
   // The part under display pixel (x, y); item is the row of a list or drop-down there.
   Part hit(std::int32_t x, std::int32_t y, const DialogModel& model, int& item) const;
 
  private:
-  platform::Rect dialogRect(int x, int y, int w, int h) const;
-  platform::Rect dropDownRect() const;
+  Rect dialogRect(int x, int y, int w, int h) const;
+  Rect dropDownRect() const;
   int rowHeight() const;
-  void raised(const platform::Rect& r, bool pressed = false);
-  void sunken(const platform::Rect& r, std::uint32_t fill);
-  void fill(const platform::Rect& r, std::uint32_t argb);
-  void text(const platform::Rect& clip, std::int32_t x, std::int32_t y, const std::string& s, std::uint32_t argb);
-  void focusFrame(const platform::Rect& r);
+  void raised(const Rect& r, bool pressed = false);
+  void sunken(const Rect& r, std::uint32_t fill);
+  void fill(const Rect& r, std::uint32_t argb);
+  void text(const Rect& clip, std::int32_t x, std::int32_t y, const std::string& s, std::uint32_t argb);
+  void focusFrame(const Rect& r);
   void drawCaption();
   void drawConnection(const DialogModel& model);
   void drawGames(const DialogModel& model);
   void drawName(const DialogModel& model);
-  void drawButton(const platform::Rect& r, const char* label, bool enabled, bool focused);
+  void drawButton(const Rect& r, const char* label, bool enabled, bool focused);
 
-  std::unique_ptr<platform::Canvas> canvas_;
-  std::unique_ptr<platform::BitmapFont> font_;
+  std::unique_ptr<Canvas> canvas_;
+  std::unique_ptr<BitmapFont> font_;
   std::int32_t x_ = 0;
   std::int32_t y_ = 0;
   std::int32_t fontHeight_ = 13;
@@ -72,4 +72,4 @@ class SessionDialogView {
   std::int32_t unitY_ = 163;
 };
 
-}  // namespace korvo::stdlib
+}  // namespace korvo::platform

@@ -1,16 +1,15 @@
 // Layout and drawing of the session dialog in the plain raised-and-sunken style of the
 // dialog boxes it stands for.
-#include "stdlib/multiplay/session_dialog_view.h"
+#include "media/session_dialog_view.h"
 
 #include <algorithm>
 
-#include "platform/text/font_finder.h"
-#include "platform/text/raster_face.h"
+#include "media/text/font_finder.h"
+#include "media/text/raster_face.h"
 
-namespace korvo::stdlib {
+namespace korvo::platform {
 namespace {
 
-using platform::Rect;
 
 // The dialog template: size and controls in dialog units.
 struct TemplateBox {
@@ -51,7 +50,7 @@ int scaled(int units, int perHundred) { return units * perHundred / 100; }
 
 }  // namespace
 
-SessionDialogView::SessionDialogView(const platform::PixelFormat& format, std::int32_t displayWidth,
+SessionDialogView::SessionDialogView(const PixelFormat& format, std::int32_t displayWidth,
                                      std::int32_t displayHeight) {
   const int fullWidth = scaled(kUnitsWide, kUnitX) + 2 * kBorder;
   const int fullHeight = scaled(kUnitsHigh, kUnitY) + kFontHeight + 5 + 2 * kBorder;
@@ -64,9 +63,9 @@ SessionDialogView::SessionDialogView(const platform::PixelFormat& format, std::i
   const int height = scaled(kUnitsHigh, unitY_) + caption_ + 2 * kBorder;
   x_ = std::max(0, (displayWidth - width) / 2);
   y_ = std::max(0, (displayHeight - height) / 2);
-  canvas_ = std::make_unique<platform::Canvas>(platform::Surface::create(width, height, format));
-  if (auto file = platform::FontFinder::instance().find(kFontFace, false, false)) {
-    if (auto face = platform::RasterFace::open(*file, fontHeight_, {})) font_ = platform::BitmapFont::create(*face, format, 1024);
+  canvas_ = std::make_unique<Canvas>(Surface::create(width, height, format));
+  if (auto file = FontFinder::instance().find(kFontFace, false, false)) {
+    if (auto face = RasterFace::open(*file, fontHeight_, {})) font_ = BitmapFont::create(*face, format, 1024);
   }
 }
 
@@ -250,4 +249,4 @@ SessionDialogView::Part SessionDialogView::hit(std::int32_t px, std::int32_t py,
   return Part::kNone;
 }
 
-}  // namespace korvo::stdlib
+}  // namespace korvo::platform

@@ -1,18 +1,18 @@
 // The session dialog's behaviour: connection, the games found (asked for every second),
 // joining by double click, creating a game by name, and the message boxes on the way.
-#include "stdlib/multiplay/session_dialog.h"
+#include "media/session_dialog.h"
 
 #include <algorithm>
 
-#include "host/kv_ex.h"
-#include "platform/backend/clock.h"
-#include "platform/backend/message_box.h"
-#include "platform/graphics/graphics_system.h"
-#include "platform/input/input_system.h"
-#include "platform/text/text_graphics.h"
-#include "stdlib/multiplay/session_dialog_view.h"
+#include "backend/clock.h"
+#include "backend/message_box.h"
+#include "base/kv_ex.h"
+#include "media/graphics/graphics_system.h"
+#include "media/input/input_system.h"
+#include "media/session_dialog_view.h"
+#include "media/text/text_graphics.h"
 
-namespace korvo::stdlib {
+namespace korvo::platform {
 namespace {
 
 using Focus = DialogModel::Focus;
@@ -24,14 +24,16 @@ constexpr std::uint32_t kDoubleClickMs = 500;
 constexpr std::int32_t kEscape = 1, kBackspace = 14, kTab = 15, kEnter = 28, kSpace = 57, kPadEnter = 156;
 constexpr std::int32_t kUp = 200, kDown = 208;
 constexpr const char* kErrorCaption = "DirectPlay Error";
+// The longest game name the network carries.
+constexpr std::size_t kMaxNameBytes = 255;
 
-void tell(const char* caption, const std::string& text) { platform::showMessageBox({caption, text}); }
+void tell(const char* caption, const std::string& text) { showMessageBox({caption, text}); }
 
 // Copies between a canvas and the display's front buffer without the program's origin,
 // viewport and handle, which are put back afterwards.
-void copyPlain(platform::Canvas& to, std::int32_t x, std::int32_t y, platform::Canvas& from) {
+void copyPlain(Canvas& to, std::int32_t x, std::int32_t y, Canvas& from) {
   const auto origin = std::pair{to.originX(), to.originY()};
-  const platform::Rect viewport = to.viewport();
+  const Rect viewport = to.viewport();
   const auto handle = std::pair{from.handleX(), from.handleY()};
   to.setOrigin(0, 0);
   to.setViewport(0, 0, to.width(), to.height());
@@ -44,14 +46,15 @@ void copyPlain(platform::Canvas& to, std::int32_t x, std::int32_t y, platform::C
 
 class SessionDialog {
  public:
-  SessionDialog(platform::RuntimeHost& host, platform::GraphicsSystem& graphics, platform::InputSystem* input)
-      : host_(host),
+  SessionDialog(SessionDialogActions& actions, RuntimeHost& host, GraphicsSystem& graphics, InputSystem* input)
+      : actions_(actions),
+        host_(host),
         graphics_(graphics),
         input_(input),
         view_(graphics.front().format(), graphics.front().width(), graphics.front().height()),
-        saved_(platform::Surface::create(graphics.front().width(), graphics.front().height(), graphics.front().format())) {}
+        saved_(Surface::create(graphics.front().width(), graphics.front().height(), graphics.front().format())) {}
 
-  DialogOutcome run() {
+  std::int32_t run() {
     copyPlain(saved_, 0, 0, graphics_.front());
     if (input_) input_->resetAll();
     bool running = true;
@@ -66,14 +69,14 @@ class SessionDialog {
     copyPlain(graphics_.front(), 0, 0, saved_);
     graphics_.presentIfChanged();
     if (!running) endQuietly();
-    return std::move(outcome_);
+    return result_;
   }
 
  private:
   // One tick: with a connection open, real time spent listening for answers; else a delay.
   bool wait() {
-    if (!finder_) return host_.delay(static_cast<std::int32_t>(kTickMs));
-    finder_->collect(kTickMs);
+    if (!model_.connected()) return host_.delay(static_cast<std::int32_t>(kTickMs));
+    games_ = actions_.listen(kTickMs);
     return host_.idle();
   }
 
@@ -86,8 +89,8 @@ class SessionDialog {
   void handleInput() {
     if (!input_) return;
     const std::int32_t clicks = input_->mouse().hitCount(1);
-    const auto x = platform::truncatedAxis(input_->mouse().axis(0));
-    const auto y = platform::truncatedAxis(input_->mouse().axis(1));
+    const auto x = truncatedAxis(input_->mouse().axis(0));
+    const auto y = truncatedAxis(input_->mouse().axis(1));
     for (std::int32_t i = 0; i < clicks && !done_; ++i) click(x, y);
     for (std::int32_t key = input_->keyboard().next(); key != 0 && !done_; key = input_->keyboard().next()) press(key);
   }
@@ -109,7 +112,7 @@ class SessionDialog {
         if (!model_.gamesEnabled()) return;
         model_.focus = Focus::kGames;
         if (item < static_cast<int>(model_.games.size())) {
-          const std::uint32_t now = platform::clock().now();
+          const std::uint32_t now = clock().now();
           const bool twice = item == lastClickItem_ && now - lastClick_ <= kDoubleClickMs;
           model_.selected = item;
           lastClick_ = now;
@@ -171,7 +174,7 @@ class SessionDialog {
       return;
     }
     const std::int32_t c = input_->toChar(key);
-    if (c >= 32 && c != 127 && c <= 255 && model_.name.size() < net::kMaxNameBytes) model_.name += static_cast<char>(c);
+    if (c >= 32 && c != 127 && c <= 255 && model_.name.size() < kMaxNameBytes) model_.name += static_cast<char>(c);
   }
 
   void nextFocus() {
@@ -188,103 +191,87 @@ class SessionDialog {
   void choose(int connection) {
     if (connection == model_.connection) return;
     if (connection == 0) {
-      finder_.reset();
-      found_.clear();
+      actions_.closeConnection();
+      games_.clear();
       model_ = DialogModel{};
       return;
     }
-    finder_ = std::make_unique<net::SessionFinder>();
-    if (!finder_->open()) {
-      finder_.reset();
+    if (!actions_.openConnection()) {
       return tell("DirPlay Error", std::string("Unable to open ") + DialogModel::kConnections[connection]);
     }
     model_.connection = connection;
-    lastAsk_ = platform::clock().now() - kRefreshMs;
+    lastAsk_ = clock().now() - kRefreshMs;
     refreshGames();
   }
 
-  // Asks again every second; the list shows what answered in this round and the last.
+  // Asks again every second; the list keeps its selection on the same game.
   void refreshGames() {
-    if (!finder_) return;
-    if (platform::clock().now() - lastAsk_ >= kRefreshMs) {
-      lastAsk_ = platform::clock().now();
-      lastRound_ = finder_->found();
-      finder_->clear();
-      if (!finder_->ask(net::searchAddresses())) tell(kErrorCaption, "Unable to enumerate sessions");
+    if (!model_.connected()) return;
+    if (clock().now() - lastAsk_ >= kRefreshMs) {
+      lastAsk_ = clock().now();
+      if (!actions_.askForGames()) tell(kErrorCaption, "Unable to enumerate sessions");
     }
-    const net::FoundSession* chosen =
-        model_.selected >= 0 && model_.selected < static_cast<int>(found_.size()) ? &found_[model_.selected] : nullptr;
-    std::vector<net::FoundSession> now = finder_->found();
-    for (const net::FoundSession& old : lastRound_) {
-      const bool again = std::any_of(now.begin(), now.end(), [&old](const auto& f) { return f.ip == old.ip && f.port == old.port; });
-      if (!again) now.push_back(old);
-    }
-    int selected = -1;
+    const bool chosen = model_.selected >= 0 && model_.selected < static_cast<int>(keys_.size());
+    const std::uint64_t key = chosen ? keys_[static_cast<std::size_t>(model_.selected)] : 0;
     model_.games.clear();
-    for (std::size_t i = 0; i < now.size(); ++i) {
-      if (chosen && now[i].ip == chosen->ip && now[i].port == chosen->port) selected = static_cast<int>(i);
-      model_.games.push_back(now[i].ad.name);
+    keys_.clear();
+    int selected = -1;
+    for (const GameEntry& game : games_) {
+      if (chosen && game.key == key) selected = static_cast<int>(keys_.size());
+      model_.games.push_back(game.name);
+      keys_.push_back(game.key);
     }
-    found_ = std::move(now);
-    model_.selected = selected >= 0 || found_.empty() ? selected : 0;
+    model_.selected = selected >= 0 || keys_.empty() ? selected : 0;
     if (model_.focus == Focus::kGames && !model_.gamesEnabled()) model_.focus = Focus::kConnection;
   }
 
   void join() {
-    if (model_.selected < 0 || model_.selected >= static_cast<int>(found_.size())) return;
-    auto session = net::NetSession::join(found_[static_cast<std::size_t>(model_.selected)]);
-    if (!session) return tell(kErrorCaption, "Unable to join game");
-    outcome_.session = std::move(session);
+    if (model_.selected < 0 || model_.selected >= static_cast<int>(keys_.size())) return;
+    if (!actions_.join(keys_[static_cast<std::size_t>(model_.selected)])) return tell(kErrorCaption, "Unable to join game");
     finish(1);
   }
 
   void create() {
     if (model_.name.empty()) return tell("DirectPlay Request", "Please enter a name for the new game");
-    auto session = net::NetSession::create(model_.name);
-    if (!session) return tell(kErrorCaption, "Unable to create new game");
-    outcome_.session = std::move(session);
+    if (!actions_.create(model_.name)) return tell(kErrorCaption, "Unable to create new game");
     finish(2);
   }
 
   void finish(std::int32_t result) {
-    outcome_.result = result;
-    finder_.reset();
+    // Cancelling closes the connection; a game joined or created keeps it.
+    if (result == 0 && model_.connected()) actions_.closeConnection();
+    result_ = result;
     done_ = true;
   }
 
-  platform::RuntimeHost& host_;
-  platform::GraphicsSystem& graphics_;
-  platform::InputSystem* input_;
+  SessionDialogActions& actions_;
+  RuntimeHost& host_;
+  GraphicsSystem& graphics_;
+  InputSystem* input_;
   SessionDialogView view_;
-  platform::Canvas saved_;
+  Canvas saved_;
   DialogModel model_;
-  std::unique_ptr<net::SessionFinder> finder_;
-  std::vector<net::FoundSession> found_;
-  std::vector<net::FoundSession> lastRound_;
+  std::vector<GameEntry> games_;
+  std::vector<std::uint64_t> keys_;
   std::uint32_t lastAsk_ = 0;
   std::uint32_t lastClick_ = 0;
   int lastClickItem_ = -1;
   bool done_ = false;
-  DialogOutcome outcome_;
+  std::int32_t result_ = 0;
 };
 
 }  // namespace
 
-DialogOutcome runSessionDialog() {
-  platform::RuntimeHost* host = platform::RuntimeHost::current();
-  if (!host) return {};
-  if (!host->idle()) endQuietly();
-  if (!platform::GraphicsSystem::current()) {
-    if (platform::TextGraphics* graphics = platform::textGraphics()) graphics->ensureProgramDisplay();
+std::int32_t showSessionDialog(SessionDialogActions& actions) {
+  RuntimeHost* host = RuntimeHost::current();
+  if (!host) return 0;
+  if (!GraphicsSystem::current()) {
+    if (TextGraphics* graphics = textGraphics()) graphics->ensureProgramDisplay();
   }
-  platform::GraphicsSystem* graphics = platform::GraphicsSystem::current();
-  if (!graphics) return {};
-  auto* input = dynamic_cast<platform::InputSystem*>(host->subsystem(platform::SubsystemSlot::kInput));
-  DialogOutcome outcome = SessionDialog(*host, *graphics, input).run();
-  // As after the dialog box the program is told to go on, and the window's events are served.
-  host->requestResume();
-  if (!host->idle()) endQuietly();
-  return outcome;
+  GraphicsSystem* graphics = GraphicsSystem::current();
+  if (!graphics) return 0;
+  auto* input = dynamic_cast<InputSystem*>(host->subsystem(SubsystemSlot::kInput));
+  return SessionDialog(actions, *host, *graphics, input).run();
 }
 
-}  // namespace korvo::stdlib
+}  // namespace korvo::platform
