@@ -7,7 +7,6 @@
 #include <chrono>
 #include <random>
 
-#include "stdlib/multiplay/unreachable.h"
 #include "stdlib/sockets/socket_wait.h"
 
 namespace korvo::stdlib::net {
@@ -26,8 +25,9 @@ constexpr enet_uint32 kRefused = 0x4B564E52;
 // Marks the ENet peers this process connected to itself (cleared whenever a peer is let go,
 // as ENet keeps it when the slot is used again).
 char gOutgoing;
-// How long leaving waits for the peers to take what is still queued for them.
-constexpr std::uint32_t kLeaveWaitMs = 1000;
+// How long leaving waits for the peers to take what is still queued for them (a busy peer
+// takes it only when its program next reads its messages).
+constexpr std::uint32_t kLeaveWaitMs = 5000;
 constexpr std::uint32_t kServeSliceMs = 20;
 
 NetSession* gActive = nullptr;
@@ -200,7 +200,11 @@ int NetSession::serve(ENetEvent& event, std::uint32_t ms) {
 }
 
 void NetSession::noticeRefusals() {
-  for (const Refusal& r : takeRefusals(host_->socket)) {
+  for (const Refusal& r : takeRefusals(host_->socket)) refusals_.push_back(r);
+}
+
+void NetSession::applyRefusals() {
+  for (const Refusal& r : refusals_) {
     for (std::size_t i = 0; i < host_->peerCount; ++i) {
       ENetPeer& peer = host_->peers[i];
       if (peer.state == ENET_PEER_STATE_DISCONNECTED || ntohl(peer.address.host) != r.ip || peer.address.port != r.port) {
@@ -211,12 +215,19 @@ void NetSession::noticeRefusals() {
       enet_peer_reset(&peer);
     }
   }
+  refusals_.clear();
 }
 
 void NetSession::pump() {
   core_.expirePending(realNowMs(), kLookupAndConnectBoundMs);
   ENetEvent event;
-  while (!core_.hasEvent() && serve(event, 0) > 0) handle(event);
+  while (!core_.hasEvent()) {
+    if (serve(event, 0) <= 0) {
+      applyRefusals();
+      return;
+    }
+    handle(event);
+  }
 }
 
 void NetSession::flush() {
@@ -231,7 +242,11 @@ bool NetSession::serveUntil(Done done) {
     ENetEvent event;
     const int served = serve(event, std::min(timer.remaining(), kServeSliceMs));
     if (served < 0) break;
-    if (served > 0) handle(event);
+    if (served > 0) {
+      handle(event);
+    } else {
+      applyRefusals();
+    }
   }
   return done();
 }

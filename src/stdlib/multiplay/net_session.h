@@ -14,6 +14,7 @@
 
 #include "stdlib/multiplay/session_core.h"
 #include "stdlib/multiplay/session_finder.h"
+#include "stdlib/multiplay/unreachable.h"
 
 namespace korvo::stdlib::net {
 
@@ -52,8 +53,11 @@ class NetSession : private Links {
   void handle(const ENetEvent& event);
   // Serves the transport once, waiting up to ms; what enet_host_service says.
   int serve(ENetEvent& event, std::uint32_t ms);
-  // Peers whose port was reported unreachable have gone: their process has ended.
+  // Takes the reports of ports found unreachable.
   void noticeRefusals();
+  // Peers whose port was reported unreachable have gone: their process has ended. Applied
+  // only once what has come in is read, as a goodbye may still wait behind the report.
+  void applyRefusals();
   // Serves the transport until done() or the connect bound runs out; done()'s last answer.
   template <typename Done>
   bool serveUntil(Done done);
@@ -62,6 +66,7 @@ class NetSession : private Links {
 
   ENetHost* host_;
   SessionCore core_;
+  std::vector<Refusal> refusals_;
 };
 
 }  // namespace korvo::stdlib::net

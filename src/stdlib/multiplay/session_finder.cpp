@@ -137,6 +137,8 @@ void SessionFinder::collect(std::uint32_t ms) {
 }
 
 bool findSession(const std::string& name, const std::vector<std::uint32_t>& addresses, FoundSession& session) {
+  // Names travel cut to their longest; a long name finds the session it named.
+  const std::string_view wanted = std::string_view(name).substr(0, kMaxNameBytes);
   SessionFinder finder;
   SocketTimer timer(kQueryTimeMs);
   while (timer.remaining() > 0) {
@@ -145,7 +147,7 @@ bool findSession(const std::string& name, const std::vector<std::uint32_t>& addr
     while (round.remaining() > 0 && timer.remaining() > 0) {
       finder.collect(std::min(round.remaining(), timer.remaining()));
       for (const FoundSession& f : finder.found()) {
-        if (f.ad.name == name) {
+        if (f.ad.name == wanted) {
           session = f;
           return true;
         }
