@@ -1,6 +1,7 @@
 #include "pixel_font.h"
 
 #include <algorithm>
+#include <map>
 #include <sstream>
 #include <stdexcept>
 
@@ -33,37 +34,64 @@ std::uint32_t checksum(const std::vector<std::uint8_t>& data) {
   return sum;
 }
 
-struct Rect {
-  int x0, y0, x1, y1;  // font units, y up
-};
+using Contour = std::vector<std::pair<int, int>>;  // font units, y up, clockwise round ink
 
-// The glyph's ink as rectangles: runs of a row, merged downwards while the same run repeats.
-std::vector<Rect> inkRects(const PixelGlyph& g, int capHeight) {
-  std::vector<Rect> rects;
-  std::vector<std::vector<bool>> used(g.rows.size(), std::vector<bool>(static_cast<std::size_t>(g.width), false));
-  for (std::size_t r = 0; r < g.rows.size(); ++r) {
+// The glyph's ink as closed outlines: the boundary between ink and paper squares, each
+// shape one contour (holes run the other way), so that shared edges stay shared when a
+// renderer snaps outlines to the pixel grid.
+std::vector<Contour> inkOutlines(const PixelGlyph& g, int capHeight) {
+  auto ink = [&](int x, int row) {
+    return row >= 0 && row < static_cast<int>(g.rows.size()) && x >= 0 && x < g.width &&
+           g.rows[static_cast<std::size_t>(row)][static_cast<std::size_t>(x)] == 'X';
+  };
+  // Directed edges between grid corners, ink on the right (y up: row r spans
+  // capHeight - r - 1 .. capHeight - r).
+  std::multimap<std::pair<int, int>, std::pair<int, int>> edges;
+  for (int row = 0; row < static_cast<int>(g.rows.size()); ++row) {
+    const int y = capHeight - row - 1;
     for (int x = 0; x < g.width; ++x) {
-      if (g.rows[r][static_cast<std::size_t>(x)] != 'X' || used[r][static_cast<std::size_t>(x)]) continue;
-      int end = x;
-      while (end < g.width && g.rows[r][static_cast<std::size_t>(end)] == 'X' && !used[r][static_cast<std::size_t>(end)]) ++end;
-      auto sameRun = [&](std::size_t row) {
-        if (row >= g.rows.size()) return false;
-        for (int i = x; i < end; ++i) {
-          if (g.rows[row][static_cast<std::size_t>(i)] != 'X' || used[row][static_cast<std::size_t>(i)]) return false;
-        }
-        return (x == 0 || g.rows[row][static_cast<std::size_t>(x - 1)] != 'X') &&
-               (end == g.width || g.rows[row][static_cast<std::size_t>(end)] != 'X');
-      };
-      std::size_t bottom = r + 1;
-      while (sameRun(bottom)) ++bottom;
-      for (std::size_t row = r; row < bottom; ++row) {
-        for (int i = x; i < end; ++i) used[row][static_cast<std::size_t>(i)] = true;
-      }
-      rects.push_back({x * kUnit, (capHeight - static_cast<int>(bottom)) * kUnit, end * kUnit,
-                       (capHeight - static_cast<int>(r)) * kUnit});
+      if (!ink(x, row)) continue;
+      if (!ink(x, row - 1)) edges.insert({{x, y + 1}, {x + 1, y + 1}});
+      if (!ink(x, row + 1)) edges.insert({{x + 1, y}, {x, y}});
+      if (!ink(x - 1, row)) edges.insert({{x, y}, {x, y + 1}});
+      if (!ink(x + 1, row)) edges.insert({{x + 1, y + 1}, {x + 1, y}});
     }
   }
-  return rects;
+  std::vector<Contour> contours;
+  while (!edges.empty()) {
+    Contour loop;
+    auto it = edges.begin();
+    const std::pair<int, int> start = it->first;
+    std::pair<int, int> from = it->first, to = it->second, heading{to.first - from.first, to.second - from.second};
+    edges.erase(it);
+    loop.push_back(from);
+    while (to != start) {
+      loop.push_back(to);
+      // Where two edges leave a corner (squares touching at a corner), turn right, which
+      // keeps each touching square's outline apart.
+      auto [first, last] = edges.equal_range(to);
+      auto pick = first;
+      for (auto e = first; e != last; ++e) {
+        const std::pair<int, int> d{e->second.first - to.first, e->second.second - to.second};
+        if (d.first == heading.second && d.second == -heading.first) pick = e;
+      }
+      from = to;
+      to = pick->second;
+      heading = {to.first - from.first, to.second - from.second};
+      edges.erase(pick);
+    }
+    // Drop the corners where the outline runs straight on.
+    Contour corners;
+    for (std::size_t i = 0; i < loop.size(); ++i) {
+      const auto& p = loop[(i + loop.size() - 1) % loop.size()];
+      const auto& c = loop[i];
+      const auto& n = loop[(i + 1) % loop.size()];
+      const bool straight = (p.first == c.first && c.first == n.first) || (p.second == c.second && c.second == n.second);
+      if (!straight) corners.emplace_back(c.first * kUnit, c.second * kUnit);
+    }
+    contours.push_back(corners);
+  }
+  return contours;
 }
 
 struct GlyphData {
@@ -71,33 +99,35 @@ struct GlyphData {
   int advance = 0, xMin = 0, yMin = 0, xMax = 0, yMax = 0, points = 0, contours = 0;
 };
 
-GlyphData encodeGlyph(const std::vector<Rect>& rects, int advance) {
+GlyphData encodeGlyph(const std::vector<Contour>& outlines, int advance) {
   GlyphData g;
   g.advance = advance;
-  if (rects.empty()) return g;
+  if (outlines.empty()) return g;
   g.xMin = g.yMin = 1 << 30;
   g.xMax = g.yMax = -(1 << 30);
-  for (const Rect& r : rects) {
-    g.xMin = std::min(g.xMin, r.x0), g.yMin = std::min(g.yMin, r.y0);
-    g.xMax = std::max(g.xMax, r.x1), g.yMax = std::max(g.yMax, r.y1);
+  for (const Contour& c : outlines) {
+    for (const auto& [x, y] : c) {
+      g.xMin = std::min(g.xMin, x), g.yMin = std::min(g.yMin, y);
+      g.xMax = std::max(g.xMax, x), g.yMax = std::max(g.yMax, y);
+    }
+    g.points += static_cast<int>(c.size());
   }
-  g.contours = static_cast<int>(rects.size());
-  g.points = g.contours * 4;
+  g.contours = static_cast<int>(outlines.size());
   Bytes b;
   b.s16(g.contours);
   b.s16(g.xMin), b.s16(g.yMin), b.s16(g.xMax), b.s16(g.yMax);
-  for (int c = 0; c < g.contours; ++c) b.u16(static_cast<std::uint32_t>(c * 4 + 3));
+  int end = -1;
+  for (const Contour& c : outlines) b.u16(static_cast<std::uint32_t>(end += static_cast<int>(c.size())));
   b.u16(0);  // no instructions
   for (int p = 0; p < g.points; ++p) b.u8(1);  // on-curve, two-byte deltas
-  // Each rectangle clockwise (y up): bottom-left, top-left, top-right, bottom-right.
-  std::vector<std::pair<int, int>> points;
-  for (const Rect& r : rects) {
-    points.insert(points.end(), {{r.x0, r.y0}, {r.x0, r.y1}, {r.x1, r.y1}, {r.x1, r.y0}});
-  }
   int last = 0;
-  for (const auto& p : points) b.s16(p.first - last), last = p.first;
+  for (const Contour& c : outlines) {
+    for (const auto& p : c) b.s16(p.first - last), last = p.first;
+  }
   last = 0;
-  for (const auto& p : points) b.s16(p.second - last), last = p.second;
+  for (const Contour& c : outlines) {
+    for (const auto& p : c) b.s16(p.second - last), last = p.second;
+  }
   b.pad4();
   g.bytes = b.out;
   return g;
@@ -170,10 +200,10 @@ std::vector<std::uint8_t> buildTrueType(const PixelFontDesign& design, const std
   const int unitsPerEm = ascender - descender;
   // Glyph 0 is the missing-character box; then the characters in code order.
   std::vector<GlyphData> glyphs;
-  glyphs.push_back(encodeGlyph({{64, 0, 384, 64}, {64, 512, 384, 576}, {64, 64, 128, 512}, {320, 64, 384, 512}}, 512));
+  glyphs.push_back(encodeGlyph({{{64, 0}, {64, 576}, {384, 576}, {384, 0}}, {{128, 64}, {320, 64}, {320, 512}, {128, 512}}}, 512));
   for (char c = kFirst; c <= kLast; ++c) {
     const PixelGlyph& g = design.glyphs.at(c);
-    glyphs.push_back(encodeGlyph(inkRects(g, design.capHeight), (g.width + 1) * kUnit));
+    glyphs.push_back(encodeGlyph(inkOutlines(g, design.capHeight), (g.width + 1) * kUnit));
   }
   Bytes glyf, loca, hmtx;
   int maxPoints = 0, maxContours = 0, advanceMax = 0, xMin = 0, yMin = 0, xMax = 0, yMax = 0, minRight = 1 << 30;
