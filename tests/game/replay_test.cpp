@@ -84,7 +84,10 @@ TEST_P(Replay, ReachesTheExitWithItsScoreAndLastPicture) {
       << "KORVO_REGENERATE_REPLAYS=1 and look at the pictures)";
 }
 
-INSTANTIATE_TEST_SUITE_P(Classic, Replay, ::testing::Values("level01", "level02", "level03"));
+INSTANTIATE_TEST_SUITE_P(Classic, Replay,
+                         ::testing::Values("level01", "level02", "level03", "level04", "level05", "level06", "level07",
+                                           "level08", "level09", "level10", "level11", "level12", "level13", "level14",
+                                           "level15", "level16", "level17", "level18", "level19", "level20"));
 
 }  // namespace
 }  // namespace korvo
