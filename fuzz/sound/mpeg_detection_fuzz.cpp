@@ -4,6 +4,7 @@
 #include "sound_seeds.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  using namespace korvo::sound;
   using namespace korvo::sound::formats;
   auto file = SoundFile::openMemory(data, size);
   MpegStart start;

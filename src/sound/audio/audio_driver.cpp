@@ -43,7 +43,7 @@ AudioDriver::~AudioDriver() {
 }
 
 std::int32_t AudioDriver::loadSound(const std::string& name) {
-  Sample* sample = loadSample(engine_, kSlotFree, name.c_str(), kLoadSoundMode, 0);
+  Sample* sample = loadSample(engine_, kSlotFree, formats::SoundSource::file(name), kLoadSoundMode);
   if (!sample) return 0;
   auto sound = std::make_unique<Sound>();
   sound->sample = sample;

@@ -1,36 +1,12 @@
-// Channel handles and the per-channel operations of the engine: resolution of handles,
-// allocation with stealing, starting, and the volume and pan scaling applied before the
-// channel operations see a value.
+// The engine's channel operations: the entry checks, then the channel table does the work.
 #include <algorithm>
-#include <cmath>
 
+#include "sound/engine/mixer.h"
 #include "sound/engine/output_driver.h"
 #include "sound/engine/sample_store.h"
 #include "sound/engine/sound_engine.h"
 
 namespace korvo::sound {
-namespace {
-
-constexpr std::int32_t kIndexMask = 0xFFF;
-constexpr std::int32_t kSerialShift = 12;
-constexpr std::int32_t kSerialMask = 0x7FFFF;
-
-}  // namespace
-
-Channel* SoundEngine::resolveChannel(std::int32_t handle) {
-  if ((handle & 0xFFFF) == (kPrimaryChannel & 0xFFFF)) {
-    if (primary_) return primary_.get();
-  } else if (handle >= 0) {
-    const std::int32_t index = handle & kIndexMask;
-    const std::int32_t serial = (handle >> kSerialShift) & kSerialMask;
-    if (index < static_cast<std::int32_t>(channels_.size())) {
-      Channel& c = *channels_[static_cast<std::size_t>(index)];
-      if (serial == 0 || c.handle.load(std::memory_order_relaxed) == handle) return &c;
-    }
-  }
-  setError(EngineError::kInvalidArgument);
-  return nullptr;
-}
 
 template <typename Fn>
 bool SoundEngine::forChannels(std::int32_t handle, Fn fn) {
@@ -39,13 +15,7 @@ bool SoundEngine::forChannels(std::int32_t handle, Fn fn) {
     setError(EngineError::kNotStarted);
     return false;
   }
-  if (handle == kAllChannels) {
-    bool result = false;
-    for (std::int32_t i = 0; i < softwareCount_; ++i) result = fn(*channels_[static_cast<std::size_t>(i)]);
-    return result;
-  }
-  Channel* c = resolveChannel(handle);
-  return c && fn(*c);
+  return channels_.forHandle(handle, fn);
 }
 
 template <typename T, typename Fn>
@@ -58,56 +28,6 @@ T SoundEngine::readChannel(std::int32_t handle, T fallback, Fn fn) {
   return out;
 }
 
-void SoundEngine::applyVolume(Channel& c, std::int32_t volume) {
-  c.volume = std::clamp(volume, 0, 255);
-  if (c.hasFlag(chflag::kMuted)) return;
-  const std::int32_t scaled = c.hasFlag(chflag::kAbsoluteVolume) ? c.volume : c.volume * masterVolume_ / 255;
-  c.ops->setVolume(c, scaled);
-}
-
-void SoundEngine::applyPan(Channel& c, std::int32_t pan) {
-  if (pan != kNoPan) {
-    pan = std::clamp(pan, 0, 255);
-    pan = std::clamp(static_cast<std::int32_t>(std::trunc((pan - 128) * panSeparation_ + 128)), 0, 255);
-  }
-  c.ops->setPan(c, pan);
-}
-
-void SoundEngine::takeChannel(Channel& c, Sample* sample) {
-  c.ops->stop(c);
-  c.ops->setSample(c, sample);
-  c.volumeScale = 255;
-  c.priority = sample->defaultPriority;
-  c.loopMode = sample->loopMode();
-  c.ops->setFrequency(c, sample->defaultFrequency);
-  applyVolume(c, sample->defaultVolume);
-  applyPan(c, sample->defaultPan);
-}
-
-Channel* SoundEngine::allocateChannel(Sample* sample) {
-  if (sample->mode & mode::kOneAtATime) {
-    for (std::int32_t i = 0; i < softwareCount_; ++i) {
-      Channel& c = *channels_[static_cast<std::size_t>(i)];
-      if (c.sample.load(std::memory_order_relaxed) == sample) {
-        silence(c);
-        break;
-      }
-    }
-  }
-  Channel* lowest = nullptr;
-  std::int32_t lowestPriority = 256;
-  for (std::int32_t i = 0; i < softwareCount_; ++i) {
-    Channel& c = *channels_[static_cast<std::size_t>(i)];
-    if (c.hasFlag(chflag::kReserved)) continue;
-    if (!c.ops->isPlaying(c)) return &c;
-    if (c.priority < lowestPriority) {
-      lowestPriority = c.priority;
-      lowest = &c;
-    }
-  }
-  return lowest;
-}
-
 std::int32_t SoundEngine::playSample(std::int32_t channel, Sample* sample, bool paused, MixList* list) {
   enter();
   if (!initialised()) {
@@ -116,7 +36,7 @@ std::int32_t SoundEngine::playSample(std::int32_t channel, Sample* sample, bool 
   }
   // Held from the sample check on: song voices start notes from the mixing thread while the
   // program's thread fills and empties the sample table.
-  std::lock_guard lock(mixerLock_);
+  std::lock_guard lock(channels_.mixerLock());
   // Output-owned buffers (the primary mix buffer) have no guard room and play only on the
   // primary channel.
   if (!sample || !samples_->owns(sample) ||
@@ -124,46 +44,12 @@ std::int32_t SoundEngine::playSample(std::int32_t channel, Sample* sample, bool 
     setError(EngineError::kInvalidArgument);
     return -1;
   }
-  if (sample->maxPlaybacks >= 0) {
-    const auto playing = std::count_if(channels_.begin(), channels_.end(), [sample](const auto& c) {
-      return c->sample.load(std::memory_order_relaxed) == sample;
-    });
-    if (playing >= sample->maxPlaybacks) {
-      setError(EngineError::kNoChannel);
-      return -1;
-    }
-  }
-  Channel* c = nullptr;
-  if (channel == kFreeChannel) {
-    c = allocateChannel(sample);
-    if (!c) {
-      setError(EngineError::kNoChannel);
-      return -1;
-    }
-  } else {
-    c = resolveChannel(channel);
-    if (!c) return -1;
-  }
-  takeChannel(*c, sample);
-  c->setFlag(chflag::kPaused, true);
-  MixList& into = list ? *list : (c == primary_.get() ? primaryList_ : effectsList_);
-  if (!c->ops->start(*c, into)) {
-    setError(EngineError::kStartFailed);
-    return -1;
-  }
-  std::int32_t handle = kPrimaryChannel;
-  if (c != primary_.get()) {
-    handle = c->index | (c->serial << 12);
-    c->handle.store(handle, std::memory_order_relaxed);
-    if (++c->serial > kSerialMask) c->serial = 1;
-  }
-  c->setFlag(chflag::kPaused, paused);
-  return handle;
+  return channels_.play(channel, sample, paused, list);
 }
 
 bool SoundEngine::stopChannel(std::int32_t channel) {
   return forChannels(channel, [this](Channel& c) {
-    silence(c);
+    channels_.silence(c);
     return true;
   });
 }
@@ -184,14 +70,14 @@ bool SoundEngine::setChannelFrequency(std::int32_t channel, std::int32_t hz) {
 
 bool SoundEngine::setChannelVolume(std::int32_t channel, std::int32_t volume) {
   return forChannels(channel, [this, volume](Channel& c) {
-    applyVolume(c, volume);
+    channels_.applyVolume(c, volume);
     return true;
   });
 }
 
 bool SoundEngine::setChannelPan(std::int32_t channel, std::int32_t pan) {
   return forChannels(channel, [this, pan](Channel& c) {
-    applyPan(c, pan);
+    channels_.applyPan(c, pan);
     return true;
   });
 }
@@ -210,7 +96,7 @@ bool SoundEngine::setChannelMute(std::int32_t channel, bool on) {
       c.ops->setVolume(c, 0);
     } else {
       c.setFlag(chflag::kMuted, false);
-      applyVolume(c, c.volume);
+      channels_.applyVolume(c, c.volume);
     }
     return true;
   });
@@ -249,7 +135,7 @@ std::int32_t SoundEngine::channelPan(std::int32_t channel) {
 
 std::int64_t SoundEngine::channelPosition(std::int32_t channel) {
   return readChannel<std::int64_t>(channel, -1, [this](Channel& c) -> std::int64_t {
-    if (&c == primary_.get()) return output_->playPosition() % bufferSamples_;
+    if (&c == channels_.primary()) return output_->playPosition() % bufferSamples_;
     return c.ops->position(c);
   });
 }
@@ -264,6 +150,25 @@ bool SoundEngine::channelLevels(std::int32_t channel, float& left, float& right)
 
 Sample* SoundEngine::channelSample(std::int32_t channel) {
   return readChannel<Sample*>(channel, nullptr, [](Channel& c) { return c.sample.load(std::memory_order_acquire); });
+}
+
+void SoundEngine::releaseVoiceChannel(std::int32_t channel) {
+  stopChannel(channel);
+  channels_.releaseVoice(channel);
+}
+
+void SoundEngine::setVoicePan(std::int32_t channel, std::int32_t pan) {
+  if (Channel* c = channels_.resolve(channel)) c->ops->setPan(*c, pan);
+}
+
+bool SoundEngine::voicePlaysBackward(std::int32_t channel) {
+  const Channel* c = channels_.resolve(channel);
+  return c && c->backward.load(std::memory_order_relaxed);
+}
+
+void SoundEngine::mixVoice(void* buffer, std::int32_t channel, std::int32_t samples) {
+  Channel* c = channels_.resolve(channel);
+  if (c && mixer_) mixer_->mixChannel(buffer, *c, samples, rampLength_);
 }
 
 }  // namespace korvo::sound

@@ -19,13 +19,17 @@ enum class EngineError : std::int32_t {
   kOutputBuffer = 8,
   kFileOpen = 9,
   kUnrecognised = 10,
-  kRawEmpty = 11,
+  kRawEmpty = 11,        // a raw sample file without data
+  kTooManySamples = 11,  // the same code from the module loaders: an instrument over its limit
   kOutOfMemory = 12,
   kInvalidArgument = 14,
   kNoChannel = 16,
   kNoRecording = 17,
   kCdOpen = 19,
 };
+
+// The number of a code, as interfaces that carry plain numbers (the music engine) give it.
+constexpr std::int32_t errorNumber(EngineError code) { return static_cast<std::int32_t>(code); }
 
 // The code left by the most recent failing operation (0 when none since the last reset).
 EngineError lastError();

@@ -42,7 +42,7 @@ Sample* SoundEngine::allocSample(int slot, std::uint32_t length, std::uint32_t m
   Sample* s = nullptr;
   {
     // Song voices check their samples against the table from the mixing thread.
-    std::lock_guard lock(mixerLock_);
+    std::lock_guard lock(channels_.mixerLock());
     s = samples_->place(slot, m);
   }
   if (!s) {
@@ -50,7 +50,7 @@ Sample* SoundEngine::allocSample(int slot, std::uint32_t length, std::uint32_t m
     return nullptr;
   }
   if (!SampleStore::createBuffer(*s, length)) {
-    std::lock_guard lock(mixerLock_);
+    std::lock_guard lock(channels_.mixerLock());
     samples_->release(s);
     setError(EngineError::kOutOfMemory);
     return nullptr;
@@ -73,16 +73,11 @@ void SoundEngine::freeSample(Sample* sample) {
   }
   // The songs forget it first, so that no note of theirs can start it once its channels stop.
   if (sample->ownedBySong && songSampleHook_) songSampleHook_(sample);
-  {
-    std::lock_guard lock(mixerLock_);
-    for (auto& c : channels_) {
-      if (c->sample.load(std::memory_order_relaxed) == sample) silence(*c);
-    }
-  }
+  channels_.silenceSample(sample);
   waitDspIdle();
   if (sample->decoder && sample->decoderRelease) sample->decoderRelease(sample->decoder);
   sample->decoder = nullptr;
-  std::lock_guard lock(mixerLock_);
+  std::lock_guard lock(channels_.mixerLock());
   samples_->release(sample);
 }
 
@@ -111,7 +106,7 @@ bool SoundEngine::lockSample(Sample* sample, std::uint32_t offset, std::uint32_t
 bool SoundEngine::unlockSample(Sample* sample, const SampleLock&) {
   enter();
   if (!samples_ || !samples_->owns(sample)) return invalid();
-  std::lock_guard lock(mixerLock_);
+  std::lock_guard lock(channels_.mixerLock());
   SampleStore::refreshGuards(*sample);
   return true;
 }
@@ -119,7 +114,7 @@ bool SoundEngine::unlockSample(Sample* sample, const SampleLock&) {
 bool SoundEngine::setSampleMode(Sample* sample, std::uint32_t modeWord) {
   enter();
   if (!samples_ || !samples_->owns(sample)) return invalid();
-  std::lock_guard lock(mixerLock_);
+  std::lock_guard lock(channels_.mixerLock());
   std::uint32_t loop = 0;
   if (modeWord & mode::kLoopNormal) loop = mode::kLoopNormal;
   else if (modeWord & mode::kLoopBidi) loop = mode::kLoopBidi;
@@ -133,7 +128,7 @@ bool SoundEngine::setSampleMode(Sample* sample, std::uint32_t modeWord) {
 bool SoundEngine::setSampleLoopPoints(Sample* sample, std::uint32_t start, std::uint32_t end) {
   enter();
   if (!samples_ || !samples_->owns(sample) || start >= end || end >= sample->length) return invalid();
-  std::lock_guard lock(mixerLock_);
+  std::lock_guard lock(channels_.mixerLock());
   sample->loopStart = start;
   sample->loopLength = end - start + 1;
   SampleStore::refreshGuards(*sample);

@@ -1,10 +1,11 @@
-// When blocks get mixed: the DSP chain, the mixing thread that keeps one to three blocks
-// ahead of the play cursor, and the synchronous pump used instead of the thread when a
+// When blocks get mixed: the mixing thread that keeps one to three blocks ahead of the play
+// cursor, and the synchronous pump used instead of the thread when a
 // clock-paced output (no sound, WAV file) runs under the virtual clock. The pump runs on the
 // program's thread at the start of every engine operation and at close, so the audio
 // produced depends only on what the program did at which clock time: the same bytes every run.
 // Engine operations that DSP units make during a pass on the program's thread (the music
-// unit starting notes) do not pump: that would start a pass inside the running one.
+// unit starting notes) do not pump: that would start a pass inside the running one. Also the
+// engine's own units: the music unit's song mixer, the output copy and the level meters.
 #include <algorithm>
 #include <chrono>
 #include <cmath>
@@ -19,72 +20,26 @@ namespace {
 
 constexpr auto kPollInterval = std::chrono::milliseconds(10);
 constexpr auto kIdleInterval = std::chrono::milliseconds(1);
-// Weight of the newest block in the smoothed CPU figure.
-constexpr float kCpuSmoothing = 0.05f;
 
 }  // namespace
 
 void SoundEngine::enter() {
   if (std::this_thread::get_id() != owner_) return;
   setError(EngineError::kNone);
-  if (synchronous_ && initialised() && !insideChain()) pump();
-}
-
-DspUnit* SoundEngine::createDspUnit(DspUnit::Callback callback, std::int32_t priority, bool active) {
-  auto unit = std::make_unique<DspUnit>();
-  unit->priority = priority;
-  unit->active.store(active, std::memory_order_relaxed);
-  unit->callback = std::move(callback);
-  DspUnit* raw = unit.get();
-  std::lock_guard lock(chainMutex_);
-  // After the units of equal priority already there.
-  auto at = std::upper_bound(units_.begin(), units_.end(), priority,
-                             [](std::int32_t p, const std::unique_ptr<DspUnit>& u) { return p < u->priority; });
-  units_.insert(at, std::move(unit));
-  return raw;
-}
-
-void SoundEngine::freeDspUnit(DspUnit* unit) {
-  std::lock_guard lock(chainMutex_);
-  std::erase_if(units_, [unit](const std::unique_ptr<DspUnit>& u) { return u.get() == unit; });
+  if (synchronous_ && initialised() && !chain_.insidePass()) pump();
 }
 
 void SoundEngine::setMusicMixer(std::function<void(void*, std::int32_t)> mixer) {
-  std::lock_guard lock(chainMutex_);
   musicMixer_ = std::move(mixer);
+  if (!musicUnit_) return;
+  chain_.setCallback(musicUnit_, [mixer = musicMixer_](void* buf, std::int32_t, std::int32_t n) {
+    if (mixer) mixer(buf, n);
+    return buf;
+  });
 }
 
 void SoundEngine::mixChannels(void* buffer, MixList& list, std::int32_t samples) {
   if (mixer_) mixList(*mixer_, buffer, list, samples, rampLength_);
-}
-
-void SoundEngine::mixChannel(void* buffer, Channel& channel, std::int32_t samples) {
-  if (mixer_) mixer_->mixChannel(buffer, channel, samples, rampLength_);
-}
-
-void SoundEngine::waitDspIdle() const {
-  while (dspRunning_.load(std::memory_order_acquire) && !insideChain()) std::this_thread::yield();
-}
-
-void SoundEngine::runChain(std::int32_t block) {
-  const auto begun = std::chrono::steady_clock::now();
-  dspRunning_.store(true, std::memory_order_release);
-  {
-    std::lock_guard lock(chainMutex_);
-    chainThread_.store(std::this_thread::get_id(), std::memory_order_release);
-    const std::int32_t position = block * blockLength_;
-    void* buffer = static_cast<std::uint8_t*>(mixBuffer_) + static_cast<std::size_t>(position) * mixValueBytes();
-    for (const auto& unit : units_) {
-      if (unit->active.load(std::memory_order_relaxed)) buffer = unit->callback(buffer, position, blockLength_);
-    }
-    chainThread_.store(std::thread::id{}, std::memory_order_release);
-  }
-  dspRunning_.store(false, std::memory_order_release);
-  const double spent = std::chrono::duration<double>(std::chrono::steady_clock::now() - begun).count();
-  const double blockSeconds = static_cast<double>(blockLength_) / mixRate_;
-  const float percent = static_cast<float>(100.0 * spent / blockSeconds);
-  const float old = cpuUsage_.load(std::memory_order_relaxed);
-  cpuUsage_.store(old + (percent - old) * kCpuSmoothing, std::memory_order_relaxed);
 }
 
 void* SoundEngine::outputUnit(void* buffer, std::int32_t position, std::int32_t samples) {
@@ -96,9 +51,9 @@ void* SoundEngine::outputUnit(void* buffer, std::int32_t position, std::int32_t 
 }
 
 void* SoundEngine::levelsUnit(void* buffer, std::int32_t samples) {
-  std::lock_guard lock(mixerLock_);
-  for (std::int32_t i = 0; i < softwareCount_; ++i) {
-    Channel& c = *channels_[static_cast<std::size_t>(i)];
+  std::lock_guard lock(channels_.mixerLock());
+  for (std::int32_t i = 0; i < channels_.softwareCount(); ++i) {
+    Channel& c = channels_.software(i);
     Sample* s = c.sample.load(std::memory_order_relaxed);
     std::uint32_t peakL = 0;
     std::uint32_t peakR = 0;
@@ -131,13 +86,14 @@ void SoundEngine::mixUpTo(std::int64_t playFrame) {
 }
 
 void SoundEngine::mixNextBlock() {
-  runChain(blockCursor_);
+  chain_.run(mixBuffer_, blockCursor_ * blockLength_, blockLength_, mixValueBytes(),
+             static_cast<double>(blockLength_) / mixRate_);
   blockCursor_ = (blockCursor_ + 1) % (bufferSamples_ / blockLength_);
 }
 
 void SoundEngine::pump() {
-  if (!output_ || !output_->clockPaced() || !mixer_ || insideChain()) return;
-  std::lock_guard lock(pumpMutex_);
+  if (!output_ || !output_->clockPaced() || !mixer_ || chain_.insidePass()) return;
+  std::lock_guard lock(pumpLock_);
   const std::int64_t target = output_->playPosition();
   while (playedFrames_ < target) {
     mixUpTo(playedFrames_);
@@ -165,7 +121,7 @@ void SoundEngine::stopMixingThread() {
 
 void SoundEngine::mixingThreadMain() {
   while (!stopThread_.load(std::memory_order_acquire)) {
-    if (!primary_->sample.load(std::memory_order_acquire)) {
+    if (!channels_.primary()->sample.load(std::memory_order_acquire)) {
       std::this_thread::sleep_for(kIdleInterval);
       continue;
     }

@@ -5,7 +5,7 @@
 #include <cstdint>
 
 #include "sound/engine/channel.h"
-#include "sound/engine/sound_engine.h"
+#include "sound/engine/engine_settings.h"
 
 namespace korvo::sound {
 

@@ -4,7 +4,8 @@
 #include <algorithm>
 #include <mutex>
 
-#include "sound/engine/sound_engine.h"
+#include "sound/engine/channel_table.h"
+#include "sound/engine/engine_error.h"
 
 namespace korvo::sound {
 
@@ -58,12 +59,12 @@ std::uint64_t frequencyIncrement(std::uint32_t hz, std::uint32_t mixRate) {
 }
 
 void SoftwareChannelOps::setSample(Channel& c, Sample* sample) {
-  std::lock_guard lock(engine_.mixerLock());
+  std::lock_guard lock(table_.mixerLock());
   c.sample.store(sample, std::memory_order_release);
 }
 
 bool SoftwareChannelOps::start(Channel& c, MixList& list) {
-  std::lock_guard lock(engine_.mixerLock());
+  std::lock_guard lock(table_.mixerLock());
   Sample* s = c.sample.load(std::memory_order_relaxed);
   if (s && c.startOffset >= s->loopStart + s->loopLength) c.startOffset = 0;
   c.position = static_cast<std::int64_t>(c.startOffset) << 32;
@@ -81,9 +82,9 @@ bool SoftwareChannelOps::start(Channel& c, MixList& list) {
 }
 
 void SoftwareChannelOps::stop(Channel& c) {
-  std::lock_guard lock(engine_.mixerLock());
+  std::lock_guard lock(table_.mixerLock());
   if (c.list) c.list->remove(c);
-  engine_.idleList().pushFront(c);
+  table_.idleList().pushFront(c);
   c.position = 0;
   c.setFlag(chflag::kInList, false);
 }
@@ -95,7 +96,7 @@ void SoftwareChannelOps::setFrequency(Channel& c, std::int32_t hz) {
   c.frequency = hz;
   const bool backward = hz < 0;
   c.increment.store(frequencyIncrement(static_cast<std::uint32_t>(backward ? -hz : hz),
-                                       static_cast<std::uint32_t>(engine_.mixRate())),
+                                       static_cast<std::uint32_t>(table_.mixRate())),
                     std::memory_order_relaxed);
   c.backward.store(backward, std::memory_order_relaxed);
 }
@@ -112,7 +113,7 @@ void SoftwareChannelOps::setPan(Channel& c, std::int32_t pan) {
 }
 
 bool SoftwareChannelOps::setPosition(Channel& c, std::uint32_t position) {
-  std::lock_guard lock(engine_.mixerLock());
+  std::lock_guard lock(table_.mixerLock());
   Sample* s = c.sample.load(std::memory_order_relaxed);
   if (!s || position >= s->length) {
     setError(EngineError::kInvalidArgument);
@@ -123,7 +124,7 @@ bool SoftwareChannelOps::setPosition(Channel& c, std::uint32_t position) {
 }
 
 std::uint32_t SoftwareChannelOps::position(const Channel& c) const {
-  std::lock_guard lock(engine_.mixerLock());
+  std::lock_guard lock(table_.mixerLock());
   return static_cast<std::uint32_t>(c.position >> 32);
 }
 

@@ -8,7 +8,7 @@
 
 namespace korvo::sound {
 
-class SoundEngine;
+class ChannelTable;
 
 // Frequencies are limited to this many Hz either way; small ones are raised to 100.
 inline constexpr std::int32_t kMaxFrequency = 705600;
@@ -22,7 +22,7 @@ std::uint64_t frequencyIncrement(std::uint32_t hz, std::uint32_t mixRate);
 
 class SoftwareChannelOps : public ChannelOps {
  public:
-  explicit SoftwareChannelOps(SoundEngine& engine) : engine_(engine) {}
+  explicit SoftwareChannelOps(ChannelTable& table) : table_(table) {}
   void setSample(Channel& c, Sample* sample) override;
   bool start(Channel& c, MixList& list) override;
   void stop(Channel& c) override;
@@ -34,7 +34,7 @@ class SoftwareChannelOps : public ChannelOps {
   bool isPlaying(const Channel& c) const override;
 
  private:
-  SoundEngine& engine_;
+  ChannelTable& table_;
 };
 
 }  // namespace korvo::sound

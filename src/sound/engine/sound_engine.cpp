@@ -9,7 +9,6 @@
 #include "sound/engine/mixer.h"
 #include "sound/engine/output_driver.h"
 #include "sound/engine/sample_store.h"
-#include "sound/engine/software_channel.h"
 
 namespace korvo::sound {
 namespace {
@@ -72,7 +71,7 @@ const char* SoundEngine::outputName() const { return output_ ? output_->name() :
 
 void SoundEngine::setMasterVolume(std::int32_t volume) {
   enter();
-  masterVolume_ = std::clamp(volume, 0, 255);
+  channels_.setMasterVolume(volume);
 }
 
 bool SoundEngine::init(std::int32_t mixRate, std::int32_t softwareChannels, std::uint32_t flags) {
@@ -85,22 +84,21 @@ bool SoundEngine::init(std::int32_t mixRate, std::int32_t softwareChannels, std:
 
   owner_ = std::this_thread::get_id();
   samples_ = std::make_unique<SampleStore>();
-  softwareCount_ = softwareChannels;
-  extraCount_ = kExtraChannels;
   mixRate_ = mixRate;
   flags_ = flags;
-  masterVolume_ = 255;
+  channels_.setMasterVolume(255);
 
   if (!startOutput()) return false;
   bufferLengthMs_ = 50 * 2;
-  if (!startMixer() || !createChannels() || !createPrimaryBuffer()) {
+  channels_.create(softwareChannels, kExtraChannels, mixRate_);
+  if (!startMixer() || !createPrimaryBuffer()) {
     close();
     return false;
   }
 
   initialised_.store(true, std::memory_order_release);
   playSample(kPrimaryChannel, primarySample_);
-  primary_->setFlag(chflag::kReserved, true);
+  channels_.primary()->setFlag(chflag::kReserved, true);
 
   synchronous_ = output_->clockPaced() && platform::clock().isVirtual();
   playedFrames_ = 0;
@@ -156,49 +154,22 @@ bool SoundEngine::startMixer() {
   mixBuffer_ = mixStorage_.get() + ((16 - base % 16) % 16);
   mixer_->clear(mixBuffer_, bufferSamples_);
 
-  createDspUnit([this](void* buf, std::int32_t, std::int32_t n) {
+  chain_.create([this](void* buf, std::int32_t, std::int32_t n) {
     mixer_->clear(buf, n);
     return buf;
   }, dsp::kClear, true);
   if (flags_ & initflag::kLevels) {
-    createDspUnit([this](void* buf, std::int32_t, std::int32_t n) { return levelsUnit(buf, n); }, dsp::kClear, true);
+    chain_.create([this](void* buf, std::int32_t, std::int32_t n) { return levelsUnit(buf, n); }, dsp::kClear, true);
   }
-  createDspUnit([this](void* buf, std::int32_t, std::int32_t n) {
-    std::lock_guard lock(mixerLock_);
-    mixList(*mixer_, buf, effectsList_, n, rampLength_);
+  chain_.create([this](void* buf, std::int32_t, std::int32_t n) {
+    std::lock_guard lock(channels_.mixerLock());
+    mixList(*mixer_, buf, channels_.effectsList(), n, rampLength_);
     return buf;
   }, dsp::kSoundEffects, true);
-  createDspUnit([this](void* buf, std::int32_t, std::int32_t n) {
-    if (musicMixer_) musicMixer_(buf, n);
-    return buf;
-  }, dsp::kMusic, true);
-  createDspUnit([this](void* buf, std::int32_t pos, std::int32_t n) { return outputUnit(buf, pos, n); },
+  musicUnit_ = chain_.create([](void* buf, std::int32_t, std::int32_t) { return buf; }, dsp::kMusic, true);
+  setMusicMixer(musicMixer_);
+  chain_.create([this](void* buf, std::int32_t pos, std::int32_t n) { return outputUnit(buf, pos, n); },
                 dsp::kOutput, true);
-  return true;
-}
-
-bool SoundEngine::createChannels() {
-  softwareOps_ = std::make_unique<SoftwareChannelOps>(*this);
-  const std::int32_t total = softwareCount_ + extraCount_;
-  channels_.clear();
-  channels_.reserve(static_cast<std::size_t>(total));
-  for (std::int32_t i = 0; i < total; ++i) {
-    auto c = std::make_unique<Channel>();
-    c->index = i;
-    c->ops = softwareOps_.get();
-    c->ops->stop(*c);
-    c->ops->setVolume(*c, 255);
-    c->ops->setFrequency(*c, 44100);
-    c->ops->setPan(*c, 128);
-    channels_.push_back(std::move(c));
-  }
-  primary_ = std::make_unique<Channel>();
-  primary_->index = kPrimaryChannel;
-  primary_->ops = softwareOps_.get();
-  primary_->ops->stop(*primary_);
-  primary_->ops->setVolume(*primary_, 255);
-  primary_->ops->setFrequency(*primary_, mixRate_);
-  primary_->ops->setPan(*primary_, kNoPan);
   return true;
 }
 
@@ -228,13 +199,10 @@ void SoundEngine::close() {
     // What the clock says has been played reaches the output before it closes.
     if (output_ && output_->clockPaced()) pump();
   }
-  {
-    std::lock_guard lock(mixerLock_);
-    for (auto& c : channels_) silence(*c);
-  }
+  channels_.silenceAll();
   stopMixingThread();
   stopMixer();
-  if (primary_) silence(*primary_);
+  if (Channel* primary = channels_.primary()) channels_.silence(*primary);
   initialised_.store(false, std::memory_order_release);
   musicMixer_ = nullptr;
 
@@ -244,27 +212,12 @@ void SoundEngine::close() {
   if (output_) output_->stop();
   output_.reset();
   channels_.clear();
-  primary_.reset();
-  softwareOps_.reset();
-  idleList_ = MixList{};
-  effectsList_ = MixList{};
-  primaryList_ = MixList{};
   synchronous_ = false;
 }
 
-void SoundEngine::silence(Channel& c) {
-  std::lock_guard lock(mixerLock_);
-  c.ops->stop(c);
-  c.ops->setSample(c, nullptr);
-  c.priority = 0;
-}
-
 void SoundEngine::stopMixer() {
-  waitDspIdle();
-  {
-    std::lock_guard lock(chainMutex_);
-    units_.clear();
-  }
+  chain_.clear();
+  musicUnit_ = nullptr;
   mixer_ = nullptr;
   mixStorage_.reset();
   mixBuffer_ = nullptr;

@@ -1,7 +1,32 @@
-// The sound engine: one process-wide software-mixing engine. It owns the output, the channel
-// array, the sample slot table, the DSP chain that produces each mix block, and the thread (or,
-// for clock-paced outputs under the virtual clock, the synchronous pump) that runs the chain.
-// Failing operations return false, null or -1 and leave a code in lastError().
+// The sound engine: one process-wide software-mixing engine. It owns the output, the channels
+// (channel_table.h), the sample slot table (sample_store.h), the DSP chain that produces each
+// mix block (dsp_chain.h), and the thread (or, for clock-paced outputs under the virtual
+// clock, the synchronous pump) that runs the chain. Failing operations return false, null or
+// -1 and leave a code in lastError().
+//
+// Threads and locks (the one statement of them; the classes named keep the locks):
+// - The owner thread (the one that called init: the program's) makes every engine call,
+//   except the calls DSP units make during a pass (song voices starting notes).
+// - Passes run on the mixing thread; with a clock-paced output under the virtual clock there
+//   is no mixing thread and the owner thread runs them in enter() (never inside a pass).
+// Locks, outermost first; a thread holding one takes only those below it:
+// 1. pump lock (SoundEngine): held by pump() while it brings a clock-paced output up to the
+//    clock, on the owner thread or the mixing thread.
+// 2. chain lock (DspChain): held for a whole pass, and by unit creation, removal and callback
+//    changes on the owner thread. freeSample and close wait for a running pass to end (outside
+//    every lock) instead of taking it.
+// 3. player lock (music::MusicPlayer): held by the song scheduler for its whole block inside
+//    the music unit, and on the owner thread by every change of the playing songs; the player
+//    makes engine calls that pump or wait for a pass without it.
+// 4. mixer lock (ChannelTable, recursive): held by the sound-effects and levels units during a
+//    pass, and on the owner thread by every change of a channel's sample or mix list, of the
+//    sample table, or of a sample's mode, loop or guard samples. Song voices take it on the
+//    mixing thread when the scheduler starts their notes. Uploads stay outside it.
+// 5. output lock (OutputDriver::lock): held by the output unit while it copies a block into
+//    the primary buffer, so that a device does not read it halfway.
+// The music engine's song sample lock (music::EngineMusic) is taken alone, never with these.
+// Without a lock: a channel's frequency, volume, pan and flags are single atomic stores that
+// the next sub-block picks up; the last-error code is an atomic.
 #pragma once
 
 #include <atomic>
@@ -14,7 +39,10 @@
 #include <vector>
 
 #include "sound/engine/channel.h"
+#include "sound/engine/channel_table.h"
+#include "sound/engine/dsp_chain.h"
 #include "sound/engine/engine_error.h"
+#include "sound/engine/engine_settings.h"
 #include "sound/engine/sample.h"
 
 namespace korvo::sound {
@@ -22,65 +50,6 @@ namespace korvo::sound {
 class OutputDriver;
 class SampleStore;
 struct MixerDescriptor;
-
-// Channel handle values with a meaning of their own.
-inline constexpr std::int32_t kFreeChannel = -1;
-inline constexpr std::int32_t kAllChannels = -3;
-inline constexpr std::int32_t kPrimaryChannel = -1000;
-
-// Output types. -1 chooses at init: KORVO_AUDIO, else the audio device, else no sound.
-namespace output {
-inline constexpr int kAuto = -1;
-inline constexpr int kNoSound = 0;
-inline constexpr int kDevice = 2;
-inline constexpr int kWavFile = 9;
-}  // namespace output
-
-// Mixer types (indices into the mixer table). Only 5, 6 and 7 mix.
-namespace mixer {
-inline constexpr int kAutodetect = 0;
-inline constexpr int kQualityAutodetect = 4;
-inline constexpr int kQualityFloat = 5;
-inline constexpr int kQualityInt16 = 6;
-inline constexpr int kQualityInt16Family6 = 7;
-inline constexpr int kCount = 14;
-}  // namespace mixer
-
-// init flags.
-namespace initflag {
-inline constexpr std::uint32_t kMidi = 0x1;
-inline constexpr std::uint32_t kGlobalFocus = 0x2;
-inline constexpr std::uint32_t kPrimaryModeFlag = 0x4;
-inline constexpr std::uint32_t kLevels = 0x8;
-}  // namespace initflag
-
-// Processor features that pick the mixer.
-struct CpuFeatures {
-  bool cpuid = false;
-  bool mmx = false;
-  bool family6 = false;
-};
-// The features of this machine (SSE2 and later count as MMX and family 6).
-CpuFeatures detectCpuFeatures();
-
-// One stage of the mix chain: gets the mix buffer position (in samples), the buffer returned
-// by the previous unit and the block length, and returns the buffer for the next unit.
-struct DspUnit {
-  using Callback = std::function<void*(void* buffer, std::int32_t position, std::int32_t samples)>;
-  std::int32_t priority = 0;
-  std::atomic<bool> active{true};
-  Callback callback;
-};
-
-// Priorities of the units made at init.
-namespace dsp {
-inline constexpr int kClear = 0;
-inline constexpr int kSoundEffects = 100;
-inline constexpr int kMusic = 200;
-inline constexpr int kStreamSync = 299;
-inline constexpr int kSpectrum = 900;
-inline constexpr int kOutput = 1000;
-}  // namespace dsp
 
 // Converts tracker-compressed data (mode 0x400/0x800) into the sample; installed by the
 // module loaders. Returns false when the data cannot be unpacked.
@@ -114,16 +83,16 @@ class SoundEngine {
   std::int32_t mixRate() const { return mixRate_; }
   std::int32_t blockLength() const { return blockLength_; }
   std::int32_t bufferSamples() const { return bufferSamples_; }
-  std::int32_t softwareChannels() const { return softwareCount_; }
+  std::int32_t softwareChannels() const { return channels_.softwareCount(); }
   std::uint32_t initFlags() const { return flags_; }
   const char* outputName() const;
   // Smoothed percentage of the block time spent mixing.
-  float cpuUsage() const { return cpuUsage_.load(std::memory_order_relaxed); }
+  float cpuUsage() const { return chain_.cpuUsage(); }
 
   // Master volume 0..255 applies to later setChannelVolume calls; pan separation to setChannelPan.
   void setMasterVolume(std::int32_t volume);
-  std::int32_t masterVolume() const { return masterVolume_; }
-  void setPanSeparation(float separation) { panSeparation_ = separation; }
+  std::int32_t masterVolume() const { return channels_.masterVolume(); }
+  void setPanSeparation(float separation) { channels_.setPanSeparation(separation); }
 
   // Channels. Handles: -1 (allocation only), -3 all, -1000 primary, or index | serial << 12.
   // Starts sample; returns the new handle or -1. The channel joins list (a mix list its
@@ -150,7 +119,19 @@ class SoundEngine {
   bool channelLevels(std::int32_t channel, float& left, float& right);
   Sample* channelSample(std::int32_t channel);
   // The record behind a handle (null and code 14 when it does not resolve).
-  Channel* resolveChannel(std::int32_t channel);
+  Channel* resolveChannel(std::int32_t channel) { return channels_.resolve(channel); }
+
+  // Song voices (the music player): channels reserved out of free allocation, set to
+  // absolute volume, whose notes the music unit starts and mixes.
+  // An idle software channel reserved for a voice; its index, or -1 when none is left.
+  std::int32_t reserveVoiceChannel() { return channels_.reserveVoice(); }
+  // Stops the voice and gives its channel back to free allocation.
+  void releaseVoiceChannel(std::int32_t channel);
+  // Pan 0..255 straight to the channel: a song applies its own separation.
+  void setVoicePan(std::int32_t channel, std::int32_t pan);
+  bool voicePlaysBackward(std::int32_t channel);
+  // Mixes samples output samples of the voice into buffer (the music unit's block).
+  void mixVoice(void* buffer, std::int32_t channel, std::int32_t samples);
 
   // Samples.
   Sample* allocSample(int slot, std::uint32_t length, std::uint32_t mode, std::int32_t frequency,
@@ -174,29 +155,18 @@ class SoundEngine {
   void setSongSampleHook(std::function<void(Sample*)> hook) { songSampleHook_ = std::move(hook); }
 
   // DSP chain: units run in ascending priority for every block.
-  DspUnit* createDspUnit(DspUnit::Callback callback, std::int32_t priority, bool active);
-  void freeDspUnit(DspUnit* unit);
+  DspUnit* createDspUnit(DspUnit::Callback callback, std::int32_t priority, bool active) {
+    return chain_.create(std::move(callback), priority, active);
+  }
+  void freeDspUnit(DspUnit* unit) { chain_.free(unit); }
   // The song mixer run by the music unit (priority 200) for each block; null to remove.
   void setMusicMixer(std::function<void(void* buffer, std::int32_t samples)> mixer);
-  // Mixes a channel list into a mix buffer with the current mixer (music player, streams).
+  // Mixes a channel list into a mix buffer with the current mixer (streams and the like).
   void mixChannels(void* buffer, MixList& list, std::int32_t samples);
-  // Mixes one channel record; the others in its list are left alone.
-  void mixChannel(void* buffer, Channel& channel, std::int32_t samples);
   // Bytes per mixed output sample of the current mixer (4 for 16-bit, 8 for float stereo).
   std::int32_t mixValueBytes() const;
-
-  // The mixer lock: held while the sound-effects unit mixes and by every change of a
-  // channel's sample or list.
-  std::recursive_mutex& mixerLock() { return mixerLock_; }
   // Waits (yielding) until no DSP pass runs; returns at once inside a pass's own thread.
-  void waitDspIdle() const;
-  // The software channel operations, for channel records kept outside the engine's array
-  // (song channels): start them into a list of their own and mix it with mixChannels.
-  ChannelOps* softwareOps() const { return softwareOps_.get(); }
-  // The engine's idle list (channels that are not playing).
-  MixList& idleList() { return idleList_; }
-  // The list the sound-effects unit mixes.
-  MixList& effectsList() { return effectsList_; }
+  void waitDspIdle() const { chain_.waitIdle(); }
 
   // Brings a clock-paced output (no sound, WAV file) up to the clock: mixes and plays block
   // by block. Engine operations on the owner thread do this first (except from inside a DSP
@@ -206,36 +176,29 @@ class SoundEngine {
   void mixUpTo(std::int64_t playFrame);
 
  private:
-  void resetState();
   bool startOutput();
   bool startMixer();
   void stopMixer();
-  bool createChannels();
   bool createPrimaryBuffer();
   void startMixingThread();
   void stopMixingThread();
   void mixingThreadMain();
-  void runChain(std::int32_t block);
   // Runs the DSP chain for the block at the cursor and advances it.
   void mixNextBlock();
   void* outputUnit(void* buffer, std::int32_t position, std::int32_t samples);
   void* levelsUnit(void* buffer, std::int32_t samples);
-  Channel* allocateChannel(Sample* sample);
-  void takeChannel(Channel& c, Sample* sample);
-  void applyVolume(Channel& c, std::int32_t volume);
-  void applyPan(Channel& c, std::int32_t pan);
-  void silence(Channel& c);
-  // Applies fn to the channel(s) of a handle; false when it does not resolve.
+  // Applies fn to the channel(s) of a handle after the entry checks; false when it does not
+  // resolve.
   template <typename Fn>
   bool forChannels(std::int32_t channel, Fn fn);
   // fn's value for the channel of a handle, or fallback.
   template <typename T, typename Fn>
   T readChannel(std::int32_t channel, T fallback, Fn fn);
+  // Every operation on the owner thread starts here: the error is cleared and a synchronous
+  // engine is pumped up to the clock.
   void enter();
-  // True on the thread whose DSP pass is running now.
-  bool insideChain() const { return chainThread_.load(std::memory_order_acquire) == std::this_thread::get_id(); }
 
-  // Configuration and state (see the data model of the engine).
+  // Configuration.
   int requestedOutput_ = output::kAuto;
   void* outputWindow_ = nullptr;
   int outputType_ = output::kAuto;
@@ -244,51 +207,38 @@ class SoundEngine {
   CpuFeatures cpu_;
   std::int32_t mixRate_ = 44100;
   std::int32_t bufferLengthMs_ = 50;
-  std::int32_t blockLength_ = 0;
-  std::int32_t bufferSamples_ = 0;
   std::uint32_t flags_ = 0;
-  std::int32_t masterVolume_ = 255;
-  float panSeparation_ = 1.0f;
   std::atomic<bool> initialised_{false};
   std::thread::id owner_;
 
+  // The output and the mix buffer the chain fills block by block.
   std::unique_ptr<OutputDriver> output_;
+  std::int32_t outputChannels_ = 2;
   const MixerDescriptor* mixer_ = nullptr;
   std::int32_t rampLength_ = 128;
+  std::int32_t blockLength_ = 0;
+  std::int32_t bufferSamples_ = 0;
   std::unique_ptr<std::uint8_t[]> mixStorage_;
   void* mixBuffer_ = nullptr;
-  std::int32_t blockCursor_ = 0;
-  std::recursive_mutex mixerLock_;
-  std::atomic<bool> dspRunning_{false};
-  std::mutex chainMutex_;
-  // The thread running the chain (none between passes): its units' engine calls neither pump
-  // nor wait for the pass they are part of.
-  std::atomic<std::thread::id> chainThread_{};
-  std::vector<std::unique_ptr<DspUnit>> units_;
+  std::int16_t* primaryData_ = nullptr;
+  Sample* primarySample_ = nullptr;
+
+  ChannelTable channels_;
+  DspChain chain_;
+  DspUnit* musicUnit_ = nullptr;
   std::function<void(void*, std::int32_t)> musicMixer_;
-  std::atomic<float> cpuUsage_{0.0f};
 
   std::unique_ptr<SampleStore> samples_;
   SampleDecompressor decompressor_ = nullptr;
   std::function<void(Sample*)> songSampleHook_;
-  std::vector<std::unique_ptr<Channel>> channels_;
-  std::int32_t softwareCount_ = 0;
-  std::int32_t extraCount_ = 0;
-  std::unique_ptr<Channel> primary_;
-  Sample* primarySample_ = nullptr;
-  std::unique_ptr<ChannelOps> softwareOps_;
-  MixList idleList_;
-  MixList effectsList_;
 
+  // When blocks are mixed: by the mixing thread, or (synchronous_) by pump on the owner thread.
   std::thread mixingThread_;
   std::atomic<bool> stopThread_{false};
-  // Clock-paced outputs under the virtual clock are pumped on the owner thread instead.
   bool synchronous_ = false;
-  std::mutex pumpMutex_;
+  std::mutex pumpLock_;
+  std::int32_t blockCursor_ = 0;
   std::int64_t playedFrames_ = 0;
-  std::int16_t* primaryData_ = nullptr;
-  std::int32_t outputChannels_ = 2;
-  MixList primaryList_;
 };
 
 // The process's engine.

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <vector>
 
-#include "sound/formats/byte_order.h"
+#include "sound/formats/byte_reader.h"
 #include "sound/formats/format_loaders.h"
 #include "sound/formats/loader_support.h"
 
@@ -32,10 +32,13 @@ struct AiffLayout {
 };
 
 // An IEEE 754 80-bit extended number: sign and 15-bit exponent, 64-bit mantissa.
-double extendedToDouble(const std::uint8_t* p) {
-  const int exponent = (be16(p) & 0x7FFF) - 16383;
-  const double value = std::ldexp(be32(p + 2), exponent - 31) + std::ldexp(be32(p + 6), exponent - 63);
-  return be16(p) & 0x8000 ? -value : value;
+double readExtended(ByteReader& r) {
+  const std::uint16_t signAndExponent = r.u16be();
+  const int exponent = (signAndExponent & 0x7FFF) - 16383;
+  const std::uint32_t high = r.u32be();
+  const std::uint32_t low = r.u32be();
+  const double value = std::ldexp(high, exponent - 31) + std::ldexp(low, exponent - 63);
+  return signAndExponent & 0x8000 ? -value : value;
 }
 
 bool printableId(const std::uint8_t* p) {
@@ -47,17 +50,18 @@ bool printableId(const std::uint8_t* p) {
 void readCommon(SoundFile& file, std::int64_t size, AiffLayout& aiff) {
   std::array<std::uint8_t, 18> c{};
   if (size < 18 || file.read(c.data(), 1, c.size()) != c.size()) return;
-  const int bits = be16(&c[6]);
-  aiff.channels = be16(&c[0]);
-  aiff.frames = be32(&c[2]);
+  ByteReader r(c.data(), c.size());
+  aiff.channels = r.u16be();
+  aiff.frames = r.u32be();
+  const int bits = r.u16be();
   aiff.width = bits >= 1 && bits <= 32 ? (bits + 7) / 8 : 0;
-  aiff.rate = extendedToDouble(&c[8]);
+  aiff.rate = readExtended(r);
 }
 
 void readSound(SoundFile& file, std::int64_t body, std::int64_t size, AiffLayout& aiff) {
   std::array<std::uint8_t, 8> s{};
   if (aiff.haveSound || size < 8 || file.read(s.data(), 1, s.size()) != s.size()) return;
-  const std::int64_t skip = be32(&s[0]);
+  const std::int64_t skip = ByteReader(s.data(), s.size()).u32be();  // the offset before the frames
   if (skip > size - 8) return;
   aiff.haveSound = true;
   aiff.dataOffset = body + 8 + skip;
@@ -67,20 +71,25 @@ void readSound(SoundFile& file, std::int64_t body, std::int64_t size, AiffLayout
 void readInstrument(SoundFile& file, std::int64_t size, AiffLayout& aiff) {
   std::array<std::uint8_t, 20> i{};
   if (size < 20 || file.read(i.data(), 1, i.size()) != i.size()) return;
-  aiff.haveLoop = be16(&i[8]) != 0;  // sustain loop play mode: 0 is no looping
-  aiff.loopBegin = be16(&i[10]);
-  aiff.loopEnd = be16(&i[12]);
+  ByteReader r(i.data(), i.size());
+  r.seek(8);  // past the notes, velocities and gain: the sustain loop
+  aiff.haveLoop = r.u16be() != 0;  // sustain loop play mode: 0 is no looping
+  aiff.loopBegin = r.u16be();
+  aiff.loopEnd = r.u16be();
 }
 
 void readMarkers(SoundFile& file, std::int64_t size, AiffLayout& aiff) {
   std::array<std::uint8_t, 7> m{};
   if (size < 2 || file.read(m.data(), 1, 2) != 2) return;
-  const int count = be16(&m[0]);
+  const int count = ByteReader(m.data(), 2).u16be();
   const std::int64_t end = file.tell() - 2 + size;
   aiff.markers.clear();
   for (int n = 0; n < count && file.tell() + 7 <= end; ++n) {
     if (file.read(m.data(), 1, 7) != 7) break;
-    Marker marker{be16(&m[0]), be32(&m[2]), std::string(m[6], '\0')};
+    ByteReader r(m.data(), m.size());
+    const std::uint16_t id = r.u16be();
+    const std::uint32_t position = r.u32be();
+    Marker marker{id, position, std::string(r.u8(), '\0')};
     marker.name.resize(file.read(marker.name.data(), 1, marker.name.size()));
     if ((m[6] & 1) == 0) file.seek(1, SeekFrom::kCurrent);  // the counted name is padded to even
     aiff.markers.push_back(std::move(marker));
@@ -90,20 +99,23 @@ void readMarkers(SoundFile& file, std::int64_t size, AiffLayout& aiff) {
 bool readLayout(SoundFile& file, AiffLayout& aiff) {
   std::array<std::uint8_t, 12> head{};
   file.seek(0, SeekFrom::kStart);
-  if (file.read(head.data(), 1, head.size()) != head.size() || !isId(head.data(), "FORM") || !isId(&head[8], "AIFF"))
+  ByteReader r(head.data(), head.size());
+  if (file.read(head.data(), 1, head.size()) != head.size() || !r.matches(0, "FORM") || !r.matches(8, "AIFF"))
     return false;
-  const std::int64_t end = std::min(std::int64_t{be32(&head[4])} + 8, file.length());
+  r.seek(4);
+  const std::int64_t end = std::min(std::int64_t{r.u32be()} + 8, file.length());
   std::int64_t at = 12;
   while (at + 8 <= end) {
     file.seek(at, SeekFrom::kStart);
     if (file.read(head.data(), 1, 8) != 8) break;
-    const std::int64_t size = be32(&head[4]);
+    r.seek(4);
+    const std::int64_t size = r.u32be();
     const std::int64_t body = at + 8;
     const std::int64_t present = std::min(size, file.length() - body);
-    if (isId(head.data(), "COMM")) readCommon(file, present, aiff);
-    else if (isId(head.data(), "SSND")) readSound(file, body, present, aiff);
-    else if (isId(head.data(), "INST")) readInstrument(file, present, aiff);
-    else if (isId(head.data(), "MARK")) readMarkers(file, present, aiff);
+    if (r.matches(0, "COMM")) readCommon(file, present, aiff);
+    else if (r.matches(0, "SSND")) readSound(file, body, present, aiff);
+    else if (r.matches(0, "INST")) readInstrument(file, present, aiff);
+    else if (r.matches(0, "MARK")) readMarkers(file, present, aiff);
     at = body + size;
     // Odd chunks carry a pad byte; writers that leave it out are followed where the next id
     // only makes sense without it.

@@ -6,7 +6,7 @@
 #include <array>
 #include <vector>
 
-#include "sound/formats/byte_order.h"
+#include "sound/formats/byte_reader.h"
 #include "sound/formats/riff_chunks.h"
 
 namespace korvo::sound::formats {
@@ -85,7 +85,8 @@ bool findMpegStart(SoundFile& file, MpegStart& start) {
   std::int64_t end = file.length();
   std::array<std::uint8_t, 4> sign{};
   file.seek(at, SeekFrom::kStart);
-  if (file.read(sign.data(), 1, 4) == 4 && (isId(sign.data(), "OggS") || isId(sign.data(), "FORM"))) return false;
+  const ByteReader signature(sign.data(), sign.size());
+  if (file.read(sign.data(), 1, 4) == 4 && (signature.matches(0, "OggS") || signature.matches(0, "FORM"))) return false;
   RiffWave wave;
   if (at == 0 && readRiffWave(file, wave)) {
     // Only a wrapper that declares MPEG data is searched: PCM samples can look like headers.

@@ -7,7 +7,7 @@
 #include <array>
 #include <map>
 
-#include "sound/formats/byte_order.h"
+#include "sound/formats/byte_reader.h"
 
 namespace korvo::sound::formats {
 namespace {
@@ -24,31 +24,45 @@ void readFormat(SoundFile& file, std::int64_t size, RiffWave& wave) {
   std::array<std::uint8_t, kFormatRecord> f{};
   file.read(f.data(), 1, static_cast<std::size_t>(std::min<std::int64_t>(size, kFormatRecord)));
   wave.haveFormat = true;
-  wave.tag = le16(&f[0]);
-  wave.channels = le16(&f[2]);
-  wave.rate = le32(&f[4]);
-  wave.blockAlign = le16(&f[12]);
-  wave.bits = le16(&f[14]);
-  if (wave.tag == kWaveTagExtensible && size >= static_cast<std::int64_t>(kFormatRecord)) wave.tag = le16(&f[24]);
+  ByteReader r(f.data(), f.size());
+  wave.tag = r.u16le();
+  wave.channels = r.u16le();
+  wave.rate = r.u32le();
+  r.skip(4);  // bytes per second
+  wave.blockAlign = r.u16le();
+  wave.bits = r.u16le();
+  if (wave.tag == kWaveTagExtensible && size >= static_cast<std::int64_t>(kFormatRecord)) {
+    r.seek(24);  // the sub-format's first two bytes are the tag
+    wave.tag = r.u16le();
+  }
 }
 
 void readSampler(SoundFile& file, std::int64_t size, RiffWave& wave) {
   if (size < static_cast<std::int64_t>(kSamplerRecord)) return;
   std::array<std::uint8_t, kSamplerRecord> s{};
-  if (file.read(s.data(), 1, s.size()) != s.size() || le32(&s[28]) == 0) return;
-  wave.loopStart = le32(&s[44]);
-  wave.loopEnd = le32(&s[48]);
+  if (file.read(s.data(), 1, s.size()) != s.size()) return;
+  ByteReader r(s.data(), s.size());
+  r.seek(28);  // the loop count
+  if (r.u32le() == 0) return;
+  r.seek(44);  // the first loop's start and end
+  wave.loopStart = r.u32le();
+  wave.loopEnd = r.u32le();
   wave.haveLoop = wave.loopStart != 0 || wave.loopEnd != 0;
 }
 
 void readCues(SoundFile& file, std::int64_t size, RiffWave& wave) {
   std::array<std::uint8_t, kCueRecord> c{};
   if (size < 4 || file.read(c.data(), 1, 4) != 4) return;
-  const std::int64_t count = std::min<std::int64_t>(le32(&c[0]), (size - 4) / static_cast<std::int64_t>(kCueRecord));
+  const std::int64_t count =
+      std::min<std::int64_t>(ByteReader(c.data(), 4).u32le(), (size - 4) / static_cast<std::int64_t>(kCueRecord));
   wave.cues.clear();
   wave.cues.reserve(static_cast<std::size_t>(count));
-  for (std::int64_t i = 0; i < count && file.read(c.data(), 1, c.size()) == c.size(); ++i)
-    wave.cues.push_back({le32(&c[0]), le32(&c[20]), {}});
+  for (std::int64_t i = 0; i < count && file.read(c.data(), 1, c.size()) == c.size(); ++i) {
+    ByteReader r(c.data(), c.size());
+    const std::uint32_t id = r.u32le();
+    r.seek(20);  // the sample offset
+    wave.cues.push_back({id, r.u32le(), {}});
+  }
 }
 
 // Labels of an associated-data list, by cue id.
@@ -57,18 +71,20 @@ void readLabels(SoundFile& file, std::int64_t start, std::int64_t size, std::map
   const std::int64_t end = start + size;
   std::int64_t at = start + 4;
   file.seek(start, SeekFrom::kStart);
-  if (size < 4 || file.read(head.data(), 1, 4) != 4 || !isId(head.data(), "adtl")) return;
+  if (size < 4 || file.read(head.data(), 1, 4) != 4 || !ByteReader(head.data(), 4).matches(0, "adtl")) return;
   while (at + 8 <= end) {
     file.seek(at, SeekFrom::kStart);
     if (file.read(head.data(), 1, 8) != 8) return;
-    const std::int64_t subSize = le32(&head[4]);
-    if (isId(head.data(), "labl") && subSize >= 4 && at + 8 + subSize <= end) {
+    ByteReader r(head.data(), head.size());
+    r.seek(4);
+    const std::int64_t subSize = r.u32le();
+    if (r.matches(0, "labl") && subSize >= 4 && at + 8 + subSize <= end) {
       std::array<std::uint8_t, 4> id{};
       std::string text(static_cast<std::size_t>(std::min<std::int64_t>(subSize - 4, kMaxCueName)), '\0');
       file.read(id.data(), 1, 4);
       text.resize(file.read(text.data(), 1, text.size()));
       text.resize(std::min(text.size(), text.find('\0')));
-      labels[le32(id.data())] = std::move(text);
+      labels[ByteReader(id.data(), id.size()).u32le()] = std::move(text);
     }
     at += 8 + subSize + (subSize & 1);
   }
@@ -79,28 +95,31 @@ void readLabels(SoundFile& file, std::int64_t start, std::int64_t size, std::map
 bool readRiffWave(SoundFile& file, RiffWave& wave) {
   std::array<std::uint8_t, 12> head{};
   file.seek(0, SeekFrom::kStart);
-  if (file.read(head.data(), 1, head.size()) != head.size() || !isId(head.data(), "RIFF")) return false;
+  ByteReader r(head.data(), head.size());
+  if (file.read(head.data(), 1, head.size()) != head.size() || !r.matches(0, "RIFF")) return false;
   // Writers that stream leave the RIFF size 0: the file's end bounds the walk then.
-  const std::uint32_t riffSize = le32(&head[4]);
+  r.seek(4);
+  const std::uint32_t riffSize = r.u32le();
   const std::int64_t end = riffSize < 4 ? file.length() : std::min(std::int64_t{riffSize} + 8, file.length());
   std::map<std::uint32_t, std::string> labels;
   std::int64_t at = 12;
   while (at + 8 <= end) {
     file.seek(at, SeekFrom::kStart);
     if (file.read(head.data(), 1, 8) != 8) break;
-    const std::uint32_t size = le32(&head[4]);
+    r.seek(4);
+    const std::uint32_t size = r.u32le();
     const std::int64_t body = at + 8;
     const std::int64_t present = std::min<std::int64_t>(size, file.length() - body);
-    if (isId(head.data(), "data") && !wave.haveData) {
+    if (r.matches(0, "data") && !wave.haveData) {
       wave.haveData = true;
       wave.dataOffset = body;
       wave.dataSize = present;
     }
     if (size >= kNegative) break;
-    if (isId(head.data(), "fmt ")) readFormat(file, present, wave);
-    else if (isId(head.data(), "smpl")) readSampler(file, present, wave);
-    else if (isId(head.data(), "cue ")) readCues(file, present, wave);
-    else if (isId(head.data(), "LIST")) readLabels(file, body, present, labels);
+    if (r.matches(0, "fmt ")) readFormat(file, present, wave);
+    else if (r.matches(0, "smpl")) readSampler(file, present, wave);
+    else if (r.matches(0, "cue ")) readCues(file, present, wave);
+    else if (r.matches(0, "LIST")) readLabels(file, body, present, labels);
     at = body + size + (size & 1);
   }
   for (RiffWave::Cue& cue : wave.cues) {

@@ -19,13 +19,21 @@ Sample* fail(EngineError code) {
 }  // namespace
 
 Sample* loadSample(SoundEngine& engine, int slot, const void* nameOrData, std::uint32_t modeWord, std::int32_t length) {
-  using namespace formats;
   setError(EngineError::kNone);
   if (!engine.initialised()) return fail(EngineError::kNotStarted);
   const bool fromMemory = (modeWord & mode::kFromMemory) != 0;
   if (!nameOrData || (fromMemory && length <= 0)) return fail(EngineError::kInvalidArgument);
-  std::unique_ptr<SoundFile> file = fromMemory ? SoundFile::openMemory(nameOrData, static_cast<std::size_t>(length))
-                                               : SoundFile::open(static_cast<const char*>(nameOrData));
+  const formats::SoundSource source = fromMemory
+                                          ? formats::SoundSource::memory(nameOrData, static_cast<std::size_t>(length))
+                                          : formats::SoundSource::file(static_cast<const char*>(nameOrData));
+  return loadSample(engine, slot, source, modeWord);
+}
+
+Sample* loadSample(SoundEngine& engine, int slot, const formats::SoundSource& source, std::uint32_t modeWord) {
+  using namespace formats;
+  setError(EngineError::kNone);
+  if (!engine.initialised()) return fail(EngineError::kNotStarted);
+  std::unique_ptr<SoundFile> file = SoundFile::open(source);
   if (!file) return fail(EngineError::kFileOpen);
   DecodedAudio audio;
   const EngineError code = decodeSound(*file, modeWord, audio);

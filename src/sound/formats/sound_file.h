@@ -29,6 +29,18 @@ void setFileCallbacks(const FileCallbacks* callbacks);
 // The name given to samples and streams loaded from memory.
 inline constexpr const char* kMemoryFileName = "Memory file";
 
+// Where a sample or stream takes its sound from: a named file, or bytes in memory that the
+// caller keeps alive.
+struct SoundSource {
+  std::string name;            // the file, when data is null
+  const void* data = nullptr;  // the bytes in memory
+  std::size_t size = 0;
+
+  static SoundSource file(std::string name) { return {std::move(name), nullptr, 0}; }
+  static SoundSource memory(const void* data, std::size_t size) { return {"", data, size}; }
+  bool inMemory() const { return data != nullptr; }
+};
+
 class SoundFile {
  public:
   enum class Kind { kDisk, kMemory, kCallbacks, kBuffered };
@@ -38,6 +50,10 @@ class SoundFile {
   static std::unique_ptr<SoundFile> open(const std::string& name, bool buffered = false);
   // Reads from memory the caller keeps alive; null for a null pointer with a length.
   static std::unique_ptr<SoundFile> openMemory(const void* data, std::size_t length);
+  // The file or memory of source.
+  static std::unique_ptr<SoundFile> open(const SoundSource& source) {
+    return source.inMemory() ? openMemory(source.data, source.size) : open(source.name);
+  }
 
   virtual ~SoundFile() = default;
   SoundFile(const SoundFile&) = delete;

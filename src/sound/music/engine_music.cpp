@@ -93,29 +93,9 @@ std::int32_t EngineMusic::mixRate() const { return engine_.mixRate(); }
 
 std::int32_t EngineMusic::voiceChannels() const { return engine_.softwareChannels(); }
 
-std::int32_t EngineMusic::reserveChannel() {
-  std::lock_guard lock(engine_.mixerLock());
-  for (std::int32_t i = 0; i < engine_.softwareChannels(); ++i) {
-    Channel* c = engine_.resolveChannel(i);
-    if (!c || c->hasFlag(chflag::kReserved) || c->ops->isPlaying(*c)) continue;
-    c->setFlag(chflag::kReserved, true);
-    c->setFlag(chflag::kAbsoluteVolume, true);
-    // A value handed out for a sound that played here before must not reach the song's
-    // voice: the program would be changing it beside the mixing thread.
-    c->handle.store(-1, std::memory_order_relaxed);
-    return i;
-  }
-  return -1;
-}
+std::int32_t EngineMusic::reserveChannel() { return engine_.reserveVoiceChannel(); }
 
-void EngineMusic::releaseChannel(std::int32_t channel) {
-  engine_.stopChannel(channel);
-  std::lock_guard lock(engine_.mixerLock());
-  if (Channel* c = engine_.resolveChannel(channel)) {
-    c->setFlag(chflag::kReserved, false);
-    c->setFlag(chflag::kAbsoluteVolume, false);
-  }
-}
+void EngineMusic::releaseChannel(std::int32_t channel) { engine_.releaseVoiceChannel(channel); }
 
 std::int32_t EngineMusic::startNote(std::int32_t channel, std::int32_t pcm, std::uint32_t offset) {
   Sample* s = sample(pcm);
@@ -135,20 +115,14 @@ void EngineMusic::stopNote(std::int32_t channel) { engine_.stopChannel(channel);
 
 void EngineMusic::setVolume(std::int32_t channel, std::int32_t volume) { engine_.setChannelVolume(channel, volume); }
 
-void EngineMusic::setPan(std::int32_t channel, std::int32_t pan) {
-  // Straight to the channel: the song applies its own separation.
-  if (Channel* c = engine_.resolveChannel(channel)) c->ops->setPan(*c, pan);
-}
+void EngineMusic::setPan(std::int32_t channel, std::int32_t pan) { engine_.setVoicePan(channel, pan); }
 
 void EngineMusic::setFrequency(std::int32_t channel, std::int32_t hz) { engine_.setChannelFrequency(channel, hz); }
 
-bool EngineMusic::playsBackward(std::int32_t channel) const {
-  const Channel* c = engine_.resolveChannel(channel);
-  return c && c->backward.load(std::memory_order_relaxed);
-}
+bool EngineMusic::playsBackward(std::int32_t channel) const { return engine_.voicePlaysBackward(channel); }
 
 void EngineMusic::mix(void* buffer, std::int32_t channel, std::int32_t samples) {
-  if (Channel* c = engine_.resolveChannel(channel)) engine_.mixChannel(buffer, *c, samples);
+  engine_.mixVoice(buffer, channel, samples);
 }
 
 std::int32_t EngineMusic::mixValueBytes() const { return engine_.mixValueBytes(); }

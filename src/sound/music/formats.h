@@ -4,29 +4,21 @@
 
 #include <cstdint>
 
-#include "sound/music/byte_reader.h"
+#include "sound/engine/engine_error.h"
+#include "sound/formats/byte_reader.h"
 #include "sound/music/music_engine.h"
 #include "sound/music/song.h"
 
 namespace korvo::sound::music {
 
-// Engine error codes the loaders answer with.
-namespace songerror {
-inline constexpr std::int32_t kNone = 0;
-inline constexpr std::int32_t kNotStarted = 2;
-inline constexpr std::int32_t kNoBlockLength = 3;
-inline constexpr std::int32_t kFileOpen = 9;
-inline constexpr std::int32_t kUnrecognised = 10;
-inline constexpr std::int32_t kTooManySamples = 11;
-inline constexpr std::int32_t kOutOfMemory = 12;
-}  // namespace songerror
+using formats::ByteReader;
 
-// Fills song from the file in reader; 0 or an engine error code. Samples go to sink; on
-// failure the caller frees what the song holds.
-using SongLoader = std::int32_t (*)(Song& song, ByteReader& reader, SampleSink& sink);
+// Fills song from the file in reader. Samples go to sink; on failure the caller frees what the
+// song holds. kUnrecognised lets the next loader try.
+using SongLoader = EngineError (*)(Song& song, ByteReader& reader, SampleSink& sink);
 
 // XM: the loader and the format descriptor.
-std::int32_t loadXm(Song& song, ByteReader& reader, SampleSink& sink);
+EngineError loadXm(Song& song, ByteReader& reader, SampleSink& sink);
 const SongFormat& xmFormat();
 
 // The volume of a voice with every factor: volume, envelope, fadeout, global and master.

@@ -10,21 +10,13 @@
 
 namespace korvo::sound::music {
 
-// Source format bits of sample data given to createSample (the engine's mode bits).
-namespace srcmode {
-inline constexpr std::uint32_t k8Bits = 0x8;
-inline constexpr std::uint32_t k16Bits = 0x10;
-inline constexpr std::uint32_t kUnsigned = 0x80;
-inline constexpr std::uint32_t kSigned = 0x100;
-inline constexpr std::uint32_t kDelta = 0x200;
-}  // namespace srcmode
-
 // Where loaders put sample data.
 class SampleSink {
  public:
   virtual ~SampleSink() = default;
-  // An engine sample made from header (length, loop) and data in srcMode; -1 on failure
-  // with the engine error in error.
+  // An engine sample made from header (length, loop) and data in srcMode (the engine's mode
+  // bits for depth, sign and delta coding); -1 on failure with the engine error's number in
+  // error.
   virtual std::int32_t createSample(const SongSample& header, const void* data, std::uint32_t srcMode,
                                     std::int32_t& error) = 0;
   virtual void freeSample(std::int32_t pcm) = 0;
@@ -32,6 +24,7 @@ class SampleSink {
 
 class MusicEngine : public SampleSink {
  public:
+  // Errors cross this interface as EngineError numbers (errorNumber).
   // 0 when songs can be loaded, else the engine error (2 not started, 3 no block length).
   virtual std::int32_t readiness() const = 0;
   virtual void setError(std::int32_t code) = 0;

@@ -61,14 +61,14 @@ Song* MusicPlayer::loadSong(const std::string& path) {
   // Through the engine's file layer, so a program's file callbacks serve songs as well.
   const std::unique_ptr<formats::SoundFile> file = formats::SoundFile::open(path);
   if (!file) {
-    engine_.setError(songerror::kFileOpen);
+    engine_.setError(errorNumber(EngineError::kFileOpen));
     return nullptr;
   }
   std::vector<std::uint8_t> bytes;
   try {
     readWhole(*file, bytes);
   } catch (const std::bad_alloc&) {
-    engine_.setError(songerror::kOutOfMemory);
+    engine_.setError(errorNumber(EngineError::kOutOfMemory));
     return nullptr;
   }
   return load(bytes.data(), bytes.size());
@@ -83,24 +83,24 @@ Song* MusicPlayer::loadSongFromMemory(const std::uint8_t* data, std::size_t size
 }
 
 Song* MusicPlayer::load(const std::uint8_t* data, std::size_t size) {
-  std::int32_t code = songerror::kUnrecognised;
+  EngineError code = EngineError::kUnrecognised;
   for (SongLoader loader : kLoaders) {
-    if (code != songerror::kUnrecognised) break;
+    if (code != EngineError::kUnrecognised) break;
     auto song = std::make_unique<Song>();
     ByteReader reader(data, size);
     try {
       code = loader(*song, reader, engine_);
     } catch (const std::bad_alloc&) {
-      code = songerror::kOutOfMemory;
+      code = EngineError::kOutOfMemory;
     }
-    if (code == songerror::kNone) {
-      engine_.setError(songerror::kNone);
+    if (code == EngineError::kNone) {
+      engine_.setError(errorNumber(EngineError::kNone));
       songs_.push_back(std::move(song));
       return songs_.back().get();
     }
     freeSamples(*song, engine_);
   }
-  engine_.setError(code);
+  engine_.setError(errorNumber(code));
   return nullptr;
 }
 

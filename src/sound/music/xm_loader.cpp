@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <new>
 
+#include "sound/engine/sample.h"
 #include "sound/music/formats.h"
 
 namespace korvo::sound::music {
@@ -29,18 +30,18 @@ constexpr std::uint8_t kForwardLoop = 0x1;
 constexpr std::uint8_t kPingPongLoop = 0x2;
 constexpr std::uint8_t k16BitData = 0x10;
 
-std::int32_t readPattern(ByteReader& r, Song& song, Pattern& pattern) {
-  r.u32();  // header length: the data follows the fixed fields whatever it says
+EngineError readPattern(ByteReader& r, Song& song, Pattern& pattern) {
+  r.u32le();  // header length: the data follows the fixed fields whatever it says
   r.u8();   // packing type
-  const std::int32_t rows = r.u16();
-  const std::uint32_t packed = r.u16();
-  if (!r.ok() || rows == 0 || rows > kMaxRows) return songerror::kUnrecognised;
+  const std::int32_t rows = r.u16le();
+  const std::uint32_t packed = r.u16le();
+  if (!r.ok() || rows == 0 || rows > kMaxRows) return EngineError::kUnrecognised;
   const std::size_t channels = song.channels.size();
   pattern.rows = rows;
   pattern.cells.assign(static_cast<std::size_t>(rows) * channels, Cell{});
-  if (packed == 0) return songerror::kNone;
+  if (packed == 0) return EngineError::kNone;
   const std::size_t start = r.tell();
-  if (r.remaining() < packed) return songerror::kUnrecognised;
+  if (r.remaining() < packed) return EngineError::kUnrecognised;
   // Decoding is confined to the pattern's own packed bytes.
   ByteReader data(r.here(), packed);
   for (Cell& c : pattern.cells) {
@@ -56,18 +57,18 @@ std::int32_t readPattern(ByteReader& r, Song& song, Pattern& pattern) {
     if (what & 0x04) c.volume = data.u8();
     if (what & 0x08) c.effect = data.u8();
     if (what & 0x10) c.param = data.u8();
-    if (!data.ok()) return songerror::kUnrecognised;
+    if (!data.ok()) return EngineError::kUnrecognised;
     c.note = note == kXmKeyOff ? kKeyOff : (note > kXmKeyOff ? kNoNote : note);
     if (c.instrument > kMaxInstruments) c.instrument = 0;
   }
   r.seek(start + packed);
-  return songerror::kNone;
+  return EngineError::kNone;
 }
 
 void readEnvelopePoints(ByteReader& r, Envelope& e) {
   for (int i = 0; i < kEnvelopePoints; ++i) {
-    e.x[static_cast<std::size_t>(i)] = r.u16();
-    e.y[static_cast<std::size_t>(i)] = std::min(r.u16(), kEnvelopeTop);
+    e.x[static_cast<std::size_t>(i)] = r.u16le();
+    e.y[static_cast<std::size_t>(i)] = std::min(r.u16le(), kEnvelopeTop);
   }
 }
 
@@ -78,16 +79,16 @@ void checkEnvelope(Envelope& e) {
   if (e.loopEnd >= e.points || e.loopStart > e.loopEnd) e.type &= static_cast<std::uint8_t>(~kEnvLoop);
 }
 
-std::int32_t readInstrumentHeader(ByteReader& r, Instrument& in) {
+EngineError readInstrumentHeader(ByteReader& r, Instrument& in) {
   const std::size_t start = r.tell();
-  const std::uint32_t headerSize = r.u32();
+  const std::uint32_t headerSize = r.u32le();
   in.name = r.text(22);
   r.u8();  // type
-  in.sampleCount = r.u16();
-  if (!r.ok()) return songerror::kUnrecognised;
-  if (in.sampleCount > kInstrumentSamples) return songerror::kTooManySamples;
+  in.sampleCount = r.u16le();
+  if (!r.ok()) return EngineError::kUnrecognised;
+  if (in.sampleCount > kInstrumentSamples) return EngineError::kTooManySamples;
   if (in.sampleCount > 0) {
-    r.u32();  // sample header size: each header is read as its fixed 40 bytes
+    r.u32le();  // sample header size: each header is read as its fixed 40 bytes
     r.bytes(in.keymap.data(), in.keymap.size());
     readEnvelopePoints(r, in.volumeEnvelope);
     readEnvelopePoints(r, in.panEnvelope);
@@ -105,22 +106,22 @@ std::int32_t readInstrumentHeader(ByteReader& r, Instrument& in) {
     in.vibratoSweep = r.u8();
     in.vibratoDepth = r.u8();
     in.vibratoRate = r.u8();
-    in.fadeout = r.u16() * 2;
-    if (!r.ok()) return songerror::kUnrecognised;
+    in.fadeout = r.u16le() * 2;
+    if (!r.ok()) return EngineError::kUnrecognised;
     if (in.volumeEnvelope.points > kEnvelopePoints || in.panEnvelope.points > kEnvelopePoints) {
-      return songerror::kUnrecognised;
+      return EngineError::kUnrecognised;
     }
     checkEnvelope(in.volumeEnvelope);
     checkEnvelope(in.panEnvelope);
   }
   r.seek(start + headerSize);
-  return r.ok() ? songerror::kNone : songerror::kUnrecognised;
+  return r.ok() ? EngineError::kNone : EngineError::kUnrecognised;
 }
 
 void readSampleHeader(ByteReader& r, SongSample& s, std::uint32_t& dataBytes) {
-  std::uint32_t length = r.u32();
-  std::uint32_t loopStart = r.u32();
-  std::uint32_t loopLength = r.u32();
+  std::uint32_t length = r.u32le();
+  std::uint32_t loopStart = r.u32le();
+  std::uint32_t loopLength = r.u32le();
   s.volume = std::min<std::int32_t>(r.u8(), 64);
   s.finetune = static_cast<std::int8_t>(r.u8());
   const std::uint8_t type = r.u8();
@@ -146,8 +147,8 @@ void readSampleHeader(ByteReader& r, SongSample& s, std::uint32_t& dataBytes) {
   s.loopLength = std::min(loopLength, length - loopStart);
 }
 
-std::int32_t readInstrument(ByteReader& r, Song& song, Instrument& in, SampleSink& sink) {
-  if (const std::int32_t e = readInstrumentHeader(r, in)) return e;
+EngineError readInstrument(ByteReader& r, Song& song, Instrument& in, SampleSink& sink) {
+  if (const EngineError e = readInstrumentHeader(r, in); e != EngineError::kNone) return e;
   in.samples.fill(&invalidSample());
   std::array<std::uint32_t, kInstrumentSamples> bytes{};
   const std::size_t first = song.samples.size();
@@ -158,7 +159,7 @@ std::int32_t readInstrument(ByteReader& r, Song& song, Instrument& in, SampleSin
     song.samples.push_back(s.get());
     song.ownedSamples.push_back(std::move(s));
   }
-  if (!r.ok()) return songerror::kUnrecognised;
+  if (!r.ok()) return EngineError::kUnrecognised;
   for (std::int32_t i = 0; i < in.sampleCount; ++i) {
     SongSample& s = *song.samples[first + static_cast<std::size_t>(i)];
     const std::uint32_t want = bytes[static_cast<std::size_t>(i)];
@@ -174,19 +175,19 @@ std::int32_t readInstrument(ByteReader& r, Song& song, Instrument& in, SampleSin
     }
     if (s.length > 0) {
       std::int32_t error = 0;
-      const std::uint32_t mode = srcmode::kDelta | srcmode::kSigned | (s.is16Bit ? srcmode::k16Bits : srcmode::k8Bits);
-      s.pcm = sink.createSample(s, r.here(), mode, error);
-      if (s.pcm < 0) return error ? error : songerror::kOutOfMemory;
+      const std::uint32_t srcMode = mode::kDelta | mode::kSigned | (s.is16Bit ? mode::k16Bits : mode::k8Bits);
+      s.pcm = sink.createSample(s, r.here(), srcMode, error);
+      if (s.pcm < 0) return error ? static_cast<EngineError>(error) : EngineError::kOutOfMemory;
     }
     r.seek(std::min(at + want, r.size()));
   }
-  return songerror::kNone;
+  return EngineError::kNone;
 }
 
 }  // namespace
 
-std::int32_t loadXm(Song& song, ByteReader& r, SampleSink& sink) {
-  if (!r.matches(0, kSignature)) return songerror::kUnrecognised;
+EngineError loadXm(Song& song, ByteReader& r, SampleSink& sink) {
+  if (!r.matches(0, kSignature)) return EngineError::kUnrecognised;
   song.kind = SongKind::kXm;
   song.format = &xmFormat();
   song.masterVolume = 256;
@@ -194,22 +195,22 @@ std::int32_t loadXm(Song& song, ByteReader& r, SampleSink& sink) {
   r.seek(kNameOffset);
   song.name = r.text(20);
   r.seek(kMarkerOffset);
-  if (r.u8() != kMarker) return songerror::kUnrecognised;
+  if (r.u8() != kMarker) return EngineError::kUnrecognised;
 
   r.seek(kHeaderOffset);
-  const std::uint32_t headerSize = r.u32();
-  song.songLength = r.u16();
-  song.restartPosition = r.u16();
-  const std::int32_t channels = r.u16();
-  const std::int32_t patterns = r.u16();
-  const std::int32_t instruments = r.u16();
-  song.flags = r.u16();
-  song.initialSpeed = r.u16();
-  song.initialBpm = r.u16();
+  const std::uint32_t headerSize = r.u32le();
+  song.songLength = r.u16le();
+  song.restartPosition = r.u16le();
+  const std::int32_t channels = r.u16le();
+  const std::int32_t patterns = r.u16le();
+  const std::int32_t instruments = r.u16le();
+  song.flags = r.u16le();
+  song.initialSpeed = r.u16le();
+  song.initialBpm = r.u16le();
   r.bytes(song.orders.data(), song.orders.size());
   if (!r.ok() || song.songLength == 0 || song.songLength > 256 || channels == 0 || channels > kMaxChannels ||
       patterns > kMaxPatterns || instruments > kMaxInstruments) {
-    return songerror::kUnrecognised;
+    return EngineError::kUnrecognised;
   }
   if (song.restartPosition >= song.songLength) song.restartPosition = 0;
   song.channels.assign(static_cast<std::size_t>(channels), SongChannel{});
@@ -220,7 +221,7 @@ std::int32_t loadXm(Song& song, ByteReader& r, SampleSink& sink) {
 
   r.seek(kHeaderOffset + headerSize);
   for (std::int32_t p = 0; p < patterns; ++p) {
-    if (const std::int32_t e = readPattern(r, song, song.patterns[static_cast<std::size_t>(p)])) return e;
+    if (const EngineError e = readPattern(r, song, song.patterns[static_cast<std::size_t>(p)]); e != EngineError::kNone) return e;
   }
   for (Pattern& p : song.patterns) {
     if (p.rows == 0) {
@@ -231,9 +232,9 @@ std::int32_t loadXm(Song& song, ByteReader& r, SampleSink& sink) {
 
   song.instruments.resize(static_cast<std::size_t>(instruments));
   for (Instrument& in : song.instruments) {
-    if (const std::int32_t e = readInstrument(r, song, in, sink)) return e;
+    if (const EngineError e = readInstrument(r, song, in, sink); e != EngineError::kNone) return e;
   }
-  return songerror::kNone;
+  return EngineError::kNone;
 }
 
 }  // namespace korvo::sound::music

@@ -1,14 +1,15 @@
-// Bounds-checked little-endian reading of a module held in memory. Reads past the end give
-// zeros and clear ok(), so loaders check once per structure instead of once per field.
+// The one byte reader of the sound loaders (sample files and tracker modules): bounds-checked
+// reading of bytes held in memory, each number read in the byte order its name says. Reads
+// past the end give zeros and clear ok(), so loaders check once per structure instead of once
+// per field.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <string>
-#include <vector>
 
-namespace korvo::sound::music {
+namespace korvo::sound::formats {
 
 class ByteReader {
  public:
@@ -26,16 +27,26 @@ class ByteReader {
   void skip(std::size_t count) { seek(pos_ + count); }
 
   std::uint8_t u8() {
-    if (pos_ >= size_) return fail<std::uint8_t>();
+    if (pos_ >= size_) return fail();
     return data_[pos_++];
   }
-  std::uint16_t u16() {
+  // Little-endian: least significant byte first.
+  std::uint16_t u16le() {
     const std::uint16_t lo = u8();
     return static_cast<std::uint16_t>(lo | (u8() << 8));
   }
-  std::uint32_t u32() {
-    const std::uint32_t lo = u16();
-    return lo | (static_cast<std::uint32_t>(u16()) << 16);
+  std::uint32_t u32le() {
+    const std::uint32_t lo = u16le();
+    return lo | (static_cast<std::uint32_t>(u16le()) << 16);
+  }
+  // Big-endian: most significant byte first.
+  std::uint16_t u16be() {
+    const std::uint16_t hi = u8();
+    return static_cast<std::uint16_t>((hi << 8) | u8());
+  }
+  std::uint32_t u32be() {
+    const std::uint32_t hi = u16be();
+    return (hi << 16) | u16be();
   }
   // count bytes into out (zeros past the end).
   void bytes(void* out, std::size_t count) {
@@ -54,7 +65,7 @@ class ByteReader {
     s.resize(std::strlen(s.c_str()));
     return s;
   }
-  // Whether the bytes at offset are exactly tag.
+  // Whether the bytes at offset are exactly tag (a four-character chunk id, a signature).
   bool matches(std::size_t offset, const char* tag) const {
     const std::size_t n = std::strlen(tag);
     return offset + n <= size_ && std::memcmp(data_ + offset, tag, n) == 0;
@@ -63,8 +74,7 @@ class ByteReader {
   const std::uint8_t* here() const { return data_ + (pos_ < size_ ? pos_ : size_); }
 
  private:
-  template <typename T>
-  T fail() {
+  std::uint8_t fail() {
     ok_ = false;
     ++pos_;
     return 0;
@@ -76,4 +86,4 @@ class ByteReader {
   bool ok_ = true;
 };
 
-}  // namespace korvo::sound::music
+}  // namespace korvo::sound::formats
