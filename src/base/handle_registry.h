@@ -1,5 +1,10 @@
-// Per-kind registries of runtime objects behind 32-bit handles. Handles start at 1 and are
-// never reused within a run, so a stale handle can always be told from a live one.
+// The registries behind every kind of 32-bit handle a program holds. Handles start at 1 and
+// are never reused within a run, so a stale handle can always be told from a live one.
+//   HandleRegistry<T>  owns its objects (images, banks, sounds, timers, ...)
+//   HandleTable<T>     only maps handles to objects that live elsewhere (streams, which own
+//                      themselves through their module)
+// A kind whose handles come from another registry of the family (open files take their
+// stream's handle) inserts under that handle instead of taking a new one.
 #pragma once
 
 #include <cstdint>
@@ -9,22 +14,25 @@
 
 #include "base/kv_ex.h"
 
-namespace korvo::core {
+namespace korvo {
 
-template <typename T>
+template <typename T, typename Holder = std::unique_ptr<T>>
 class HandleRegistry {
  public:
-  // Takes ownership and returns the new handle.
-  std::int32_t add(std::unique_ptr<T> object) {
+  // Takes the object and returns its new handle.
+  std::int32_t add(Holder object) {
     const std::int32_t handle = next_++;
     objects_.emplace(handle, std::move(object));
     return handle;
   }
 
+  // Takes the object under a handle given out by another registry of the family.
+  void insert(std::int32_t handle, Holder object) { objects_.insert_or_assign(handle, std::move(object)); }
+
   // The object or null.
   T* find(std::int32_t handle) const {
     auto it = objects_.find(handle);
-    return it == objects_.end() ? nullptr : it->second.get();
+    return it == objects_.end() ? nullptr : std::to_address(it->second);
   }
 
   // The object; a missing one raises message in debug mode and is null otherwise.
@@ -35,26 +43,34 @@ class HandleRegistry {
   }
 
   // Removes and returns the object (null when absent).
-  std::unique_ptr<T> take(std::int32_t handle) {
+  Holder take(std::int32_t handle) {
     auto it = objects_.find(handle);
     if (it == objects_.end()) return nullptr;
-    std::unique_ptr<T> object = std::move(it->second);
+    Holder object = std::move(it->second);
     objects_.erase(it);
     return object;
   }
 
   bool erase(std::int32_t handle) { return objects_.erase(handle) != 0; }
 
-  // Frees every object; handles keep counting so none is reused.
+  // Lets every object go; handles keep counting so none is reused.
   void clear() { objects_.clear(); }
+  // Lets every object go and numbers from 1 again (a new run).
+  void reset() {
+    objects_.clear();
+    next_ = 1;
+  }
 
   std::size_t size() const { return objects_.size(); }
   auto begin() const { return objects_.begin(); }
   auto end() const { return objects_.end(); }
 
  private:
-  std::map<std::int32_t, std::unique_ptr<T>> objects_;
+  std::map<std::int32_t, Holder> objects_;
   std::int32_t next_ = 1;
 };
 
-}  // namespace korvo::core
+template <typename T>
+using HandleTable = HandleRegistry<T, T*>;
+
+}  // namespace korvo

@@ -157,7 +157,7 @@ class RuntimeHost {
 
   std::unique_ptr<HostWindow> window_;
   std::unique_ptr<HostSubsystem> subsystems_[4];
-  core::HandleRegistry<HostTimer> timers_;
+  HandleRegistry<HostTimer> timers_;
   struct Library {
     void* handle = nullptr;
     std::map<std::string, void*> procedures;

@@ -16,8 +16,8 @@ namespace {
 
 using stdlib::kvBank;
 
-core::HandleRegistry<kvBank>& banks() {
-  static core::HandleRegistry<kvBank> registry;
+HandleRegistry<kvBank>& banks() {
+  static HandleRegistry<kvBank> registry;
   return registry;
 }
 

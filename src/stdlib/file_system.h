@@ -35,7 +35,7 @@ class FileSystem : public platform::HostSubsystem {
   std::size_t openDirectories() const { return directories_.size(); }
 
  private:
-  core::HandleRegistry<Directory> directories_;
+  HandleRegistry<Directory> directories_;
 };
 
 }  // namespace korvo::stdlib

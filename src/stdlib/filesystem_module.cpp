@@ -1,9 +1,9 @@
 // The filesystem module: takes the host's file-system object at start-up and gives it
 // back at the end; keeps the set of open files, which checks file handles and closes (and
 // so finishes) what a program leaves open; the file-stream commands.
-#include <map>
 #include <memory>
 
+#include "base/handle_registry.h"
 #include "stdlib/stdlib_modules.h"
 #include "backend/path_resolver.h"
 #include "host/runtime_host.h"
@@ -18,7 +18,8 @@ using stdlib::FileMode;
 using stdlib::FileStream;
 
 struct OpenFiles {
-  std::map<std::int32_t, std::unique_ptr<FileStream>> byHandle;
+  // Under their streams' handles, so the stream commands reach them too.
+  HandleRegistry<FileStream> byHandle;
   stdlib::FileSystem* fileSystem = nullptr;
 };
 
@@ -33,18 +34,12 @@ std::int32_t openFile(KvString* filename, FileMode mode) {
   auto stream = FileStream::open(platform::resolvePath(name.view()), mode);
   if (!stream) return 0;
   const std::int32_t handle = stream->handle();
-  files().byHandle.emplace(handle, std::move(stream));
+  files().byHandle.insert(handle, std::move(stream));
   return handle;
 }
 
 // The open file behind handle; a dead one raises "File does not exist" in debug mode.
-FileStream* requireFile(std::int32_t handle) {
-  auto& map = files().byHandle;
-  auto it = map.find(handle);
-  if (it != map.end()) return it->second.get();
-  if (debugMode()) raiseError("File does not exist");
-  return nullptr;
-}
+FileStream* requireFile(std::int32_t handle) { return files().byHandle.require(handle, "File does not exist"); }
 
 }  // namespace
 

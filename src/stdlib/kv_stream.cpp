@@ -2,41 +2,26 @@
 // maps handles to the live ones so that every stream command can check a handle.
 #include "stdlib/kv_stream.h"
 
-#include <unordered_map>
-
-#include "base/kv_ex.h"
+#include "base/handle_registry.h"
 
 namespace korvo::stdlib {
 namespace {
 
-struct LiveStreams {
-  std::unordered_map<std::int32_t, KvStream*> byHandle;
-  std::int32_t next = 1;
-};
-
-LiveStreams& live() {
-  static LiveStreams streams;
+HandleTable<KvStream>& liveStreams() {
+  static HandleTable<KvStream> streams;
   return streams;
 }
 
 }  // namespace
 
-KvStream::KvStream() : handle_(live().next++) { live().byHandle.emplace(handle_, this); }
+KvStream::KvStream() : handle_(liveStreams().add(this)) {}
 
-KvStream::~KvStream() { live().byHandle.erase(handle_); }
+KvStream::~KvStream() { liveStreams().erase(handle_); }
 
-KvStream* findStream(std::int32_t handle) {
-  auto& map = live().byHandle;
-  auto it = map.find(handle);
-  return it == map.end() ? nullptr : it->second;
-}
+KvStream* findStream(std::int32_t handle) { return liveStreams().find(handle); }
 
-KvStream* requireStream(std::int32_t handle) {
-  KvStream* stream = findStream(handle);
-  if (!stream && debugMode()) raiseError("Stream does not exist");
-  return stream;
-}
+KvStream* requireStream(std::int32_t handle) { return liveStreams().require(handle, "Stream does not exist"); }
 
-std::size_t liveStreamCount() { return live().byHandle.size(); }
+std::size_t liveStreamCount() { return liveStreams().size(); }
 
 }  // namespace korvo::stdlib

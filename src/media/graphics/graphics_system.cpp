@@ -13,8 +13,8 @@ namespace korvo::platform {
 namespace {
 
 // Every canvas of the open display; one registry for the process so handles never repeat.
-core::HandleRegistry<Canvas>& canvases() {
-  static core::HandleRegistry<Canvas> registry;
+HandleRegistry<Canvas>& canvases() {
+  static HandleRegistry<Canvas> registry;
   return registry;
 }
 

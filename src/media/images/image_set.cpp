@@ -9,8 +9,8 @@
 
 namespace korvo::platform {
 
-core::HandleRegistry<Image>& images() {
-  static core::HandleRegistry<Image> set;
+HandleRegistry<Image>& images() {
+  static HandleRegistry<Image> set;
   return set;
 }
 

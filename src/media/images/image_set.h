@@ -19,7 +19,7 @@ struct Image {
 };
 
 // The live images.
-core::HandleRegistry<Image>& images();
+HandleRegistry<Image>& images();
 
 // Frees every image and its frames (before a display closes).
 void freeAllImages();

@@ -43,7 +43,7 @@ class FontSet {
   PixelFormat format_ = PixelFormat::xrgb8888();
   std::int32_t lineWidth_ = 0;
   std::unique_ptr<BitmapFont> default_;
-  core::HandleRegistry<BitmapFont> fonts_;
+  HandleRegistry<BitmapFont> fonts_;
   std::vector<std::string> addedFiles_;
 };
 

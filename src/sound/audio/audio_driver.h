@@ -72,9 +72,9 @@ class AudioDriver final : public platform::HostSubsystem {
   std::int32_t newSoundChannel();
 
   SoundEngine& engine_;
-  core::HandleRegistry<Sound> sounds_;
+  HandleRegistry<Sound> sounds_;
   // Every channel object made, in creation order; channel values are these handles.
-  core::HandleRegistry<AudioChannel> channels_;
+  HandleRegistry<AudioChannel> channels_;
   std::vector<std::int32_t> slots_;  // channel values of sound channels, 0 = empty
   std::size_t cursor_ = 0;
   std::map<std::string, std::int32_t> musicCache_;

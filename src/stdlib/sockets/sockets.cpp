@@ -8,42 +8,36 @@ Sockets& sockets() {
   return state;
 }
 
-UdpStream* Sockets::findUdp(std::int32_t handle) const {
-  auto it = udp_.find(handle);
-  return it == udp_.end() ? nullptr : it->second.get();
-}
+UdpStream* Sockets::findUdp(std::int32_t handle) const { return udp_.find(handle); }
 
-TcpStream* Sockets::findTcp(std::int32_t handle) const {
-  auto it = tcp_.find(handle);
-  return it == tcp_.end() ? nullptr : it->second.get();
-}
+TcpStream* Sockets::findTcp(std::int32_t handle) const { return tcp_.find(handle); }
 
 std::int32_t Sockets::addUdp(std::unique_ptr<UdpStream> stream) {
   const std::int32_t handle = stream->handle();
-  udp_.emplace(handle, std::move(stream));
+  udp_.insert(handle, std::move(stream));
   return handle;
 }
 
 std::int32_t Sockets::addTcp(std::unique_ptr<TcpStream> stream) {
   const std::int32_t handle = stream->handle();
-  if (TcpServer* server = stream->server()) server->accepted().emplace(handle, stream.get());
-  tcp_.emplace(handle, std::move(stream));
+  if (TcpServer* server = stream->server()) server->accepted().insert(handle, stream.get());
+  tcp_.insert(handle, std::move(stream));
   return handle;
 }
 
 void Sockets::closeUdp(std::int32_t handle) { udp_.erase(handle); }
 
 void Sockets::closeTcp(std::int32_t handle) {
-  auto it = tcp_.find(handle);
-  if (it == tcp_.end()) return;
-  if (TcpServer* server = it->second->server()) server->accepted().erase(handle);
-  tcp_.erase(it);
+  TcpStream* stream = tcp_.find(handle);
+  if (!stream) return;
+  if (TcpServer* server = stream->server()) server->accepted().erase(handle);
+  tcp_.erase(handle);
 }
 
 void Sockets::closeServer(std::int32_t handle) {
   std::unique_ptr<TcpServer> server = servers_.take(handle);
   if (!server) return;
-  while (!server->accepted().empty()) closeTcp(server->accepted().begin()->first);
+  while (server->accepted().size() != 0) closeTcp(server->accepted().begin()->first);
 }
 
 bool Sockets::ownsTcpEndpoint(const Endpoint& endpoint) const {
@@ -62,7 +56,7 @@ bool Sockets::ownsTcpEndpoint(const Endpoint& endpoint) const {
 
 void Sockets::closeAll() {
   udp_.clear();
-  while (!tcp_.empty()) closeTcp(tcp_.begin()->first);
+  while (tcp_.size() != 0) closeTcp(tcp_.begin()->first);
   servers_.clear();
 }
 

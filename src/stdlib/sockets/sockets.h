@@ -4,7 +4,6 @@
 #pragma once
 
 #include <cstdint>
-#include <map>
 #include <memory>
 #include <vector>
 
@@ -28,7 +27,7 @@ class Sockets {
   void closeUdp(std::int32_t handle);
   // Removes the stream from its server's set too.
   void closeTcp(std::int32_t handle);
-  core::HandleRegistry<TcpServer>& servers() { return servers_; }
+  HandleRegistry<TcpServer>& servers() { return servers_; }
   // Closes the server's accepted streams, then the server.
   void closeServer(std::int32_t handle);
 
@@ -40,9 +39,10 @@ class Sockets {
   void closeAll();
 
  private:
-  std::map<std::int32_t, std::unique_ptr<UdpStream>> udp_;
-  std::map<std::int32_t, std::unique_ptr<TcpStream>> tcp_;
-  core::HandleRegistry<TcpServer> servers_;
+  // Under their stream handles.
+  HandleRegistry<UdpStream> udp_;
+  HandleRegistry<TcpStream> tcp_;
+  HandleRegistry<TcpServer> servers_;
 };
 
 // The module's state.

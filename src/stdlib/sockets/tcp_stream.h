@@ -4,9 +4,9 @@
 #pragma once
 
 #include <cstdint>
-#include <map>
 #include <memory>
 
+#include "base/handle_registry.h"
 #include "stdlib/kv_stream.h"
 #include "stdlib/sockets/socket_address.h"
 
@@ -58,13 +58,13 @@ class TcpServer {
   const Endpoint& local() const { return local_; }
 
   // The streams it accepted that are still open, by stream handle.
-  std::map<std::int32_t, TcpStream*>& accepted() { return accepted_; }
+  HandleTable<TcpStream>& accepted() { return accepted_; }
 
  private:
   int fd_;
   bool failed_ = false;
   Endpoint local_;
-  std::map<std::int32_t, TcpStream*> accepted_;
+  HandleTable<TcpStream> accepted_;
 };
 
 // A stream socket connected to server within the connect bound, bound first to localPort
