@@ -11,6 +11,37 @@ namespace {
 
 Image blank() { return Image(kCell, kCell); }
 
+// Rough cave stones: the nearest of a few fixed points (wrapping round the tile, so walls
+// join up) gives each pixel its stone; pixels near the border between two stones are the
+// dark cracks, and each stone is lit from the top left.
+Argb caveStone(int x, int y, const StyleTheme& t) {
+  static constexpr int kStones[7][2] = {{5, 4}, {19, 2}, {28, 12}, {11, 14}, {3, 24}, {20, 22}, {29, 29}};
+  double nearest = 1e9, second = 1e9;
+  int which = 0;
+  double dx0 = 0, dy0 = 0;
+  for (int i = 0; i < 7; ++i) {
+    for (int wx = -1; wx <= 1; ++wx) {
+      for (int wy = -1; wy <= 1; ++wy) {
+        const double dx = x + 0.5 - (kStones[i][0] + wx * kCell), dy = y + 0.5 - (kStones[i][1] + wy * kCell);
+        const double d = std::sqrt(dx * dx + dy * dy);
+        if (d < nearest) {
+          second = nearest, nearest = d, which = i, dx0 = dx, dy0 = dy;
+        } else if (d < second) {
+          second = d;
+        }
+      }
+    }
+  }
+  if (second - nearest < 1.6) return t.mortar;
+  const double tone = 0.88 + (noise(which, 0, 5) % 18) / 100.0 + (noise(x, y, 4) % 6) / 100.0;
+  const double light = -(dx0 + dy0) / 14.0;  // lit from the top left
+  Argb c = shade(t.wallMid, tone);
+  if (light > 0.35) c = shade(t.wallLight, tone);
+  if (light < -0.45) c = shade(t.wallDark, tone);
+  if (second - nearest < 2.6 && light < 0) c = shade(t.wallDark, tone * 0.9);
+  return c;
+}
+
 // Bricks in three looks: cave stones, sunny sandstone blocks, speed-world steel panels.
 Image wallBody(int style) {
   const StyleTheme& t = theme(style);
@@ -19,12 +50,7 @@ Image wallBody(int style) {
     for (int x = 0; x < kCell; ++x) {
       Argb c = t.wallMid;
       if (style == 0) {
-        const int row = y / 8, bx = (x + (row % 2) * 8) % 16, brick = (x + (row % 2) * 8) / 16;
-        const double tone = 0.9 + (noise(brick, row, 3) % 21) / 100.0 + (noise(x, y, 4) % 7) / 100.0;
-        c = shade(t.wallMid, tone);
-        if (y % 8 == 0 || bx == 0) c = t.mortar;
-        else if (y % 8 == 1 || bx == 1) c = shade(t.wallLight, tone);
-        else if (y % 8 == 7 || bx == 15) c = shade(t.wallDark, tone);
+        c = caveStone(x, y, t);
       } else if (style == 1) {
         const int bx = x % 16, by = y % 16;
         c = t.wallMid;
