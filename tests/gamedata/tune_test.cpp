@@ -4,11 +4,14 @@
 #include <gtest/gtest.h>
 #include <libopenmpt/libopenmpt.h>
 
+#include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <set>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 #include "backend/clock.h"
@@ -124,6 +127,78 @@ TEST_P(TuneTest, HasMelodyBassAndDrumsUsingTheVolumeAndEffectColumns) {
     player.freeSong(song);
   }
   engine.close();
+}
+
+// Loudness per half second of the first 20 seconds through the engine's WAV output, against
+// the independent player's: the tune is heard, and its course follows the reference.
+TEST_P(TuneTest, SoundsLikeTheIndependentPlayer) {
+  constexpr int kWindow = kRate / 2, kSeconds = 20;
+  const std::string path = tunePath(GetParam());
+  const std::vector<std::uint8_t> file = readFile(path);
+  std::vector<double> theirs;
+  {
+    openmpt_module* m = openmpt_module_create_from_memory2(file.data(), file.size(), nullptr, nullptr, nullptr, nullptr,
+                                                           nullptr, nullptr, nullptr);
+    ASSERT_NE(m, nullptr);
+    std::vector<float> buffer(2 * kWindow);
+    for (int w = 0; w < 2 * kSeconds; ++w) {
+      const std::size_t got = openmpt_module_read_interleaved_float_stereo(m, kRate, kWindow, buffer.data());
+      double sum = 0;
+      for (std::size_t i = 0; i < 2 * got; ++i) sum += buffer[i] * buffer[i];
+      theirs.push_back(std::sqrt(sum / (2.0 * kWindow)));
+    }
+    openmpt_module_destroy(m);
+  }
+  const std::string wav = std::string(::testing::TempDir()) + "tune_" + std::to_string(::getpid()) + ".wav";
+  setenv("KORVO_AUDIO", ("wav:" + wav).c_str(), 1);
+  SoundEngine engine;
+  ASSERT_TRUE(engine.init(kRate, 32, 0));
+  {
+    music::EngineMusic adapter(engine);
+    music::MusicPlayer player(adapter);
+    music::Song* song = player.loadSong(path);
+    ASSERT_NE(song, nullptr);
+    ASSERT_TRUE(player.playSong(song));
+    for (int s = 0; s < kSeconds + 1; ++s) {
+      clock_.advance(1000);
+      engine.pump();
+    }
+  }
+  engine.close();
+  const std::vector<std::uint8_t> out = readFile(wav);
+  std::remove(wav.c_str());
+  // The output runs one 4408-frame buffer behind the song.
+  constexpr std::size_t kLatency = 4408;
+  std::vector<double> ours;
+  for (int w = 0; w < 2 * kSeconds; ++w) {
+    double sum = 0;
+    for (std::size_t f = kLatency + static_cast<std::size_t>(w) * kWindow; f < kLatency + (w + 1) * std::size_t{kWindow}; ++f) {
+      for (std::size_t side = 0; side < 2; ++side) {
+        const std::size_t at = 44 + 4 * f + 2 * side;
+        ASSERT_LT(at + 1, out.size());
+        const double v = static_cast<std::int16_t>(out[at] | (out[at + 1] << 8)) / 32768.0;
+        sum += v * v;
+      }
+    }
+    ours.push_back(std::sqrt(sum / (2.0 * kWindow)));
+  }
+  double low = 1, meanOurs = 0, meanTheirs = 0;
+  for (std::size_t i = 0; i < ours.size(); ++i) {
+    if (i >= 2) low = std::min(low, ours[i]);
+    meanOurs += ours[i] / ours.size();
+    meanTheirs += theirs[i] / theirs.size();
+  }
+  EXPECT_GT(low, 0.01) << "a half second of near silence";
+  // Within a factor of three of the reference's level, and the same rises and falls.
+  EXPECT_GT(meanOurs, meanTheirs / 3);
+  EXPECT_LT(meanOurs, meanTheirs * 3);
+  double sab = 0, saa = 0, sbb = 0;
+  for (std::size_t i = 0; i < ours.size(); ++i) {
+    sab += (ours[i] - meanOurs) * (theirs[i] - meanTheirs);
+    saa += (ours[i] - meanOurs) * (ours[i] - meanOurs);
+    sbb += (theirs[i] - meanTheirs) * (theirs[i] - meanTheirs);
+  }
+  EXPECT_GT(sab / std::sqrt(saa * sbb), 0.8) << "mean loudness " << meanOurs << ", reference " << meanTheirs;
 }
 
 INSTANTIATE_TEST_SUITE_P(Tunes, TuneTest, ::testing::Values("Closure.xm", "closureb.xm"),
