@@ -182,13 +182,6 @@ void RuntimeHost::setPointerVisible(bool visible) {
   if (window_) window_->setPointerVisible(visible);
 }
 
-HostSubsystem* RuntimeHost::open(SubsystemSlot slot, const SubsystemFactory& make) {
-  auto& s = subsystems_[slotIndex(slot)];
-  if (s) return nullptr;
-  s = make();
-  return s.get();
-}
-
 void RuntimeHost::close(SubsystemSlot slot, HostSubsystem* which) {
   auto& s = subsystems_[slotIndex(slot)];
   if (s && s.get() == which) s.reset();

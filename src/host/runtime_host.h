@@ -125,11 +125,25 @@ class RuntimeHost {
   std::int32_t callLibrary(const std::string& library, const std::string& procedure, void* inBank,
                            std::int32_t inSize, void* outBank, std::int32_t outSize);
 
-  // Subsystems: open returns null when the slot is taken or make fails.
-  using SubsystemFactory = std::function<std::unique_ptr<HostSubsystem>()>;
-  HostSubsystem* open(SubsystemSlot slot, const SubsystemFactory& make);
+  // Subsystems. open gives the new subsystem, of the type make makes, or null when the slot
+  // is taken or make gives none.
+  template <typename Make>
+  auto open(SubsystemSlot slot, Make make) -> decltype(make().get()) {
+    std::unique_ptr<HostSubsystem>& held = subsystems_[static_cast<int>(slot)];
+    if (held) return nullptr;
+    auto made = make();
+    auto* subsystem = made.get();
+    held = std::move(made);
+    return subsystem;
+  }
   void close(SubsystemSlot slot, HostSubsystem* which);
   HostSubsystem* subsystem(SubsystemSlot slot) const;
+  // The slot's subsystem when it is a T (the one lookup by type; whoever opens a slot decides
+  // what it holds).
+  template <typename T>
+  T* subsystemOf(SubsystemSlot slot) const {
+    return dynamic_cast<T*>(subsystem(slot));
+  }
 
   // The window backend (installed by the graphics layer; may be absent).
   void setWindow(std::unique_ptr<HostWindow> window) { window_ = std::move(window); }

@@ -21,11 +21,11 @@ platform::RuntimeInputHost gInputHost;
 bool createInputModule() {
   RuntimeHost* host = RuntimeHost::current();
   if (!host) return false;
-  auto* input = static_cast<InputSystem*>(host->open(SubsystemSlot::kInput, [] {
+  InputSystem* input = host->open(SubsystemSlot::kInput, [] {
     auto system = std::make_unique<InputSystem>(gInputHost, platform::joystickSource());
     system->resume();
     return system;
-  }));
+  });
   if (!input) return false;
   platform::setCommandInput(input);
   return true;

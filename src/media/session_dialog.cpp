@@ -270,7 +270,7 @@ std::int32_t showSessionDialog(SessionDialogActions& actions) {
   }
   GraphicsSystem* graphics = GraphicsSystem::current();
   if (!graphics) return 0;
-  auto* input = dynamic_cast<InputSystem*>(host->subsystem(SubsystemSlot::kInput));
+  auto* input = host->subsystemOf<InputSystem>(SubsystemSlot::kInput);
   return SessionDialog(actions, *host, *graphics, input).run();
 }
 

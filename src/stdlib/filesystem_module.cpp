@@ -76,9 +76,8 @@ std::int32_t SeekFile(std::int32_t fileStream, std::int32_t pos) {
 bool createFilesystemModule() {
   platform::RuntimeHost* host = platform::RuntimeHost::current();
   if (!host) return false;
-  auto* object = host->open(platform::SubsystemSlot::kFiles, [] { return std::make_unique<stdlib::FileSystem>(); });
-  files().fileSystem = static_cast<stdlib::FileSystem*>(object);
-  return object != nullptr;
+  files().fileSystem = host->open(platform::SubsystemSlot::kFiles, [] { return std::make_unique<stdlib::FileSystem>(); });
+  return files().fileSystem != nullptr;
 }
 
 void destroyFilesystemModule() {

@@ -61,9 +61,9 @@ GraphicsSystem* GraphicsSystem::open(RuntimeHost& host, std::int32_t width, std:
   auto front = Surface::create(width, height, format);
   auto back = windowed ? front : Surface::create(width, height, format);
   if (front && back && window.openDisplay({width, height, windowed ? 0 : depth, windowed ? 0 : driver, kind})) {
-    system = static_cast<GraphicsSystem*>(host.open(SubsystemSlot::kGraphics, [&] {
-      return std::unique_ptr<HostSubsystem>(new GraphicsSystem(window, kind, front, back));
-    }));
+    system = host.open(SubsystemSlot::kGraphics, [&] {
+      return std::unique_ptr<GraphicsSystem>(new GraphicsSystem(window, kind, front, back));
+    });
     if (!system) window.closeDisplay();
   }
   // The new display starts out showing its cleared front buffer.

@@ -16,11 +16,6 @@ constexpr std::uint32_t kPresentPeriodMs = 100;
 // The Tab key's number.
 constexpr std::int32_t kTabKey = 15;
 
-// The input system, when the input devices have started.
-InputSystem* inputSystem(RuntimeHost& host) {
-  return dynamic_cast<InputSystem*>(host.subsystem(SubsystemSlot::kInput));
-}
-
 std::int32_t scale(std::int32_t v, std::int32_t num, std::int32_t den) {
   return den > 0 ? static_cast<std::int32_t>(std::int64_t{v} * num / den) : 0;
 }
@@ -142,7 +137,7 @@ void WindowedHost::handle(const WindowEvent& e) {
     case WindowEventType::kActivate:
     case WindowEventType::kDeactivate:
       if (!fullScreen()) {
-        if (InputSystem* input = inputSystem(host_)) input->resetAll();
+        if (InputSystem* input = host_.subsystemOf<InputSystem>(SubsystemSlot::kInput)) input->resetAll();
       } else if (e.type == WindowEventType::kDeactivate && !host_.suspended()) {
         host_.suspend();
       } else if (e.type == WindowEventType::kActivate && host_.suspended()) {
@@ -175,7 +170,7 @@ void WindowedHost::handle(const WindowEvent& e) {
 
 void WindowedHost::handleInput(const WindowEvent& e) {
   // Keyboard and mouse reach only a running program's input devices.
-  InputSystem* in = inputSystem(host_);
+  InputSystem* in = host_.subsystemOf<InputSystem>(SubsystemSlot::kInput);
   if (!in || host_.suspended()) return;
   switch (e.type) {
     case WindowEventType::kKeyDown:

@@ -119,13 +119,13 @@ std::int32_t AudioDriver::playCdTrack(std::int32_t track, std::int32_t mode) {
 }
 
 AudioDriver* openAudio(platform::RuntimeHost& host, SoundEngine& engine) {
-  return static_cast<AudioDriver*>(host.open(platform::SubsystemSlot::kAudio, [&]() -> std::unique_ptr<platform::HostSubsystem> {
+  return host.open(platform::SubsystemSlot::kAudio, [&]() -> std::unique_ptr<AudioDriver> {
     engine.setOutputWindow(host.window());
     if (!engine.init(kMixRate, kSoftwareChannels, kInitFlags)) return nullptr;
     auto driver = std::make_unique<AudioDriver>(engine);
     driver->setMusicSources({nullptr, &loadTrackerSong});
     return driver;
-  }));
+  });
 }
 
 void closeAudio(platform::RuntimeHost& host, AudioDriver* driver) { host.close(platform::SubsystemSlot::kAudio, driver); }
