@@ -60,6 +60,18 @@ struct FrameView {
   std::int32_t pitch = 0;  // bytes from one row to the next
 };
 
+// The vertical refresh on the runtime clock: boundaries fall every 1000 / rate ms (rounded up
+// to whole milliseconds) counted from origin.
+struct RefreshTiming {
+  std::uint32_t origin = 0;
+  std::int32_t rate = 60;  // hertz, at least 1
+  // The first boundary after now.
+  std::uint32_t nextBoundary(std::uint32_t now) const;
+  // The beam's line at now on a display of the given height; 0 during the vertical blank,
+  // which begins at each boundary and takes a twentieth of the refresh.
+  std::int32_t scanLine(std::uint32_t now, std::int32_t height) const;
+};
+
 // A gamma ramp: 256 entries of 16 bits per channel.
 struct GammaRamp {
   std::uint16_t red[256];
@@ -82,8 +94,13 @@ class Display {
   virtual void redraw() {}
   // Whether presents wait for the vertical blank.
   virtual void setVsync(bool on) {}
+  // True while presents wait for the vertical blank themselves.
+  virtual bool presentsWaitForRefresh() const { return false; }
   // Vertical refresh in hertz.
   virtual std::int32_t refreshRate() const { return 60; }
+  // A time on the runtime clock at which a refresh begins.
+  virtual std::uint32_t refreshOrigin() const { return 0; }
+  RefreshTiming refreshTiming() const { return {refreshOrigin(), refreshRate()}; }
   // The current ramp of a full-screen display; false where it cannot be read.
   virtual bool readGamma(GammaRamp& ramp) { return false; }
   // Sends a ramp to a full-screen display; false where it cannot be set.

@@ -10,6 +10,7 @@
 
 #include "support/recording_hooks.h"
 #include "startup/runtime_interface.h"
+#include "backend/clock.h"
 #include "backend/headless/headless_video.h"
 #include "backend/message_box.h"
 #include "media/graphics/canvas_commands.h"
@@ -142,6 +143,30 @@ TEST(Graphics, WindowBuffersShareTheirPixelsAndFlipShowsTheBack) {
     cmd::Delay(120);
     EXPECT_EQ(video().lastFrame()[5 * 320 + 6], 0x00ABCDEFu);
   }, true));
+}
+
+TEST(Graphics, FlipAndVWaitWaitForTheNextRefreshOnTheClock) {
+  for (bool debug : {true, false}) {
+    EXPECT_EQ("", run([] {
+      platform::Clock& clock = platform::clock();
+      ASSERT_TRUE(clock.isVirtual());
+      const platform::RefreshTiming timing = video().refreshTiming();
+      EXPECT_EQ(timing.rate, 60);
+      cmd::Flip(1);
+      const std::uint32_t boundary = clock.now();
+      EXPECT_EQ(timing.nextBoundary(boundary - 1), boundary);
+      cmd::Flip(0);
+      EXPECT_EQ(clock.now(), boundary);  // Flip 0 does not wait
+      for (int i = 0; i < 120; ++i) cmd::Flip(1);
+      EXPECT_EQ(clock.now(), boundary + 2000);
+      cmd::VWait(1);
+      EXPECT_EQ(clock.now(), timing.nextBoundary(boundary + 2000));
+      EXPECT_EQ(cmd::ScanLine(), 0);  // the blank begins at the boundary
+      cmd::Delay(8);
+      EXPECT_GT(cmd::ScanLine(), 100);
+      EXPECT_LT(cmd::ScanLine(), 200);
+    }, debug));
+  }
 }
 
 TEST(Graphics, FullScreenSuspendKeepsEveryCanvasAndShowsTheCursor) {

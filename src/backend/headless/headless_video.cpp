@@ -19,6 +19,8 @@ namespace {
 constexpr Size kSizes[] = {{640, 480}, {800, 600}, {1024, 768}, {1280, 1024}};
 constexpr std::int32_t kDepths[] = {16, 24, 32};
 constexpr std::int32_t kMaxWindowSide = 16384;
+// A refresh shorter than the clock's millisecond cannot be kept.
+constexpr int kMaxRefresh = 1000;
 // Script axis index (x, y, z, u, v, pitch, yaw, roll) to the joystick's raw slot.
 constexpr int kSlotOfAxis[] = {kSlotX, kSlotY, kSlotZ, kSlotSlider0, kSlotSlider1,
                                kSlotRotationX, kSlotRotationY, kSlotRotationZ};
@@ -90,6 +92,12 @@ bool parseFrameList(const std::string& text, FrameCapture& capture) {
   return true;
 }
 
+std::int32_t parseRefreshRate(const std::string& text) {
+  if (text.empty() || text.size() > 4 || text.find_first_not_of("0123456789") != std::string::npos) return 0;
+  const int hertz = std::stoi(text);
+  return hertz >= 1 && hertz <= kMaxRefresh ? hertz : 0;
+}
+
 HeadlessVideo::HeadlessVideo(InputScript script) : script_(std::move(script)), start_(clock().now()) {
   // The input devices enumerate joysticks once, so every port the script uses exists now.
   int ports = 0;
@@ -99,6 +107,14 @@ HeadlessVideo::HeadlessVideo(InputScript script) : script_(std::move(script)), s
 }
 
 HeadlessVideo::HeadlessVideo() : HeadlessVideo(scriptFromEnvironment()) {
+  if (const char* hertz = env("KORVO_REFRESH")) {
+    if (const std::int32_t rate = parseRefreshRate(hertz)) {
+      refreshRate_ = rate;
+    } else {
+      std::fprintf(stderr, "KORVO_REFRESH: not a refresh rate: %s (accepted: whole hertz from 1 to %d)\n", hertz,
+                   kMaxRefresh);
+    }
+  }
   if (const char* path = env("KORVO_SNAPSHOT")) snapshotPath_ = path;
   const char* pattern = env("KORVO_SNAPSHOT_PATTERN");
   const char* frames = env("KORVO_SNAPSHOT_FRAMES");

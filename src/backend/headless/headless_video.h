@@ -2,7 +2,8 @@
 // an input script (KORVO_INPUT; its joystick lines drive the virtual joysticks, which are
 // added for every port the script names), and snapshots of what was presented: KORVO_SNAPSHOT names a
 // BMP written when the backend goes (at exit); KORVO_SNAPSHOT_PATTERN with
-// KORVO_SNAPSHOT_FRAMES writes chosen flips ("f###.bmp" and "1,5,10-20" or "all").
+// KORVO_SNAPSHOT_FRAMES writes chosen flips ("f###.bmp" and "1,5,10-20" or "all"). Its
+// refresh (KORVO_REFRESH hertz, 60 by default) counts from when the backend started.
 #pragma once
 
 #include <cstdint>
@@ -31,6 +32,9 @@ struct FrameCapture {
 // Parses "1,5,10-20" or "all"; false on anything else.
 bool parseFrameList(const std::string& text, FrameCapture& capture);
 
+// Parses a refresh rate: a whole number of hertz from 1 to 1000; 0 for anything else.
+std::int32_t parseRefreshRate(const std::string& text);
+
 class HeadlessVideo : public VideoBackend {
  public:
   // Reads the environment: input script, snapshot and capture settings.
@@ -56,6 +60,8 @@ class HeadlessVideo : public VideoBackend {
   bool openDisplay(const DisplayRequest& request) override;
   void closeDisplay() override;
   void present(const FrameView& frame, bool flip) override;
+  std::int32_t refreshRate() const override { return refreshRate_; }
+  std::uint32_t refreshOrigin() const override { return start_; }
   void redraw() override {
     if (open_ && !frame_.empty()) ++redraws_;
   }
@@ -102,6 +108,7 @@ class HeadlessVideo : public VideoBackend {
   std::uint32_t presents_ = 0;
   std::uint32_t flips_ = 0;
   std::uint32_t redraws_ = 0;
+  std::int32_t refreshRate_ = 60;
   std::string snapshotPath_;
   FrameCapture capture_;
 };

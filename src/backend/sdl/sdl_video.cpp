@@ -157,6 +157,8 @@ class SdlVideo : public VideoBackend {
     if (on != vsync_) vsync_ = SDL_RenderSetVSync(renderer_, on ? 1 : 0) == 0 ? on : vsync_;
   }
 
+  bool presentsWaitForRefresh() const override { return vsync_; }
+
   std::int32_t refreshRate() const override {
     SDL_DisplayMode mode;
     if (SDL_GetWindowDisplayMode(window_, &mode) == 0 && mode.refresh_rate > 0) return mode.refresh_rate;

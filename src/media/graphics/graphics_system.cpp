@@ -177,7 +177,11 @@ void GraphicsSystem::presentIfChanged() {
 }
 
 void GraphicsSystem::flip(bool vwait) {
-  window_.backend().setVsync(vwait);
+  Display& output = window_.backend();
+  output.setVsync(vwait);
+  // A display that waits in its presents paces real time already; the virtual clock only moves
+  // when the runtime waits on it.
+  if (vwait && (clock().isVirtual() || !output.presentsWaitForRefresh())) this->vwait();
   if (kind_ == DisplayKind::kFullScreen) {
     swapPixels(front_->surface(), back_->surface());
     front_->damage(front_->rect());
@@ -192,9 +196,12 @@ void GraphicsSystem::flip(bool vwait) {
 
 void GraphicsSystem::vwait() {
   Clock& c = clock();
-  const std::uint32_t period = 1000 / static_cast<std::uint32_t>(std::max(1, window_.backend().refreshRate()));
   const std::uint32_t now = c.now();
-  c.sleep(period - now % std::max(1u, period));
+  c.sleep(window_.backend().refreshTiming().nextBoundary(now) - now);
+}
+
+std::int32_t GraphicsSystem::scanLine() const {
+  return window_.backend().refreshTiming().scanLine(clock().now(), front_->height());
 }
 
 void GraphicsSystem::setGamma(std::int32_t r, std::int32_t g, std::int32_t b, float dr, float dg, float db) {

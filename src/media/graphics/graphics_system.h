@@ -57,10 +57,10 @@ class GraphicsSystem : public HostSubsystem {
 
   // Shows the back buffer: a window presents it, full screen swaps the pages.
   void flip(bool vwait);
-  // Waits for the start of the next vertical blank on the runtime clock.
+  // Waits on the runtime clock for the display's next refresh boundary.
   void vwait();
-  // The beam's line cannot be read here.
-  std::int32_t scanLine() const { return 0; }
+  // The beam's line by the runtime clock; 0 in the vertical blank.
+  std::int32_t scanLine() const;
   // Presents the front buffer when it changed since it was last presented.
   void presentIfChanged();
 
