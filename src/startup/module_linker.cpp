@@ -85,6 +85,9 @@ class Patcher {
   std::unordered_map<std::uintptr_t, std::uintptr_t> thunks_;  // target -> thunk
 };
 
+// A program that cannot link has failed: a script must not take it for a clean end.
+constexpr int kMissingSymbolExit = 1;
+
 LinkResult fail(std::string message, int exitCode) { return {std::nullopt, {std::move(message), exitCode}}; }
 
 }  // namespace
@@ -116,8 +119,8 @@ LinkResult linkModule(std::span<const std::uint8_t> resource, const SymbolMap& r
     }
     return nullptr;
   };
-  if (const std::string* missing = resolve(image->relatives, relatives)) return fail(kCantFindSymbol + *missing, 0);
-  if (const std::string* missing = resolve(image->absolutes, absolutes)) return fail(kCantFindSymbol + *missing, 0);
+  if (const std::string* missing = resolve(image->relatives, relatives)) return fail(kCantFindSymbol + *missing, kMissingSymbolExit);
+  if (const std::string* missing = resolve(image->absolutes, absolutes)) return fail(kCantFindSymbol + *missing, kMissingSymbolExit);
 
   platform::LowBlock block(alignUp(codeSize, kThunkSize) + runtimeTargets * kThunkSize, true);
   if (!block.data()) return fail(kUnableToRun, -1);

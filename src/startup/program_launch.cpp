@@ -18,6 +18,7 @@ namespace korvo {
 namespace {
 
 constexpr std::uint32_t kModuleResource = 1111;
+constexpr int kExitFailed = 1;
 
 // A box with no caption and an OK button, then the end of the process. No window exists yet:
 // with a display the box is SDL's own, else the text goes to standard error.
@@ -39,8 +40,9 @@ void launchProgram(RuntimeInterface& runtime, const ImageLoader& load, const std
   if (!linked.module) failStartUp(linked.failure);
   linked.module->keep();
   runtime.runProgram(linked.module->main(), parameters.c_str(), hooks);
+  const bool failed = runtime.lastRunFailed();
   runtime.shutDown();
-  std::exit(0);
+  std::exit(failed ? kExitFailed : 0);
 }
 
 DebugHooks* hooksFromEnvironment() {

@@ -18,7 +18,8 @@ class RuntimeInterface;
 using ImageLoader = std::function<std::optional<std::vector<std::uint8_t>>()>;
 
 // startUp, the runtime map, the image, linking (a failure shows its message box and ends the
-// process with its exit code), runProgram with the parameters, shutDown, exit code 0.
+// process with its exit code), runProgram with the parameters, shutDown, then exit status 0,
+// or 1 when the program ended in an error (scripts must be able to tell a failure).
 [[noreturn]] void launchProgram(RuntimeInterface& runtime, const ImageLoader& load, const std::string& parameters,
                                 DebugHooks* hooks);
 

@@ -107,7 +107,7 @@ void RuntimeInterface::requestEnd() { RuntimeHost::postToCurrent(platform::kEndR
 void RuntimeInterface::reportMemory(void*) {}
 
 void RuntimeInterface::runProgram(ProgramMain main, const char* commandLine, DebugHooks* hooks) {
-  runOnModules(main, commandLine ? commandLine : "", hooks, runtimeModules());
+  lastRunFailed_ = runOnModules(main, commandLine ? commandLine : "", hooks, runtimeModules()) != nullptr;
 }
 
 }  // namespace korvo

@@ -30,10 +30,14 @@ class RuntimeInterface {
   virtual void runProgram(ProgramMain main, const char* commandLine, DebugHooks* hooks);  // 9
 
   void* instance() const { return instance_; }
+  // True when the last runProgram ended in a runtime error, a fault or a module that could
+  // not start (not a slot: the entry point turns it into the exit status).
+  bool lastRunFailed() const { return lastRunFailed_; }
 
  private:
   CommandTable table_;
   void* instance_ = nullptr;
+  bool lastRunFailed_ = false;
 };
 
 // The parameters of a process command line: what follows the (possibly quoted) program path.

@@ -42,10 +42,10 @@ TEST_F(Launch, MalformedOrMissingImageEndsWithMinusOne) {
   EXPECT_EQ(result.output, "Unable to run Korvo Basic module\n");
 }
 
-TEST_F(Launch, UnknownSymbolEndsWithZero) {
+TEST_F(Launch, UnknownSymbolEndsWithOne) {
   const std::string path = write("missing.kvm", writeModuleImage({{0xC3, 0, 0, 0, 0}, {}, {{"_fnothere", 1}}, {}}));
   const auto result = launch(toolPath("korvo-run") + " " + path);
-  EXPECT_EQ(result.status, 0);
+  EXPECT_EQ(result.status, 1);
   EXPECT_EQ(result.output, "Can't find symbol: _fnothere\n");
 }
 
@@ -71,15 +71,15 @@ TEST_F(Launch, AttachedProgramRunsWithItsCommandLine) {
   EXPECT_EQ(platform::readElfResource(program, platform::kRawDataResource, 1111), *image);
 
   result = launch(program + " one  two");
-  EXPECT_EQ(result.status, 0);
+  EXPECT_EQ(result.status, 1);
   EXPECT_EQ(result.output, "Error!: args=one two\n");
 
   result = launch("env KORVO_DEBUG=1 " + program + " three");
-  EXPECT_EQ(result.status, 0);
+  EXPECT_EQ(result.status, 1);
   EXPECT_EQ(result.output, "log:three\nError! args=three\n");
 
   result = launch(toolPath("korvo-run") + " --debug " + module + " four five");
-  EXPECT_EQ(result.status, 0);
+  EXPECT_EQ(result.status, 1);
   EXPECT_EQ(result.output, "log:four five\nError! args=four five\n");
 }
 

@@ -109,11 +109,11 @@ TEST(Linker, SymbolAtLastByteIsAcceptedAndPastTheEndIsFatal) {
   expectUnableToRun(link(image(Bytes(8, 0), {{"_fneg", -1}})));
 }
 
-TEST(Linker, UnknownSymbolNamesItselfAndExitsWithZero) {
+TEST(Linker, UnknownSymbolNamesItselfAndExitsWithOne) {
   const LinkResult r = link(image(Bytes(8, 0), {}, {{"_fnothere", 0}}), {{"_fhere", 0x1000}});
   ASSERT_FALSE(r.module);
   EXPECT_EQ(r.failure.message, "Can't find symbol: _fnothere");
-  EXPECT_EQ(r.failure.exitCode, 0);
+  EXPECT_EQ(r.failure.exitCode, 1);
 }
 
 TEST(Linker, ModuleDefinitionWinsOverTheRuntime) {
