@@ -1,4 +1,4 @@
-// raiseError and the process-wide debug flag.
+// raiseError, the process-wide debug flag and how the program ended.
 #include "base/kv_ex.h"
 
 namespace korvo {
@@ -6,6 +6,7 @@ namespace {
 bool gDebugMode = false;
 FatalSink gFatalSink = nullptr;
 HooksSource gHooksSource = nullptr;
+ProgramEnd gProgramEnd = ProgramEnd::kOrderly;
 }  // namespace
 
 void reportError(const char* message) {
@@ -18,6 +19,9 @@ void raiseError(const char* message) {
 }
 
 void endQuietly() { throw KvEx{nullptr}; }
+
+ProgramEnd programEnd() { return gProgramEnd; }
+void setProgramEnd(ProgramEnd end) { gProgramEnd = end; }
 
 bool debugMode() { return gDebugMode; }
 void setDebugMode(bool on) { gDebugMode = on; }

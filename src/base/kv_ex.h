@@ -19,6 +19,17 @@ void reportError(const char* message);
 // Ends the program without a message.
 [[noreturn]] void endQuietly();
 
+// How the running program ended, set by the run loop before the modules are destroyed: a
+// module finishes what the program left half done (a file being replaced) only after an
+// orderly end.
+enum class ProgramEnd {
+  kOrderly,      // End, or the main code returned
+  kInterrupted,  // the window's close or an end request
+  kFailed,       // a runtime error or a translated fault
+};
+ProgramEnd programEnd();
+void setProgramEnd(ProgramEnd end);
+
 // True while the program was given debug hooks: handle and range checks run only then.
 bool debugMode();
 void setDebugMode(bool on);

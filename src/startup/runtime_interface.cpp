@@ -66,7 +66,10 @@ const char* runOnHost(RuntimeHost& host, ProgramMain main, std::span<const Runti
     }
     created.push_back(&module);
   }
+  setProgramEnd(ProgramEnd::kOrderly);
   const char* result = callMain(host, main);
+  // The host stops running once it has handled an end request (the window's close).
+  setProgramEnd(result ? ProgramEnd::kFailed : host.running() ? ProgramEnd::kOrderly : ProgramEnd::kInterrupted);
   for (auto it = created.rbegin(); it != created.rend(); ++it) (*it)->destroy();
   return result;
 }

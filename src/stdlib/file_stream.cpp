@@ -10,14 +10,10 @@
 #include <climits>
 #include <cstdlib>
 
+#include "stdlib/temporary_files.h"
+
 namespace korvo::stdlib {
 namespace {
-
-std::string directoryOf(const std::string& path) {
-  const auto slash = path.rfind('/');
-  if (slash == std::string::npos) return ".";
-  return slash == 0 ? "/" : path.substr(0, slash);
-}
 
 // The absolute name of the file a replacement goes to: fixed at open, so that a later
 // ChangeDir does not move it, and the real file behind a symbolic link, so that the link
@@ -30,29 +26,10 @@ std::string replacementTarget(const std::string& path) {
   return std::string(real) + "/" + path;
 }
 
-// The most of the target's own name a temporary's name repeats: with the prefix and suffix
-// it stays well inside the usual 255-byte limit on one name.
-constexpr std::size_t kTemporaryBaseLength = 160;
-
-// Creates a new, empty file beside target (mode: that of the file it will replace, else
-// the usual 0666 less the umask); its name, or empty on failure.
-std::string createBeside(const std::string& target, const struct stat* old) {
-  static unsigned counter = 0;
-  const std::string dir = directoryOf(target);
-  // A shortened base keeps the temporary's name legal however long the target's is.
-  const std::string base = target.substr(target.rfind('/') + 1).substr(0, kTemporaryBaseLength);
-  for (int attempt = 0; attempt < 100; ++attempt) {
-    const std::string name = dir + "/." + base + ".part-" + std::to_string(::getpid()) + "-" + std::to_string(++counter);
-    const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd >= 0) {
-      if (old) ::fchmod(fd, old->st_mode & 07777);
-      ::close(fd);
-      return name;
-    }
-    if (errno != EEXIST) break;
-  }
-  return {};
-}
+// A folder that refuses new files by its permissions, while the file in it may still be
+// written: the one case where a replacement is written in place. Anything else (a full
+// disk, no inodes left, no descriptors) refuses the open and touches nothing.
+bool folderRefusesNewFiles(int error) { return error == EACCES || error == EPERM; }
 
 bool syncToDisk(const std::string& path, int flags) {
   const int fd = ::open(path.c_str(), flags | O_CLOEXEC);
@@ -77,31 +54,33 @@ std::unique_ptr<FileStream> FileStream::open(const std::string& path, FileMode m
     case FileMode::kUpdate:
       if (!stream->buffer_.open(path, std::ios::in | std::ios::out | kBinary)) return nullptr;
       break;
-    case FileMode::kReplace: {
-      const std::string target = replacementTarget(path);
-      struct stat old;
-      const bool exists = ::stat(target.c_str(), &old) == 0;
-      // What could not be overwritten in place must not be replaced either.
-      if (exists && ::access(target.c_str(), W_OK) != 0) return nullptr;
-      // A device, pipe or socket is written to where it is: renaming a file over it would
-      // put a plain file in the place of the device. So is a file in a folder that takes no
-      // new files: it can still be overwritten, only not replaced.
-      std::string temporary;
-      if (!exists || S_ISREG(old.st_mode)) temporary = createBeside(target, exists ? &old : nullptr);
-      if (temporary.empty()) {
-        if (!exists || !stream->buffer_.open(target, std::ios::out | std::ios::trunc | kBinary)) return nullptr;
-        break;
-      }
-      if (!stream->buffer_.open(temporary, std::ios::out | std::ios::trunc | kBinary)) {
-        ::unlink(temporary.c_str());
-        return nullptr;
-      }
-      stream->target_ = target;
-      stream->temporary_ = std::move(temporary);
+    case FileMode::kReplace:
+      if (!stream->openReplacement(path)) return nullptr;
       break;
-    }
   }
   return stream;
+}
+
+bool FileStream::openReplacement(const std::string& path) {
+  constexpr auto kWrite = std::ios::out | std::ios::trunc | std::ios::binary;
+  const std::string target = replacementTarget(path);
+  struct stat old;
+  const bool exists = ::stat(target.c_str(), &old) == 0;
+  // What could not be overwritten in place must not be replaced either.
+  if (exists && ::access(target.c_str(), W_OK) != 0) return false;
+  // A device, pipe or socket is written to where it is: renaming a file over it would put a
+  // plain file in the place of the device.
+  if (exists && !S_ISREG(old.st_mode)) return buffer_.open(target, kWrite) != nullptr;
+  removeLeftoverTemporaries(target);
+  std::string temporary = createTemporaryBeside(target, exists ? &old : nullptr);
+  if (temporary.empty()) return exists && folderRefusesNewFiles(errno) && buffer_.open(target, kWrite);
+  if (!buffer_.open(temporary, kWrite)) {
+    ::unlink(temporary.c_str());
+    return false;
+  }
+  target_ = target;
+  temporary_ = std::move(temporary);
+  return true;
 }
 
 FileStream::~FileStream() { close(); }
@@ -112,8 +91,11 @@ std::int32_t FileStream::read(void* buffer, std::int32_t size) {
 }
 
 std::int32_t FileStream::write(const void* buffer, std::int32_t size) {
-  if (size <= 0 || closed_) return 0;
-  return static_cast<std::int32_t>(buffer_.sputn(static_cast<const char*>(buffer), size));
+  // A replacement that lost bytes is dropped at close; nothing more goes to the disk.
+  if (size <= 0 || closed_ || failed_) return 0;
+  const auto written = static_cast<std::int32_t>(buffer_.sputn(static_cast<const char*>(buffer), size));
+  if (written != size) failed_ = true;
+  return written;
 }
 
 std::int32_t FileStream::avail() {
@@ -142,17 +124,26 @@ std::int32_t FileStream::seek(std::int32_t pos) {
 bool FileStream::close() {
   if (closed_) return true;
   closed_ = true;
-  const bool flushed = buffer_.close() != nullptr;
+  const bool flushed = buffer_.close() != nullptr && !failed_;
   if (target_.empty()) return flushed;
   if (flushed) return commitReplacement();
-  ::unlink(temporary_.c_str());
+  dropReplacement();
   return false;
 }
+
+void FileStream::abandon() {
+  if (closed_) return;
+  closed_ = true;
+  buffer_.close();
+  if (!target_.empty()) dropReplacement();
+}
+
+void FileStream::dropReplacement() { ::unlink(temporary_.c_str()); }
 
 bool FileStream::commitReplacement() {
   // Data first, then the name: the target is either the old file or the complete new one.
   if (!syncToDisk(temporary_, O_RDONLY) || ::rename(temporary_.c_str(), target_.c_str()) != 0) {
-    ::unlink(temporary_.c_str());
+    dropReplacement();
     return false;
   }
   syncToDisk(directoryOf(target_), O_RDONLY | O_DIRECTORY);

@@ -1,7 +1,8 @@
 // FileStream: a stream over one buffered binary file. A file opened for writing never
 // touches the file it replaces until it is closed: the bytes go to a temporary file beside
 // the target, which is flushed to disk and renamed over the target on close, so a crash or
-// a full disk leaves the old file whole.
+// a full disk leaves the old file whole. A replacement that lost bytes (a short write), or
+// that the program left open when it failed, is dropped instead and the old file stays.
 #pragma once
 
 #include <fstream>
@@ -37,8 +38,11 @@ class FileStream : public KvStream {
   std::int32_t seek(std::int32_t pos);
 
   // Finishes the file. A replacement is flushed to disk and renamed over its target; false
-  // when that failed (the old file then stays as it was and the new bytes are dropped).
+  // when that failed or a write fell short (the old file then stays as it was and the new
+  // bytes are dropped).
   bool close();
+  // Closes the file; a replacement is dropped whatever was written, its target left as it was.
+  void abandon();
 
  private:
   // A file buffer that tells how many bytes its read area still holds.
@@ -48,12 +52,17 @@ class FileStream : public KvStream {
   };
 
   FileStream() = default;
+  // Opens the temporary a replacement of path is written to (or, where the folder refuses
+  // new files, path itself); false when neither may be written.
+  bool openReplacement(const std::string& path);
   bool commitReplacement();
+  void dropReplacement();
 
   Buffer buffer_;
   std::string target_;     // the file a replacement goes to; empty otherwise
   std::string temporary_;  // where a replacement's bytes are written
   bool closed_ = false;
+  bool failed_ = false;  // a write fell short: a replacement must not be committed
 };
 
 }  // namespace korvo::stdlib

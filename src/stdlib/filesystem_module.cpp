@@ -1,9 +1,11 @@
 // The filesystem module: takes the host's file-system object at start-up and gives it
-// back at the end; keeps the set of open files, which checks file handles and closes (and
-// so finishes) what a program leaves open; the file-stream commands.
+// back at the end; keeps the set of open files, which checks file handles and closes what a
+// program leaves open (finishing it after an orderly end, abandoning replacements after a
+// runtime error, a fault or the window's close); the file-stream commands.
 #include <memory>
 
 #include "base/handle_registry.h"
+#include "base/kv_ex.h"
 #include "stdlib/stdlib_modules.h"
 #include "backend/path_resolver.h"
 #include "host/runtime_host.h"
@@ -81,6 +83,10 @@ bool createFilesystemModule() {
 }
 
 void destroyFilesystemModule() {
+  // What a failed or interrupted program was writing is half done: the old files stay.
+  if (programEnd() != ProgramEnd::kOrderly) {
+    for (auto& [handle, file] : files().byHandle) file->abandon();
+  }
   files().byHandle.clear();
   if (platform::RuntimeHost* host = platform::RuntimeHost::current()) {
     host->close(platform::SubsystemSlot::kFiles, files().fileSystem);
