@@ -28,8 +28,8 @@ PeerProcess::PeerProcess(const std::string& module, const std::string& commandLi
     ::dup2(pipeEnds[1], 1);
     ::dup2(pipeEnds[1], 2);
     for (const auto& [name, value] : environment) ::setenv(name.c_str(), value.c_str(), 1);
-    // Line by line, so that the test sees each line when it is written.
-    const std::string command = "exec stdbuf -oL " + std::string(KORVO_RUN) + " " + module + " " + commandLine;
+    // The console hooks flush every line, so the test sees each line when it is written.
+    const std::string command = "exec " + std::string(KORVO_RUN) + " " + module + " " + commandLine;
     ::execl("/bin/sh", "sh", "-c", command.c_str(), static_cast<char*>(nullptr));
     ::_exit(127);
   }

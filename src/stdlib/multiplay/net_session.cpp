@@ -25,9 +25,10 @@ constexpr enet_uint32 kRefused = 0x4B564E52;
 // Marks the ENet peers this process connected to itself (cleared whenever a peer is let go,
 // as ENet keeps it when the slot is used again).
 char gOutgoing;
-// How long leaving waits for the peers to take what is still queued for them (a busy peer
-// takes it only when its program next reads its messages).
+// How long leaving waits for a silent peer to take what is still queued for it (a busy
+// peer takes it only when its program next reads its messages), and for all of them at most.
 constexpr std::uint32_t kLeaveWaitMs = 5000;
+constexpr std::uint32_t kLeaveLimitMs = 30000;
 constexpr std::uint32_t kServeSliceMs = 20;
 
 NetSession* gActive = nullptr;
@@ -114,17 +115,25 @@ std::unique_ptr<NetSession> NetSession::join(const FoundSession& found) {
 }
 
 NetSession::~NetSession() {
-  // Each peer is let go once what is queued for it has gone out.
+  // Each peer is let go once what is queued for it has gone out and been taken. A peer that
+  // answers keeps getting time (up to a limit); one silent for the leave wait is let go.
   for (std::size_t i = 0; i < host_->peerCount; ++i) {
     ENetPeer& peer = host_->peers[i];
     if (peer.state != ENET_PEER_STATE_DISCONNECTED) enet_peer_disconnect_later(&peer, kGoodbye);
   }
-  SocketTimer timer(kLeaveWaitMs);
-  ENetEvent event;
-  while (host_->connectedPeers > 0 && timer.remaining() > 0) {
-    RealWaitScope waited;
-    if (enet_host_service(host_, &event, std::min(timer.remaining(), kServeSliceMs)) < 0) break;
-    if (event.type == ENET_EVENT_TYPE_RECEIVE) enet_packet_destroy(event.packet);
+  SocketTimer limit(kLeaveLimitMs);
+  SocketTimer silence(kLeaveWaitMs);
+  enet_uint32 heard = host_->totalReceivedPackets;
+  while (host_->connectedPeers > 0 && silence.remaining() > 0 && limit.remaining() > 0) {
+    ENetEvent event;
+    if (serve(event, std::min(silence.remaining(), kServeSliceMs)) > 0 && event.type == ENET_EVENT_TYPE_RECEIVE) {
+      enet_packet_destroy(event.packet);
+    }
+    applyRefusals();
+    if (host_->totalReceivedPackets != heard) {
+      heard = host_->totalReceivedPackets;
+      silence = SocketTimer(kLeaveWaitMs);
+    }
   }
   for (std::size_t i = 0; i < host_->peerCount; ++i) {
     ENetPeer& peer = host_->peers[i];

@@ -32,8 +32,6 @@ class TcpStream : public KvStream {
   const Endpoint& remote() const { return remote_; }
   const Endpoint& local() const { return local_; }
   TcpServer* server() const { return server_; }
-  // The server is closing it: forget the server.
-  void detachFromServer() { server_ = nullptr; }
 
  private:
   Sockets& owner_;
