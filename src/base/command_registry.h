@@ -3,6 +3,8 @@
 
 #include <csetjmp>
 #include <cstdint>
+#include <new>
+#include <stdexcept>
 
 #include "base/kv_ex.h"
 #include "base/low_memory.h"
@@ -25,19 +27,26 @@ class Registrar {
 // unwinder's search for a handler stops at this frame, so it never has to walk the compiled
 // frames above (which have no unwind tables), while the runtime's frames below unwind
 // normally and release what they hold. The jump happens after the catch block has ended,
-// so no exception is left in flight.
+// so no exception is left in flight. A command that runs out of memory raises the runtime
+// error "Out of memory" here, reported once the failed allocation is unwound.
 template <auto F>
 struct CommandEntry;
 
 template <typename R, typename... A, R (*F)(A...)>
 struct CommandEntry<F> {
   static R call(A... args) {
-    const char* message;
+    const char* message = kOutOfMemory;
+    bool outOfMemory = false;
     try {
       return F(args...);
     } catch (const KvEx& e) {
       message = e.message;
+    } catch (const std::bad_alloc&) {
+      outOfMemory = true;
+    } catch (const std::length_error&) {
+      outOfMemory = true;
     }
+    if (outOfMemory) reportError(message);
     transferToRunLoop(message);
   }
 };

@@ -10,6 +10,10 @@ struct KvEx {
   const char* message;  // runtime constant or the static error buffer; never owned
 };
 
+// The runtime error of a command that could not get the memory it needed, or that was asked
+// to build a string longer than a program can hold.
+inline constexpr char kOutOfMemory[] = "Out of memory";
+
 // Reports a runtime error through the host (hooks) and throws KvEx carrying it.
 [[noreturn]] void raiseError(const char* message);
 

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <new>
 
+#include "base/kv_ex.h"
 #include "core/block_set.h"
 
 namespace korvo::core {
@@ -41,6 +42,19 @@ void grow() {
   for (int i = 0; i < kBlockStrings; ++i) append(pool().free, &block[i]);
 }
 
+// A string object from the pool taking text (made before the object is taken, so that a
+// failed allocation leaves the pool as it was).
+KvString* pooled(std::string text) {
+  StringPool& p = pool();
+  if (p.free.next == &p.free) grow();
+  KvString* s = p.free.next;
+  unlink(s);
+  new (&s->text) std::string(std::move(text));
+  append(p.used, s);
+  ++p.live;
+  return s;
+}
+
 }  // namespace
 
 void resetStringPool() {
@@ -57,15 +71,18 @@ void releaseAllStrings() {
 
 std::int32_t liveStringCount() { return pool().live; }
 
+void requireStringLength(std::size_t length) {
+  if (length > kMaxStringLength) raiseError(kOutOfMemory);
+}
+
 KvString* newString(std::string_view text) {
-  StringPool& p = pool();
-  if (p.free.next == &p.free) grow();
-  KvString* s = p.free.next;
-  unlink(s);
-  new (&s->text) std::string(text);
-  append(p.used, s);
-  ++p.live;
-  return s;
+  requireStringLength(text.size());
+  return pooled(std::string(text));
+}
+
+KvString* newString(std::string&& text) {
+  requireStringLength(text.size());
+  return pooled(std::move(text));
 }
 
 std::string takeString(KvString* s) {
@@ -98,6 +115,11 @@ void kvStrRelease(KvString* s) {
 KvString* kvStrConcat(KvString* a, KvString* b) {
   // A null a is the empty string like any other null: b (or a new empty string) is the result.
   if (!a) return b ? b : newString("");
+  if (a->text.size() + viewString(b).size() > kMaxStringLength) {
+    kvStrRelease(a);
+    kvStrRelease(b);
+    raiseError(kOutOfMemory);
+  }
   a->text.append(viewString(b));
   kvStrRelease(b);
   return a;

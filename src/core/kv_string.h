@@ -5,6 +5,7 @@
 // argument is owned by the callee, which releases it before returning.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -26,8 +27,16 @@ void releaseAllStrings();
 // Constructions minus destructions of string texts.
 std::int32_t liveStringCount();
 
-// A new string holding text.
+// The longest string a program can hold: its length must fit the language's int.
+inline constexpr std::size_t kMaxStringLength = 0x7FFFFFFF;
+// Raises "Out of memory" when a string of length bytes cannot be held.
+void requireStringLength(std::size_t length);
+
+// A new string holding text; "Out of memory" when it is longer than kMaxStringLength.
 KvString* newString(std::string_view text);
+inline KvString* newString(const char* text) { return newString(std::string_view(text)); }
+// The same, taking text's storage.
+KvString* newString(std::string&& text);
 // The text of s (empty for null), releasing s.
 std::string takeString(KvString* s);
 // The text of s without touching ownership (empty for null).

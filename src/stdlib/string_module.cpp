@@ -1,6 +1,7 @@
 // The string module: nothing to set up; the string commands. Characters are bytes;
 // classification and case mapping use the C library in the "C" locale, on the byte value
 // (never a negative char).
+#include <algorithm>
 #include <cctype>
 #include <ctime>
 
@@ -43,11 +44,16 @@ KvString* formatNow(const char* format) {
 KvString* String(KvString* string, std::int32_t repeat) {
   core::StringArg piece(string);
   std::string text;
-  if (repeat > 0) {
-    text.reserve(piece.view().size() * static_cast<std::size_t>(repeat));
-    for (std::int32_t i = 0; i < repeat; ++i) text += piece.view();
+  if (repeat > 0 && !piece.view().empty()) {
+    // Both factors are below 2^31: the product cannot overflow.
+    const std::size_t length = piece.view().size() * static_cast<std::size_t>(repeat);
+    core::requireStringLength(length);
+    text.reserve(length);
+    text = piece.view();
+    // Doubling what is there; the reserve keeps the text in place while it copies itself.
+    while (text.size() < length) text.append(text.data(), std::min(text.size(), length - text.size()));
   }
-  return core::newString(text);
+  return core::newString(std::move(text));
 }
 
 KvString* Left(KvString* string, std::int32_t count) {
@@ -67,15 +73,26 @@ KvString* Right(KvString* string, std::int32_t count) {
 KvString* Replace(KvString* string, KvString* from, KvString* to) {
   core::StringArg find(from), with(to);
   KvString* s = editable(string);
+  const std::string_view pattern = find.view(), replacement = with.view();
   // An empty pattern would match forever; the string stays as it is.
-  if (find.view().empty()) return s;
+  if (pattern.empty()) return s;
+  // Each match is replaced and the search goes on after it: the matches are those of the
+  // original text, left to right, so the result's length is known before it is built.
+  const std::string& text = s->text;
+  std::size_t matches = 0;
+  for (std::size_t at = text.find(pattern); at != std::string::npos; at = text.find(pattern, at + pattern.size())) ++matches;
+  if (matches == 0) return s;
+  const std::size_t length = text.size() - matches * pattern.size() + matches * replacement.size();
+  if (length > core::kMaxStringLength) reject(s, kOutOfMemory);
+  std::string result;
+  result.reserve(length);
   std::size_t pos = 0;
-  while (pos < s->text.size()) {
-    const std::size_t at = s->text.find(find.view(), pos);
-    if (at == std::string::npos) break;
-    s->text.replace(at, find.view().size(), with.view());
-    pos = at + with.view().size();
+  for (std::size_t at = text.find(pattern); at != std::string::npos; at = text.find(pattern, pos)) {
+    result.append(text, pos, at - pos).append(replacement);
+    pos = at + pattern.size();
   }
+  result.append(text, pos);
+  s->text = std::move(result);
   return s;
 }
 

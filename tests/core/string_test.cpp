@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "base/kv_ex.h"
 #include "core/kv_string.h"
 #include "startup/runtime_modules.h"
 
@@ -56,6 +57,17 @@ TEST_F(Strings, ConcatAppendsInPlace) {
   ASSERT_NE(empty, nullptr);
   EXPECT_EQ(takeString(empty), "");
   EXPECT_EQ(liveStringCount(), 0);
+}
+
+TEST_F(Strings, ConcatRefusesAResultLongerThanAnIntCanCount) {
+  KvString* half = newString(std::string(std::size_t{1} << 30, 'h'));
+  try {
+    kvStrConcat(half, kvStrLoad(&half));
+    ADD_FAILURE() << "two GiB were joined";
+  } catch (const KvEx& e) {
+    EXPECT_STREQ(e.message, kOutOfMemory);
+  }
+  EXPECT_EQ(liveStringCount(), 0) << "both arguments are released";
 }
 
 TEST_F(Strings, NumberConversions) {

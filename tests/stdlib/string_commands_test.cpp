@@ -1,5 +1,6 @@
 // String commands: the documented examples, the parameter errors (which must not leak the
 // argument), in-place results and byte-wise behaviour.
+#include <climits>
 #include <regex>
 
 #include <gtest/gtest.h>
@@ -98,8 +99,22 @@ TEST_F(StringCommands, TrimStripsInvisibleBytesAtTheEndsOnly) {
 
 TEST_F(StringCommands, StringRepeats) {
   EXPECT_EQ(takeString(String(s("ab"), 3)), "ababab");
+  EXPECT_EQ(takeString(String(s("abc"), 7)), "abcabcabcabcabcabcabc");
   EXPECT_EQ(takeString(String(s("ab"), 0)), "");
   EXPECT_EQ(takeString(String(s("ab"), -4)), "");
+  EXPECT_EQ(takeString(String(s(""), 1000)), "");
+}
+
+// A string's length must fit the int Len returns: what would be longer is refused before
+// any of it is built.
+TEST_F(StringCommands, TextsLongerThanAnIntCanCountAreRefused) {
+  expectError([] { return String(s("ab"), 1 << 30); }, kOutOfMemory);
+  expectError([] { return String(s("abcdefgh"), INT32_MAX); }, kOutOfMemory);
+  KvString* line = String(s("x"), 1 << 20);
+  EXPECT_EQ(Len(core::kvStrLoad(&line)), 1 << 20);
+  // 4096 matches, each growing by a MiB less one byte: 4 GiB.
+  expectError([&] { return Replace(String(s("a"), 4096), s("a"), core::kvStrLoad(&line)); }, kOutOfMemory);
+  core::kvStrRelease(line);
 }
 
 TEST_F(StringCommands, BytesAndCodes) {
