@@ -19,6 +19,9 @@ using stdlib::requireStream;
 constexpr std::int32_t kMaxCopyBuffer = 1048576;
 // ReadString gathers the bytes in pieces so that a false count never allocates its size.
 constexpr std::int32_t kStringChunk = 65536;
+// A longer line is returned in pieces of this many bytes, the rest by the next ReadLine: a
+// stream without line ends (a device, a peer) cannot make one line take all the memory.
+constexpr std::size_t kLinePiece = 16 * 1024 * 1024;
 
 // Reads n (at most 4) bytes in one read as a little-endian number; missing bytes are 0.
 std::uint32_t readLittleEndian(std::int32_t stream, std::int32_t n) {
@@ -76,17 +79,17 @@ KvString* ReadString(std::int32_t stream) {
     if (got <= 0) break;
     remaining -= got;
   }
-  return core::newString(text);
+  return core::newString(std::move(text));
 }
 
 KvString* ReadLine(std::int32_t stream) {
   KvStream* s = requireStream(stream);
   std::string line;
   char c = 0;
-  while (s && s->read(&c, 1) == 1 && c != '\n') {
+  while (s && line.size() < kLinePiece && s->read(&c, 1) == 1 && c != '\n') {
     if (c != '\r') line += c;
   }
-  return core::newString(line);
+  return core::newString(std::move(line));
 }
 
 void WriteByte(std::int32_t stream, std::int32_t value) { writeLittleEndian(stream, static_cast<std::uint32_t>(value), 1); }

@@ -99,6 +99,23 @@ TEST_F(Streams, ReadLineTakesBareLfAndDropsEveryCr) {
   EXPECT_EQ(Eof(f), 1);
 }
 
+TEST_F(Streams, ALineLongerThanSixteenMiBComesInPieces) {
+  constexpr std::size_t kPiece = 16 << 20;
+  std::string bytes(kPiece + 5, 'x');
+  bytes[kPiece - 1] = '\r';  // dropped: the first piece takes one byte more of the file
+  bytes += "\nnext\n";
+  const std::int32_t f = readerOf(bytes);
+  std::string piece = text(ReadLine(f));
+  EXPECT_EQ(piece.size(), kPiece);
+  EXPECT_EQ(piece.find('\r'), std::string::npos);
+  EXPECT_EQ(text(ReadLine(f)), "xxxx");
+  EXPECT_EQ(text(ReadLine(f)), "next");
+  // A stream that never ends a line gives bounded pieces for ever.
+  const std::int32_t zeros = ReadFile(str("/dev/zero"));
+  ASSERT_NE(zeros, 0);
+  for (int i = 0; i < 2; ++i) EXPECT_EQ(text(ReadLine(zeros)), std::string(kPiece, '\0'));
+}
+
 TEST_F(Streams, ReadAvailCountsBufferedBytes) {
   const std::int32_t f = readerOf("0123456789");
   EXPECT_EQ(ReadAvail(f), 0);
