@@ -2,13 +2,37 @@
 // built-in entry point runs resource 1111, with ARGS as the program's command line.
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "startup/program_launch.h"
 #include "startup/runtime_interface.h"
 #include "startup/standard_hooks.h"
+
+namespace {
+
+// The bytes of the module file; none when it cannot be read, which ends the run as a missing
+// module does.
+std::optional<std::vector<std::uint8_t>> readModuleFile(const std::string& path) {
+  std::error_code error;
+  if (std::filesystem::is_directory(path, error)) {
+    std::fprintf(stderr, "korvo-run: %s is a folder, not a module file\n", path.c_str());
+    return std::nullopt;
+  }
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return std::nullopt;
+  try {
+    return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  } catch (const std::ios_base::failure&) {
+    return std::nullopt;  // a read error part way
+  }
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
   using namespace korvo;
@@ -29,12 +53,5 @@ int main(int argc, char** argv) {
     if (!parameters.empty()) parameters += ' ';
     parameters += argv[at];
   }
-  launchProgram(
-      *runtimeGetRuntime(),
-      [&]() -> std::optional<std::vector<std::uint8_t>> {
-        std::ifstream in(path, std::ios::binary);
-        if (!in) return std::nullopt;
-        return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-      },
-      parameters, hooks);
+  launchProgram(*runtimeGetRuntime(), [&] { return readModuleFile(path); }, parameters, hooks);
 }

@@ -42,6 +42,12 @@ TEST_F(Launch, MalformedOrMissingImageEndsWithMinusOne) {
   EXPECT_EQ(result.output, "Unable to run Korvo Basic module\n");
 }
 
+TEST_F(Launch, AFolderIsNotAModuleFile) {
+  const auto result = launch(toolPath("korvo-run") + " " + dir.path());
+  EXPECT_EQ(result.status, 255);
+  EXPECT_EQ(result.output, "korvo-run: " + dir.path() + " is a folder, not a module file\nUnable to run Korvo Basic module\n");
+}
+
 TEST_F(Launch, UnknownSymbolEndsWithOne) {
   const std::string path = write("missing.kvm", writeModuleImage({{0xC3, 0, 0, 0, 0}, {}, {{"_fnothere", 1}}, {}}));
   const auto result = launch(toolPath("korvo-run") + " " + path);
