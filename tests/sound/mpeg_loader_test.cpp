@@ -1,5 +1,11 @@
 // MPEG audio: header parsing, detection after ID3 and TAG blocks and inside RIFF, the
 // two-header rule within the first 4096 bytes, and decoding of frames built in code.
+#include <unistd.h>
+
+#include <array>
+#include <cstdio>
+#include <string>
+
 #include <gtest/gtest.h>
 
 #include "sound/formats/format_loaders.h"
@@ -137,6 +143,59 @@ TEST(MpegLoaderTest, DamagedStreamsDecodeWhatTheyCanWithoutFailing) {
     const EngineError code = decode(Bytes(file.begin(), file.begin() + static_cast<std::ptrdiff_t>(n)), a);
     EXPECT_TRUE(code == EngineError::kNone || code == EngineError::kUnrecognised || code == EngineError::kInvalidArgument) << n;
     EXPECT_LE(a.frames, 20 * 1152) << n;
+  }
+}
+
+// count frames of frameBytes under the header h, with noise for a body.
+Bytes framesOf(std::array<std::uint8_t, 4> h, int frameBytes, int count) {
+  Bytes b;
+  std::uint32_t noise = 12345;
+  for (int f = 0; f < count; ++f) {
+    b.insert(b.end(), h.begin(), h.end());
+    for (int i = 4; i < frameBytes; ++i) b.push_back(static_cast<std::uint8_t>((noise = noise * 1103515245 + 12345) >> 16));
+  }
+  return b;
+}
+
+// What is written on standard error while f runs.
+template <typename F>
+std::string standardErrorOf(F&& f) {
+  std::fflush(stderr);
+  std::FILE* capture = std::tmpfile();
+  const int saved = ::dup(2);
+  ::dup2(::fileno(capture), 2);
+  f();
+  std::fflush(stderr);
+  ::dup2(saved, 2);
+  ::close(saved);
+  std::string text(static_cast<std::size_t>(std::ftell(capture)), '\0');
+  std::rewind(capture);
+  text.resize(std::fread(text.data(), 1, text.size(), capture));
+  std::fclose(capture);
+  return text;
+}
+
+// Joint-stereo Layer II frames whose stereo bound passes their subband limit (8 subbands at
+// 32 kbit/s and 44.1 kHz, 12 at 32 kHz): the decoder library would say so on standard error.
+TEST(MpegLoaderTest, StereoBoundsPastTheSubbandLimitDecodeQuietlyAsIfAtTheLimit) {
+  struct Case {
+    std::array<std::uint8_t, 4> header, atTheLimit;
+    int frameBytes;
+  };
+  const Case cases[] = {{{0xFF, 0xFD, 0x10, 0x70}, {0xFF, 0xFD, 0x10, 0x50}, 104},
+                        {{0xFF, 0xFD, 0x18, 0x60}, {0xFF, 0xFD, 0x18, 0x60}, 144},
+                        {{0xFF, 0xFD, 0x18, 0x70}, {0xFF, 0xFD, 0x18, 0x60}, 144}};
+  for (const Case& c : cases) {
+    Bytes file = framesOf(c.header, c.frameBytes, 40);
+    // Junk between frames: the chain breaks and the frames after it are found again.
+    file.insert(file.begin() + 20 * c.frameBytes, {0x00, 0x12, 0xFF});
+    Bytes expected = framesOf(c.atTheLimit, c.frameBytes, 40);
+    expected.insert(expected.begin() + 20 * c.frameBytes, {0x00, 0x12, 0xFF});
+    DecodedAudio a, b;
+    EXPECT_EQ(standardErrorOf([&] { ASSERT_EQ(decode(file, a), EngineError::kNone); }), "");
+    ASSERT_EQ(decode(expected, b), EngineError::kNone);
+    EXPECT_GT(a.frames, 30 * 1152);
+    EXPECT_TRUE(a.pcm == b.pcm) << "the clamped frames decode otherwise than frames at the limit";
   }
 }
 

@@ -3,9 +3,10 @@
 // first frame's rate and channel count.
 #include <mpg123.h>
 
-#include <array>
+#include <algorithm>
 #include <memory>
 #include <mutex>
+#include <vector>
 
 #include "sound/formats/format_loaders.h"
 #include "sound/formats/loader_support.h"
@@ -62,13 +63,20 @@ EngineError loadMpeg(SoundFile& file, std::uint32_t requested, DecodedAudio& out
   Decoder decoder = openDecoder(start.header);
   if (!decoder) return EngineError::kOutOfMemory;
   out.pcm.clear();
-  std::array<std::uint8_t, kFeedBytes> feed{};
+  // Bytes read and not fed yet: the last few of a read may begin a header the clamp must see whole.
+  std::vector<std::uint8_t> feed;
+  StereoBoundClamp clamp(start.offset);
   file.seek(start.offset, SeekFrom::kStart);
   for (std::int64_t left = start.end - start.offset; left > 0;) {
-    const std::size_t got = file.read(feed.data(), 1, static_cast<std::size_t>(std::min<std::int64_t>(left, kFeedBytes)));
-    if (got == 0) break;
-    left -= static_cast<std::int64_t>(got);
-    if (mpg123_feed(decoder.get(), feed.data(), got) != MPG123_OK || !drain(decoder.get(), out.pcm)) return EngineError::kOutOfMemory;
+    const std::size_t kept = feed.size();
+    feed.resize(kept + static_cast<std::size_t>(std::min<std::int64_t>(left, kFeedBytes)));
+    const std::size_t got = file.read(feed.data() + kept, 1, feed.size() - kept);
+    feed.resize(kept + got);
+    left = got == 0 ? 0 : left - static_cast<std::int64_t>(got);
+    const std::size_t ready = clamp.clamp(feed.data(), feed.size(), left == 0);
+    if (ready != 0 && (mpg123_feed(decoder.get(), feed.data(), ready) != MPG123_OK || !drain(decoder.get(), out.pcm)))
+      return EngineError::kOutOfMemory;
+    feed.erase(feed.begin(), feed.begin() + static_cast<std::ptrdiff_t>(ready));
   }
   out.cues.clear();
   return finishDecode(out, requested, start.header.rate, 16, start.header.channels, false);
