@@ -42,7 +42,8 @@ Bytes encoded(FREE_IMAGE_FORMAT format, int bits, int flags = 0) {
                 static_cast<BYTE>(x == 0 && y == 0 ? 0 : 255)};
     }
   }
-  FIBITMAP* dib = bits == 32 ? rgba : bits == 24 ? FreeImage_ConvertTo24Bits(rgba) : FreeImage_ColorQuantize(FreeImage_ConvertTo24Bits(rgba), FIQ_WUQUANT);
+  FIBITMAP* rgb = bits == 32 ? rgba : FreeImage_ConvertTo24Bits(rgba);
+  FIBITMAP* dib = bits == 8 ? FreeImage_ColorQuantize(rgb, FIQ_WUQUANT) : rgb;
   FIMEMORY* memory = FreeImage_OpenMemory();
   Bytes bytes;
   if (FreeImage_SaveToMemory(format, dib, memory, flags)) {
@@ -52,7 +53,8 @@ Bytes encoded(FREE_IMAGE_FORMAT format, int bits, int flags = 0) {
     bytes.assign(data, data + size);
   }
   FreeImage_CloseMemory(memory);
-  if (dib != rgba) FreeImage_Unload(dib);
+  if (dib != rgb) FreeImage_Unload(dib);
+  if (rgb != rgba) FreeImage_Unload(rgb);
   FreeImage_Unload(rgba);
   return bytes;
 }
