@@ -6,6 +6,8 @@
 //   sound device:  the first row (the engine's device output opens it; KORVO_AUDIO chooses
 //                  between device, no sound and a WAV file)
 //   clock:         KORVO_CLOCK=real|virtual, else virtual with the headless video backend
+// A value that names nothing is reported on standard error with the accepted ones, once per
+// process, and the choice goes on as if the variable were unset.
 #include "startup/backend_tables.h"
 
 #include <cstdio>
@@ -13,6 +15,7 @@
 #include <cstring>
 #include <memory>
 #include <span>
+#include <string>
 
 #include "backend/audio_device.h"
 #include "backend/clock.h"
@@ -147,10 +150,45 @@ Clock& chosenClock() {
   return std::strcmp(chosenVideo(), "headless") == 0 ? virtualClock() : realClock();
 }
 
+// "a, b, c": the names of a table's rows.
+template <typename Row>
+std::string rowNames(std::span<const Row> table, const char* Row::*key) {
+  std::string names;
+  for (const Row& row : table) names += (names.empty() ? "" : ", ") + std::string(row.*key);
+  return names;
+}
+
+void reportUnaccepted(const char* variable, const char* value, const std::string& accepted) {
+  std::fprintf(stderr, "%s: \"%s\" is not accepted (accepted: %s); ignored\n", variable, value, accepted.c_str());
+}
+
+void reportUnacceptedChoices() {
+  const char* video = environment("KORVO_VIDEO");
+  if (video && !findRow<VideoRow>(kVideo, video, &VideoRow::name))
+    reportUnaccepted("KORVO_VIDEO", video, rowNames<VideoRow>(kVideo, &VideoRow::name));
+  const char* clock = environment("KORVO_CLOCK");
+  if (clock && !findRow<ClockRow>(kClocks, clock, &ClockRow::name))
+    reportUnaccepted("KORVO_CLOCK", clock, rowNames<ClockRow>(kClocks, &ClockRow::name));
+  const char* audio = environment("KORVO_AUDIO");
+  if (audio && chosenAudioOutput().kind == AudioOutputKind::kAuto)
+    reportUnaccepted("KORVO_AUDIO", audio, "none, " + rowNames<AudioDeviceRow>(kAudioDevices, &AudioDeviceRow::name) +
+                                               ", wav:PATH");
+  const char* refresh = environment("KORVO_REFRESH");
+  if (refresh && !parseRefreshRate(refresh)) reportUnaccepted("KORVO_REFRESH", refresh, "whole hertz from 1 to " + std::to_string(kMaxRefreshRate));
+}
+
 }  // namespace
+
+bool inputScriptUsable() {
+  const InputScript script = inputScriptFromEnvironment();
+  if (script.error.empty()) return true;
+  std::fprintf(stderr, "KORVO_INPUT %s: %s\n", environment("KORVO_INPUT"), script.error.c_str());
+  return false;
+}
 
 void installBackends() {
   static const bool installed = [] {
+    reportUnacceptedChoices();
     setVideoBackendMaker(&makeChosenVideo);
     installCompanions(chosenVideo());
     setAudioDeviceOpener(kAudioDevices[0].open);

@@ -9,4 +9,8 @@ namespace korvo {
 // of the chosen video backend until then, the sound device, and the clock.
 void installBackends();
 
+// Reports on standard error, with the reason, an input script (KORVO_INPUT) that cannot be
+// read or is not a valid script; false then, since the run must not go on without its input.
+bool inputScriptUsable();
+
 }  // namespace korvo

@@ -19,6 +19,7 @@ namespace {
 
 constexpr std::uint32_t kModuleResource = 1111;
 constexpr int kExitFailed = 1;
+constexpr int kExitUnusableInput = 2;
 
 // A box with no caption and an OK button, then the end of the process. No window exists yet:
 // with a display the box is SDL's own, else the text goes to standard error.
@@ -32,6 +33,7 @@ constexpr int kExitFailed = 1;
 void launchProgram(RuntimeInterface& runtime, const ImageLoader& load, const std::string& parameters,
                    DebugHooks* hooks) {
   installBackends();
+  if (!inputScriptUsable()) std::exit(kExitUnusableInput);
   runtime.startUp(nullptr);
   const SymbolMap runtimeMap = buildRuntimeMap(runtime);
   const std::optional<std::vector<std::uint8_t>> image = load();

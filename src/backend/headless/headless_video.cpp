@@ -2,10 +2,12 @@
 #include "backend/headless/headless_video.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 
 #include "backend/bmp_writer.h"
@@ -19,8 +21,6 @@ namespace {
 constexpr Size kSizes[] = {{640, 480}, {800, 600}, {1024, 768}, {1280, 1024}};
 constexpr std::int32_t kDepths[] = {16, 24, 32};
 constexpr std::int32_t kMaxWindowSide = 16384;
-// A refresh shorter than the clock's millisecond cannot be kept.
-constexpr int kMaxRefresh = 1000;
 // Script axis index (x, y, z, u, v, pitch, yaw, roll) to the joystick's raw slot.
 constexpr int kSlotOfAxis[] = {kSlotX, kSlotY, kSlotZ, kSlotSlider0, kSlotSlider1,
                                kSlotRotationX, kSlotRotationY, kSlotRotationZ};
@@ -42,17 +42,11 @@ const char* env(const char* name) {
   return v && *v ? v : nullptr;
 }
 
-InputScript scriptFromEnvironment() {
-  const char* path = env("KORVO_INPUT");
-  if (!path) return {};
-  std::ifstream in(path);
-  if (!in) {
-    std::fprintf(stderr, "KORVO_INPUT: cannot read %s\n", path);
-    return {};
-  }
-  InputScript script = parseInputScript(in);
-  if (!script.error.empty()) std::fprintf(stderr, "KORVO_INPUT %s: %s\n", path, script.error.c_str());
-  return script;
+// The script, or none (said on standard error) when it cannot be used.
+InputScript usableScript(InputScript script) {
+  if (script.error.empty()) return script;
+  std::fprintf(stderr, "KORVO_INPUT %s: %s\n", env("KORVO_INPUT"), script.error.c_str());
+  return {};
 }
 
 }  // namespace
@@ -92,10 +86,27 @@ bool parseFrameList(const std::string& text, FrameCapture& capture) {
   return true;
 }
 
+InputScript inputScriptFromEnvironment() {
+  const char* path = env("KORVO_INPUT");
+  if (!path) return {};
+  InputScript script;
+  std::error_code error;
+  if (std::filesystem::is_directory(path, error)) {
+    script.error = "cannot read it: it is a folder";
+    return script;
+  }
+  std::ifstream in(path);
+  if (!in) {
+    script.error = std::string("cannot read it: ") + std::strerror(errno);
+    return script;
+  }
+  return parseInputScript(in);
+}
+
 std::int32_t parseRefreshRate(const std::string& text) {
   if (text.empty() || text.size() > 4 || text.find_first_not_of("0123456789") != std::string::npos) return 0;
   const int hertz = std::stoi(text);
-  return hertz >= 1 && hertz <= kMaxRefresh ? hertz : 0;
+  return hertz >= 1 && hertz <= kMaxRefreshRate ? hertz : 0;
 }
 
 HeadlessVideo::HeadlessVideo(InputScript script) : script_(std::move(script)), start_(clock().now()) {
@@ -106,15 +117,10 @@ HeadlessVideo::HeadlessVideo(InputScript script) : script_(std::move(script)), s
   while (virtualJoysticks().count() < ports) virtualJoysticks().add(false);
 }
 
-HeadlessVideo::HeadlessVideo() : HeadlessVideo(scriptFromEnvironment()) {
-  if (const char* hertz = env("KORVO_REFRESH")) {
-    if (const std::int32_t rate = parseRefreshRate(hertz)) {
-      refreshRate_ = rate;
-    } else {
-      std::fprintf(stderr, "KORVO_REFRESH: not a refresh rate: %s (accepted: whole hertz from 1 to %d)\n", hertz,
-                   kMaxRefresh);
-    }
-  }
+HeadlessVideo::HeadlessVideo() : HeadlessVideo(usableScript(inputScriptFromEnvironment())) {
+  // A rate that is not accepted leaves the default (start-up says so).
+  const char* hertz = env("KORVO_REFRESH");
+  if (const std::int32_t rate = parseRefreshRate(hertz ? hertz : "")) refreshRate_ = rate;
   if (const char* path = env("KORVO_SNAPSHOT")) snapshotPath_ = path;
   const char* pattern = env("KORVO_SNAPSHOT_PATTERN");
   const char* frames = env("KORVO_SNAPSHOT_FRAMES");

@@ -32,8 +32,14 @@ struct FrameCapture {
 // Parses "1,5,10-20" or "all"; false on anything else.
 bool parseFrameList(const std::string& text, FrameCapture& capture);
 
-// Parses a refresh rate: a whole number of hertz from 1 to 1000; 0 for anything else.
+// A refresh shorter than the clock's millisecond cannot be kept.
+inline constexpr std::int32_t kMaxRefreshRate = 1000;
+
+// Parses a refresh rate: a whole number of hertz from 1 to kMaxRefreshRate; 0 for anything else.
 std::int32_t parseRefreshRate(const std::string& text);
+
+// The input script KORVO_INPUT names (none when unset); its error says why it cannot be used.
+InputScript inputScriptFromEnvironment();
 
 class HeadlessVideo : public VideoBackend {
  public:

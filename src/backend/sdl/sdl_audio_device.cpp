@@ -2,9 +2,37 @@
 #include "backend/sdl/sdl_audio_device.h"
 
 #include <SDL.h>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cstdio>
 
 namespace korvo::platform {
 namespace {
+
+// The sound libraries below SDL print their complaints about a missing card on standard
+// error, a screenful on every run of a machine without one; the runtime says it itself, once,
+// in debug mode. Standard error goes to /dev/null while the device is looked for.
+class QuietStandardError {
+ public:
+  QuietStandardError() {
+    std::fflush(stderr);
+    saved_ = dup(STDERR_FILENO);
+    const int null = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
+    if (saved_ >= 0 && null >= 0) dup2(null, STDERR_FILENO);
+    if (null >= 0) close(null);
+  }
+  ~QuietStandardError() {
+    if (saved_ < 0) return;
+    dup2(saved_, STDERR_FILENO);
+    close(saved_);
+  }
+  QuietStandardError(const QuietStandardError&) = delete;
+  QuietStandardError& operator=(const QuietStandardError&) = delete;
+
+ private:
+  int saved_;
+};
 
 class SdlAudioDevice : public AudioDevice {
  public:
@@ -15,6 +43,7 @@ class SdlAudioDevice : public AudioDevice {
   }
 
   bool open(const AudioSpec& spec) {
+    const QuietStandardError quiet;
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return false;
     SDL_AudioSpec want{};
     want.freq = spec.rate;

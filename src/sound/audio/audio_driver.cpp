@@ -3,6 +3,9 @@
 
 #include <algorithm>
 
+#include "backend/audio_device.h"
+#include "base/debug_hooks.h"
+#include "base/kv_ex.h"
 #include "sound/engine/sound_engine.h"
 #include "sound/formats/sample_loader.h"
 #include "sound/audio/tracker_songs.h"
@@ -15,6 +18,7 @@ constexpr std::uint32_t kLoadSoundMode = 0x2130;
 constexpr std::int32_t kMixRate = 44100;
 constexpr std::int32_t kSoftwareChannels = 32;
 constexpr std::uint32_t kInitFlags = 1;
+constexpr char kNoSoundDevice[] = "No sound device: sound is not played";
 // Names that PlayMusic streams rather than loads as songs (case-sensitive, anywhere in it).
 constexpr const char* kStreamedNames[] = {".raw", ".wav", ".mp2", ".mp3", ".ogg", ".wma", ".asf"};
 
@@ -121,7 +125,13 @@ std::int32_t AudioDriver::playCdTrack(std::int32_t track, std::int32_t mode) {
 AudioDriver* openAudio(platform::RuntimeHost& host, SoundEngine& engine) {
   return host.open(platform::SubsystemSlot::kAudio, [&]() -> std::unique_ptr<AudioDriver> {
     engine.setOutputWindow(host.window());
-    if (!engine.init(kMixRate, kSoftwareChannels, kInitFlags)) return nullptr;
+    const bool started = engine.init(kMixRate, kSoftwareChannels, kInitFlags);
+    // A device set-up note for whoever debugs; not the host's message(), which ends the program.
+    const platform::AudioOutputKind asked = platform::chosenAudioOutput().kind;
+    const bool deviceWanted = asked == platform::AudioOutputKind::kAuto || asked == platform::AudioOutputKind::kDevice;
+    if (deviceWanted && (!started || engine.outputType() == output::kNoSound) && debugMode() && host.hooks())
+      host.hooks()->message(kNoSoundDevice, false);
+    if (!started) return nullptr;
     auto driver = std::make_unique<AudioDriver>(engine);
     driver->setMusicSources({nullptr, &loadTrackerSong});
     return driver;
