@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "engine_fixture.h"
+#include "sample_packer.h"
 #include "sound/engine/sample_store.h"
 
 namespace korvo::sound::test {
@@ -80,16 +81,49 @@ TEST_F(SampleTest, UploadConversions) {
   EXPECT_EQ(d[0], 0);
   EXPECT_EQ(d[1], 32767);
 
-  Sample* packed = engine_.allocSample(kSlotFree, 4, mode::k8Bits, 44100, 255, 128, 255);
-  EXPECT_FALSE(engine_.uploadSampleData(packed, deltas, mode::kTrackerPacked));
-  EXPECT_EQ(lastError(), EngineError::kUnrecognised);
-  engine_.setSampleDecompressor([](Sample& smp, const void*, std::uint32_t) {
-    std::memset(smp.data(), 1, smp.dataBytes());
-    return true;
-  });
-  ASSERT_TRUE(engine_.uploadSampleData(packed, deltas, mode::kTrackerPacked | mode::kDelta));
-  const std::int8_t summed[4] = {1, 2, 3, 4};
-  EXPECT_EQ(std::memcmp(packed->data(), summed, 4), 0);
+}
+
+TEST_F(SampleTest, TrackerPackedDataIsUnpacked) {
+  start();
+  // 8-bit codes at the full width 9, whose top bit names a new width (3); a delta of -1 at
+  // width 3; at narrow widths the code 1 << (width - 1) takes the next 3 bits + 1 as the width.
+  BitWriter bits;
+  bits.put(5, 9);              // +5
+  bits.put(0x100 | 2, 9);      // width := 3
+  bits.put(7, 3);              // -1
+  bits.put(4, 3);              // first rule: the next 3 bits + 1 name the width
+  bits.put(7, 3);              // 8 -> width 9
+  bits.put(0xFE, 9);           // -2
+  std::vector<std::uint8_t> packed = {static_cast<std::uint8_t>(bits.bytes.size()), 0};
+  packed.insert(packed.end(), bits.bytes.begin(), bits.bytes.end());
+  Sample* s8 = engine_.allocSample(kSlotFree, 4, mode::k8Bits, 44100, 255, 128, 255);
+  ASSERT_TRUE(engine_.uploadSampleData(s8, packed.data(), mode::kTrackerPacked, packed.size()));
+  // Sums 5, 4, 2; the fourth sample has no data and is silent.
+  const std::int8_t want8[4] = {5, 4, 2, 0};
+  EXPECT_EQ(std::memcmp(s8->data(), want8, 4), 0);
+
+  // Both variants and both depths, across a block boundary.
+  std::vector<std::int16_t> wave(0x4000 + 300);
+  for (std::size_t i = 0; i < wave.size(); ++i) wave[i] = static_cast<std::int16_t>((i * 2654435761u) >> 20) - 2048;
+  for (const bool second : {false, true}) {
+    const auto bytes = packTrackerSample(wave, true, second);
+    Sample* s16 = engine_.allocSample(kSlotFree, static_cast<std::uint32_t>(wave.size()), mode::k16Bits, 44100, 255, 128, 255);
+    const std::uint32_t m = mode::k16Bits | (second ? mode::kTrackerPacked2 : mode::kTrackerPacked);
+    ASSERT_TRUE(engine_.uploadSampleData(s16, bytes.data(), m, bytes.size()));
+    EXPECT_EQ(std::memcmp(s16->data(), wave.data(), wave.size() * 2), 0) << "second variant " << second;
+    // Cut short: what is missing is silence, nothing is read past the end.
+    Sample* cut = engine_.allocSample(kSlotFree, static_cast<std::uint32_t>(wave.size()), mode::k16Bits, 44100, 255, 128, 255);
+    ASSERT_TRUE(engine_.uploadSampleData(cut, bytes.data(), m, 1000));
+    EXPECT_EQ(reinterpret_cast<const std::int16_t*>(cut->data())[wave.size() - 1], 0);
+  }
+  std::vector<std::int16_t> bytes8(600);
+  for (std::size_t i = 0; i < bytes8.size(); ++i) bytes8[i] = static_cast<std::int16_t>(static_cast<std::int8_t>(i * 37));
+  const auto packed8 = packTrackerSample(bytes8, false, true);
+  Sample* second8 = engine_.allocSample(kSlotFree, 600, mode::k8Bits, 44100, 255, 128, 255);
+  ASSERT_TRUE(engine_.uploadSampleData(second8, packed8.data(), mode::kTrackerPacked2, packed8.size()));
+  for (std::size_t i = 0; i < bytes8.size(); ++i) {
+    ASSERT_EQ(reinterpret_cast<const std::int8_t*>(second8->data())[i], bytes8[i]) << i;
+  }
 }
 
 TEST_F(SampleTest, GuardSamplesFollowTheLoop) {

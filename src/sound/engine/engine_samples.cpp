@@ -9,6 +9,7 @@
 #include "sound/engine/output_driver.h"
 #include "sound/engine/sample_store.h"
 #include "sound/engine/sound_engine.h"
+#include "sound/engine/tracker_unpack.h"
 
 namespace korvo::sound {
 namespace {
@@ -81,14 +82,18 @@ void SoundEngine::freeSample(Sample* sample) {
   samples_->release(sample);
 }
 
-bool SoundEngine::uploadSampleData(Sample* sample, const void* source, std::uint32_t srcMode) {
+bool SoundEngine::uploadSampleData(Sample* sample, const void* source, std::uint32_t srcMode,
+                                   std::size_t sourceBytes) {
   enter();
   if (!samples_ || !samples_->owns(sample) || !source || !sample->data()) return invalid();
   if (srcMode & (mode::kTrackerPacked | mode::kTrackerPacked2)) {
-    if (!decompressor_ || !decompressor_(*sample, source, srcMode)) {
+    // Stereo data is packed one side after the other: only the mono form is unpacked.
+    if (sample->isStereo()) {
       setError(EngineError::kUnrecognised);
       return false;
     }
+    unpackTrackerSample(static_cast<const std::uint8_t*>(source), sourceBytes, sample->data(), sample->length,
+                        sample->is16Bit(), (srcMode & mode::kTrackerPacked2) != 0);
   } else {
     std::memcpy(sample->data(), source, sample->dataBytes());
   }

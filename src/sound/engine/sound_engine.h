@@ -51,10 +51,6 @@ class OutputDriver;
 class SampleStore;
 struct MixerDescriptor;
 
-// Converts tracker-compressed data (mode 0x400/0x800) into the sample; installed by the
-// module loaders. Returns false when the data cannot be unpacked.
-using SampleDecompressor = bool (*)(Sample& sample, const void* source, std::uint32_t mode);
-
 class SoundEngine {
  public:
   SoundEngine();
@@ -139,7 +135,8 @@ class SoundEngine {
   // Stops every channel playing it, waits for a running DSP pass, then frees it.
   void freeSample(Sample* sample);
   // Copies a whole sample's worth of data in source format srcMode, converting as needed.
-  bool uploadSampleData(Sample* sample, const void* source, std::uint32_t srcMode);
+  // Tracker-compressed data (0x400/0x800) is unpacked from the sourceBytes bytes at source.
+  bool uploadSampleData(Sample* sample, const void* source, std::uint32_t srcMode, std::size_t sourceBytes = 0);
   bool lockSample(Sample* sample, std::uint32_t offset, std::uint32_t length, SampleLock& lock);
   bool unlockSample(Sample* sample, const SampleLock& lock);
   bool setSampleMode(Sample* sample, std::uint32_t mode);
@@ -150,7 +147,6 @@ class SoundEngine {
   bool getSampleDefaults(const Sample* sample, std::int32_t& frequency, std::int32_t& volume,
                       std::int32_t& pan, std::int32_t& priority);
   Sample* sampleInSlot(int slot) const;
-  void setSampleDecompressor(SampleDecompressor fn) { decompressor_ = fn; }
   // Called by freeSample for samples owned by a song, to clear the song's references.
   void setSongSampleHook(std::function<void(Sample*)> hook) { songSampleHook_ = std::move(hook); }
 
@@ -229,7 +225,6 @@ class SoundEngine {
   std::function<void(void*, std::int32_t)> musicMixer_;
 
   std::unique_ptr<SampleStore> samples_;
-  SampleDecompressor decompressor_ = nullptr;
   std::function<void(Sample*)> songSampleHook_;
 
   // When blocks are mixed: by the mixing thread, or (synchronous_) by pump on the owner thread.

@@ -43,7 +43,7 @@ Sample* loadSample(SoundEngine& engine, int slot, const formats::SoundSource& so
                                       audio.pan(), kDefaultPriority);
   if (!sample) return nullptr;
   sample->name = file->name().substr(0, kMaxNameLength);
-  if (!engine.uploadSampleData(sample, audio.pcm.data(), audio.sourceMode)) {
+  if (!engine.uploadSampleData(sample, audio.pcm.data(), audio.sourceMode, audio.pcm.size())) {
     const EngineError uploadCode = lastError();
     engine.freeSample(sample);
     return fail(uploadCode);
