@@ -16,10 +16,12 @@ namespace korvo::sound::test {
 class MusicTest : public ::testing::Test {
  protected:
   // Loads and starts the song, freeing the one played before (so voices start on channel 0).
-  music::Song* play(const XmSongSpec& spec) {
+  music::Song* play(const XmSongSpec& spec) { return playBytes(writeXm(spec)); }
+  // The same for a module of any format.
+  music::Song* playBytes(std::vector<std::uint8_t> bytes) {
     if (last_) player_.freeSong(last_);
     last_ = nullptr;
-    bytes_ = writeXm(spec);
+    bytes_ = std::move(bytes);
     started_ = engine_.mixed;
     music::Song* song = player_.loadSongFromMemory(bytes_.data(), bytes_.size());
     EXPECT_NE(song, nullptr) << "error " << engine_.error;

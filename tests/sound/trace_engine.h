@@ -2,6 +2,7 @@
 // channel, so tests can follow voices tick by tick.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -27,8 +28,12 @@ struct TracedChannel {
 
 class TraceEngine : public music::MusicEngine {
  public:
-  std::int32_t createSample(const music::SongSample& header, const void*, std::uint32_t, std::int32_t&) override {
+  std::int32_t createSample(const music::SongSample& header, const void* data, std::size_t dataBytes,
+                            std::uint32_t srcMode, std::int32_t&) override {
     lengths.push_back(header.length);
+    const auto* bytes = static_cast<const std::uint8_t*>(data);
+    sampleData.emplace_back(bytes, bytes + std::min<std::size_t>(dataBytes, 16));
+    sampleModes.push_back(srcMode);
     return static_cast<std::int32_t>(lengths.size()) - 1;
   }
   void freeSample(std::int32_t pcm) override { freed.push_back(pcm); }
@@ -61,6 +66,7 @@ class TraceEngine : public music::MusicEngine {
   void setPan(std::int32_t c, std::int32_t p) override { channels[static_cast<std::size_t>(c)].pan = p; }
   void setFrequency(std::int32_t c, std::int32_t hz) override { channels[static_cast<std::size_t>(c)].frequency = hz; }
   bool playsBackward(std::int32_t) const override { return false; }
+  bool isPlaying(std::int32_t c) const override { return channels[static_cast<std::size_t>(c)].playing; }
   void mix(void*, std::int32_t, std::int32_t) override {}
   std::int32_t mixValueBytes() const override { return 8; }
   void setScheduler(std::function<void(void*, std::int32_t)> s) override { scheduler = std::move(s); }
@@ -75,6 +81,9 @@ class TraceEngine : public music::MusicEngine {
 
   std::vector<TracedChannel> channels = std::vector<TracedChannel>(32);
   std::vector<std::uint32_t> lengths;
+  // The first bytes of each sample's data as the loader handed it over, and its mode.
+  std::vector<std::vector<std::uint8_t>> sampleData;
+  std::vector<std::uint32_t> sampleModes;
   std::vector<std::int32_t> freed;
   std::function<void(void*, std::int32_t)> scheduler;
   std::function<void(std::int32_t)> sampleFreed;

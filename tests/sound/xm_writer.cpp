@@ -4,22 +4,12 @@
 
 #include <cstring>
 
+#include "byte_writer.h"
+
 namespace korvo::sound::test {
 namespace {
 
-class Out {
- public:
-  void u8(std::uint32_t v) { bytes.push_back(static_cast<std::uint8_t>(v)); }
-  void u16(std::uint32_t v) { u8(v), u8(v >> 8); }
-  void u32(std::uint32_t v) { u16(v), u16(v >> 16); }
-  void text(const std::string& s, std::size_t n) {
-    for (std::size_t i = 0; i < n; ++i) u8(i < s.size() ? static_cast<std::uint8_t>(s[i]) : 0);
-  }
-  void put32(std::size_t at, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i) bytes[at + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(v >> (8 * i));
-  }
-  std::vector<std::uint8_t> bytes;
-};
+using Out = ByteWriter;
 
 void envelope(Out& o, const XmEnvelopeSpec& e) {
   for (std::size_t i = 0; i < 12; ++i) {

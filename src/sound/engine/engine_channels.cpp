@@ -166,6 +166,11 @@ bool SoundEngine::voicePlaysBackward(std::int32_t channel) {
   return c && c->backward.load(std::memory_order_relaxed);
 }
 
+bool SoundEngine::voicePlaying(std::int32_t channel) {
+  const Channel* c = channels_.resolve(channel);
+  return c && c->sample.load(std::memory_order_relaxed) != nullptr;
+}
+
 void SoundEngine::mixVoice(void* buffer, std::int32_t channel, std::int32_t samples) {
   Channel* c = channels_.resolve(channel);
   if (c && mixer_) mixer_->mixChannel(buffer, *c, samples, rampLength_);

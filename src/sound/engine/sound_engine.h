@@ -126,6 +126,7 @@ class SoundEngine {
   // Pan 0..255 straight to the channel: a song applies its own separation.
   void setVoicePan(std::int32_t channel, std::int32_t pan);
   bool voicePlaysBackward(std::int32_t channel);
+  bool voicePlaying(std::int32_t channel);
   // Mixes samples output samples of the voice into buffer (the music unit's block).
   void mixVoice(void* buffer, std::int32_t channel, std::int32_t samples);
 

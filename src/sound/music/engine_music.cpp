@@ -17,8 +17,8 @@ constexpr std::int32_t kDefaultPriority = 255;
 
 }  // namespace
 
-std::int32_t EngineMusic::createSample(const SongSample& header, const void* data, std::uint32_t srcMode,
-                                       std::int32_t& error) {
+std::int32_t EngineMusic::createSample(const SongSample& header, const void* data, std::size_t dataBytes,
+                                       std::uint32_t srcMode, std::int32_t& error) {
   const std::uint32_t m = (header.is16Bit ? mode::k16Bits : mode::k8Bits) | mode::kMono | header.loopMode;
   Sample* s = engine_.allocSample(kSlotFree, header.length, m, header.c4Rate, 255, header.pan, kDefaultPriority);
   if (!s) {
@@ -28,7 +28,7 @@ std::int32_t EngineMusic::createSample(const SongSample& header, const void* dat
   s->name = header.name;
   s->c4Rate = header.c4Rate;
   s->ownedBySong = true;
-  if (!engine_.uploadSampleData(s, data, srcMode)) {
+  if (!engine_.uploadSampleData(s, data, srcMode, dataBytes)) {
     error = static_cast<std::int32_t>(lastError());
     engine_.freeSample(s);
     return -1;
@@ -120,6 +120,8 @@ void EngineMusic::setPan(std::int32_t channel, std::int32_t pan) { engine_.setVo
 void EngineMusic::setFrequency(std::int32_t channel, std::int32_t hz) { engine_.setChannelFrequency(channel, hz); }
 
 bool EngineMusic::playsBackward(std::int32_t channel) const { return engine_.voicePlaysBackward(channel); }
+
+bool EngineMusic::isPlaying(std::int32_t channel) const { return engine_.voicePlaying(channel); }
 
 void EngineMusic::mix(void* buffer, std::int32_t channel, std::int32_t samples) {
   engine_.mixVoice(buffer, channel, samples);

@@ -26,7 +26,7 @@ class EngineMusic : public MusicEngine {
   EngineMusic(const EngineMusic&) = delete;
   EngineMusic& operator=(const EngineMusic&) = delete;
 
-  std::int32_t createSample(const SongSample& header, const void* data, std::uint32_t srcMode,
+  std::int32_t createSample(const SongSample& header, const void* data, std::size_t dataBytes, std::uint32_t srcMode,
                             std::int32_t& error) override;
   void freeSample(std::int32_t pcm) override;
   void setSampleFreedHandler(std::function<void(std::int32_t pcm)> handler) override;
@@ -42,6 +42,7 @@ class EngineMusic : public MusicEngine {
   void setPan(std::int32_t channel, std::int32_t pan) override;
   void setFrequency(std::int32_t channel, std::int32_t hz) override;
   bool playsBackward(std::int32_t channel) const override;
+  bool isPlaying(std::int32_t channel) const override;
   void mix(void* buffer, std::int32_t channel, std::int32_t samples) override;
   std::int32_t mixValueBytes() const override;
   void setScheduler(std::function<void(void*, std::int32_t)> scheduler) override;

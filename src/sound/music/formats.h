@@ -17,9 +17,15 @@ using formats::ByteReader;
 // song holds. kUnrecognised lets the next loader try.
 using SongLoader = EngineError (*)(Song& song, ByteReader& reader, SampleSink& sink);
 
-// XM: the loader and the format descriptor.
+// Each format: its loader and its format descriptor.
+EngineError loadMod(Song& song, ByteReader& reader, SampleSink& sink);
+const SongFormat& modFormat();
+EngineError loadS3m(Song& song, ByteReader& reader, SampleSink& sink);
+const SongFormat& s3mFormat();
 EngineError loadXm(Song& song, ByteReader& reader, SampleSink& sink);
 const SongFormat& xmFormat();
+EngineError loadIt(Song& song, ByteReader& reader, SampleSink& sink);
+const SongFormat& itFormat();
 
 // The volume of a voice with every factor: volume, envelope, fadeout, global and master.
 std::int32_t fullVoiceVolume(const Song& song, const Voice& voice);

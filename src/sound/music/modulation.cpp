@@ -88,15 +88,15 @@ std::int32_t autoVibratoWave(std::int32_t type, std::int32_t q) {
   }
 }
 
-void stepAutoVibrato(const Instrument& instrument, Voice& voice) {
-  if (instrument.vibratoDepth == 0) return;
-  std::int32_t value = autoVibratoWave(instrument.vibratoType, voice.autoVibratoPos) * instrument.vibratoDepth;
-  if (instrument.vibratoSweep != 0 && voice.autoVibratoSweep < instrument.vibratoSweep) {
-    value = value * voice.autoVibratoSweep / instrument.vibratoSweep;
+void stepAutoVibrato(const AutoVibrato& vibrato, Voice& voice) {
+  if (vibrato.depth == 0) return;
+  std::int32_t value = autoVibratoWave(vibrato.type, voice.autoVibratoPos) * vibrato.depth;
+  if (vibrato.sweep != 0 && voice.autoVibratoSweep < vibrato.sweep) {
+    value = value * voice.autoVibratoSweep / vibrato.sweep;
   }
   voice.periodDelta += value / 64;
-  if (voice.autoVibratoSweep < instrument.vibratoSweep) ++voice.autoVibratoSweep;
-  voice.autoVibratoPos = (voice.autoVibratoPos + instrument.vibratoRate) & 0xFF;
+  if (voice.autoVibratoSweep < vibrato.sweep) ++voice.autoVibratoSweep;
+  voice.autoVibratoPos = (voice.autoVibratoPos + vibrato.rate) & 0xFF;
 }
 
 void resetEnvelope(EnvelopeState& state, std::int32_t output) {
@@ -111,14 +111,18 @@ void stepEnvelope(const Envelope& e, EnvelopeState& s, bool keyOff) {
     if (s.tick != 0 && s.tick < pointX(e, s.index)) {
       s.value = std::clamp(s.value + s.delta, 0, kTopValue);
     } else {
-      if ((e.type & kEnvLoop) && s.index == e.loopEnd) {
+      // A sustain loop runs while the key is held, then the loop (if any) takes over.
+      if ((e.type & kEnvSustain) && !keyOff && e.sustain < e.sustainEnd && s.index == e.sustainEnd) {
+        s.index = e.sustain;
+        s.tick = pointX(e, s.index);
+      } else if ((e.type & kEnvLoop) && s.index == e.loopEnd) {
         s.index = e.loopStart;
         s.tick = pointX(e, s.index);
       }
       if (s.index >= e.points - 1) {
         s.value = pointY(e, e.points - 1) * 65536;
         s.ended = true;
-      } else if ((e.type & kEnvSustain) && !keyOff && s.index == e.sustain) {
+      } else if ((e.type & kEnvSustain) && !keyOff && s.index == e.sustainEnd && e.sustain == e.sustainEnd) {
         // Held: the tick stays on the point until the key is released.
         s.value = pointY(e, s.index) * 65536;
         s.output = std::clamp(s.value / 65536, 0, 64);

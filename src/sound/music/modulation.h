@@ -20,8 +20,9 @@ std::int32_t advanceWave(std::int32_t pos, std::int32_t speed);
 
 // Auto-vibrato wave value (-64..64) of type at position q (0..255).
 std::int32_t autoVibratoWave(std::int32_t type, std::int32_t q);
-// Adds the instrument's auto-vibrato to the voice's period delta and moves it on.
-void stepAutoVibrato(const Instrument& instrument, Voice& voice);
+// Adds an auto-vibrato (the instrument's or the sample's) to the voice's period delta and
+// moves it on.
+void stepAutoVibrato(const AutoVibrato& vibrato, Voice& voice);
 
 // Restarts an envelope at its first point with output.
 void resetEnvelope(EnvelopeState& state, std::int32_t output);

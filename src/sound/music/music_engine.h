@@ -14,11 +14,11 @@ namespace korvo::sound::music {
 class SampleSink {
  public:
   virtual ~SampleSink() = default;
-  // An engine sample made from header (length, loop) and data in srcMode (the engine's mode
-  // bits for depth, sign and delta coding); -1 on failure with the engine error's number in
-  // error.
-  virtual std::int32_t createSample(const SongSample& header, const void* data, std::uint32_t srcMode,
-                                    std::int32_t& error) = 0;
+  // An engine sample made from header (length, loop) and the dataBytes bytes at data in
+  // srcMode (the engine's mode bits for depth, sign, delta coding and compression); -1 on
+  // failure with the engine error's number in error.
+  virtual std::int32_t createSample(const SongSample& header, const void* data, std::size_t dataBytes,
+                                    std::uint32_t srcMode, std::int32_t& error) = 0;
   virtual void freeSample(std::int32_t pcm) = 0;
 };
 
@@ -47,6 +47,8 @@ class MusicEngine : public SampleSink {
   virtual void setPan(std::int32_t channel, std::int32_t pan) = 0;
   virtual void setFrequency(std::int32_t channel, std::int32_t hz) = 0;
   virtual bool playsBackward(std::int32_t channel) const = 0;
+  // Whether the channel still plays a note (a note without a loop ends by itself).
+  virtual bool isPlaying(std::int32_t channel) const = 0;
 
   // Mixes samples output samples of channel into buffer (mix values of the current mixer).
   virtual void mix(void* buffer, std::int32_t channel, std::int32_t samples) = 0;

@@ -15,9 +15,9 @@
 namespace korvo::sound::music {
 namespace {
 
-// Tried in this order while none recognises the file (the MOD, S3M, IT and MIDI loaders take
-// their places around XM's as they are built).
-constexpr std::array<SongLoader, 1> kLoaders = {&loadXm};
+// Tried in this order while none recognises the file (the MIDI loader comes last when it
+// is built).
+constexpr std::array<SongLoader, 2> kLoaders = {&loadMod, &loadXm};
 
 // Bytes read per step of reading a whole song file.
 constexpr std::size_t kReadChunk = 64 * 1024;
@@ -165,7 +165,7 @@ bool MusicPlayer::playSong(Song* song) {
   song->paused = false;
   song->globalVolume = song->initialGlobalVolume;
   song->speed = song->initialSpeed;
-  song->order = song->row = song->tick = song->patternDelay = 0;
+  song->order = song->row = song->tick = song->patternDelay = song->fineDelay = 0;
   song->nextOrder = song->nextRow = -1;
   song->finished = song->endAtNextRow = false;
   song->samplesLeft = 0;
@@ -176,6 +176,10 @@ bool MusicPlayer::playSong(Song* song) {
   song->mixRate = engine_.mixRate();
   setTempo(*song, song->initialBpm);
   std::fill(song->channels.begin(), song->channels.end(), SongChannel{});
+  for (std::size_t i = 0; i < song->channels.size(); ++i) {
+    if (i < song->channelPans.size()) song->channels[i].pan = song->channelPans[i];
+    if (i < song->channelVolumes.size()) song->channels[i].volume = song->channelVolumes[i];
+  }
   song->playing = true;
   song->nextPlaying = playing_;
   playing_ = song;
@@ -268,13 +272,12 @@ void MusicPlayer::runSong(Song& song, std::uint8_t* buffer, std::int32_t samples
   song.samplesPlayed += samples;
 }
 
-Voice& MusicPlayer::voiceFor(Song& song, SongChannel& channel) {
-  if (channel.voices) return *channel.voices;
+Voice* MusicPlayer::takeVoice() {
   const std::int32_t ch = engine_.reserveChannel();
-  if (ch < 0) return blankDummy();
+  if (ch < 0) return nullptr;
   if (ch >= static_cast<std::int32_t>(pool_.size())) {
     engine_.releaseChannel(ch);
-    return blankDummy();
+    return nullptr;
   }
   Voice& v = pool_[static_cast<std::size_t>(ch)];
   v = Voice{};
@@ -282,8 +285,35 @@ Voice& MusicPlayer::voiceFor(Song& song, SongChannel& channel) {
   v.inUse = true;
   v.volumeEnv.output = 64;
   v.panEnv.output = 32;
-  channel.voices = &v;
+  v.pitchEnv.output = 32;
+  return &v;
+}
+
+Voice& MusicPlayer::voiceFor(Song&, SongChannel& channel) {
+  if (channel.voices) return *channel.voices;
+  Voice* v = takeVoice();
+  if (!v) return blankDummy();
+  channel.voices = v;
+  return *v;
+}
+
+Voice* MusicPlayer::addVoice(SongChannel& channel) {
+  Voice* v = takeVoice();
+  if (!v) return nullptr;
+  v->next = channel.voices;
+  channel.voices = v;
   return v;
+}
+
+void MusicPlayer::dropVoice(SongChannel& channel, Voice& voice) {
+  for (Voice** at = &channel.voices; *at; at = &(*at)->next) {
+    if (*at == &voice) {
+      *at = voice.next;
+      break;
+    }
+  }
+  if (voice.channel >= 0) engine_.releaseChannel(voice.channel);
+  voice = Voice{};
 }
 
 void MusicPlayer::applyVoice(const Song& song, Voice& v) {

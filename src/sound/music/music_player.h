@@ -49,6 +49,13 @@ class MusicPlayer {
   Voice& voiceFor(Song& song, SongChannel& channel);
   // The channel's first voice or the dummy voice, without allocating.
   Voice& currentVoice(SongChannel& channel) { return channel.voices ? *channel.voices : blankDummy(); }
+  // A further voice for the channel, put first (the channel's current voice) with the others
+  // kept sounding behind it; null when no engine channel is left.
+  Voice* addVoice(SongChannel& channel);
+  // Stops a voice of the channel and gives its engine channel back.
+  void dropVoice(SongChannel& channel, Voice& voice);
+  // Whether the voice's note still sounds on its engine channel.
+  bool voiceSounds(const Voice& voice) const { return voice.channel >= 0 && engine_.isPlaying(voice.channel); }
   // Sends the voice's flagged changes to its engine channel and clears the flags.
   void applyVoice(const Song& song, Voice& voice);
   std::int32_t mixRate() const { return engine_.mixRate(); }
@@ -63,6 +70,8 @@ class MusicPlayer {
   void runSong(Song& song, std::uint8_t* buffer, std::int32_t samples);
   // The dummy voice, cleared: what one channel left in it (another song's sample or
   // instrument, perhaps freed since) never reaches the next.
+  // A cleared voice on a newly reserved engine channel; null when none is left.
+  Voice* takeVoice();
   Voice& blankDummy() {
     dummy_ = Voice{};
     return dummy_;

@@ -36,6 +36,14 @@ struct Pattern {
   std::vector<Cell> cells;  // rows * channels
 };
 
+// Vibrato that runs by itself on every note: wave type, sweep (ticks to full depth), depth, rate.
+struct AutoVibrato {
+  std::uint8_t type = 0;
+  std::uint8_t sweep = 0;
+  std::uint8_t depth = 0;
+  std::uint8_t rate = 0;
+};
+
 // A sample of a song: the tracker's header values and the engine sample holding its PCM data.
 struct SongSample {
   std::string name;
@@ -48,7 +56,13 @@ struct SongSample {
   std::int32_t finetune = 0;  // signed byte
   std::int32_t relativeNote = 0;
   std::int32_t pan = 128;
+  // Whether pan is the note's pan (else the channel or instrument gives it).
+  bool panOn = true;
+  // 0..64: scales every note of the sample.
+  std::int32_t globalVolume = 64;
   std::int32_t c4Rate = 8363;
+  // The sample's own auto-vibrato, for formats that keep it there.
+  AutoVibrato vibrato;
   // The engine sample (an id the music engine gave), -1 for none.
   std::int32_t pcm = -1;
 };
@@ -56,17 +70,23 @@ struct SongSample {
 // The shared stand-in for empty and out-of-range sample slots: no data, length 0.
 SongSample& invalidSample();
 
-inline constexpr int kEnvelopePoints = 12;
+// The most points an envelope of any format has.
+inline constexpr int kEnvelopePoints = 25;
 // Envelope type bits.
 inline constexpr std::uint8_t kEnvOn = 0x1;
 inline constexpr std::uint8_t kEnvSustain = 0x2;
 inline constexpr std::uint8_t kEnvLoop = 0x4;
+// Kept running from the voice a new note replaces instead of restarting.
+inline constexpr std::uint8_t kEnvCarry = 0x8;
 
+// Points of values 0..64 (panning and pitch around 32). The sustain is a point
+// (sustain = sustainEnd) or a loop that runs until the key is released.
 struct Envelope {
   std::array<std::uint16_t, kEnvelopePoints> x{};
   std::array<std::uint16_t, kEnvelopePoints> y{};
   std::uint8_t points = 0;
   std::uint8_t sustain = 0;
+  std::uint8_t sustainEnd = 0;
   std::uint8_t loopStart = 0;
   std::uint8_t loopEnd = 0;
   std::uint8_t type = 0;
@@ -74,19 +94,40 @@ struct Envelope {
 };
 
 inline constexpr int kInstrumentSamples = 16;
-inline constexpr int kKeymapNotes = 96;
+// Notes an instrument maps (XM uses the first 96).
+inline constexpr int kKeymapNotes = 120;
+
+// What a channel does with its sounding note when a new one starts, and what a duplicate
+// check does with a matching voice.
+enum class NoteAction : std::uint8_t { kCut = 0, kContinue = 1, kOff = 2, kFade = 3 };
+// Which voices a duplicate check matches: none, same note, same sample, same instrument.
+enum class DuplicateCheck : std::uint8_t { kOff = 0, kNote = 1, kSample = 2, kInstrument = 3 };
 
 struct Instrument {
   std::string name;
   std::int32_t sampleCount = 0;
+  // Per note: the instrument's sample slot (XM), or the song sample number from 1 (IT).
   std::array<std::uint8_t, kKeymapNotes> keymap{};
+  // Per note: the note it plays (IT).
+  std::array<std::uint8_t, kKeymapNotes> noteMap{};
   Envelope volumeEnvelope;
   Envelope panEnvelope;
-  std::uint8_t vibratoType = 0;
-  std::uint8_t vibratoSweep = 0;
-  std::uint8_t vibratoDepth = 0;
-  std::uint8_t vibratoRate = 0;
-  std::int32_t fadeout = 0;  // already doubled
+  // Pitch, or with pitchIsFilter the filter cutoff.
+  Envelope pitchEnvelope;
+  bool pitchIsFilter = false;
+  AutoVibrato vibrato;
+  std::int32_t fadeout = 0;  // subtracted from 65536 each tick after key off
+  NoteAction newNoteAction = NoteAction::kCut;
+  DuplicateCheck duplicateCheck = DuplicateCheck::kOff;
+  NoteAction duplicateAction = NoteAction::kCut;
+  std::int32_t pitchPanSeparation = 0;  // -32..32
+  std::int32_t pitchPanCentre = 60;
+  std::int32_t globalVolume = 128;  // 0..128
+  std::int32_t defaultPan = -1;     // 0..255, -1 none
+  std::int32_t randomVolume = 0;    // percent
+  std::int32_t randomPan = 0;
+  std::int32_t filterCutoff = -1;     // 0..127, -1 none
+  std::int32_t filterResonance = -1;  // 0..127, -1 none
   // Sample slots: entries of the song's sample array, or the invalid sample.
   std::array<SongSample*, kInstrumentSamples> samples{};
 };
@@ -124,8 +165,21 @@ struct Voice {
   std::int32_t pan = 128;
   EnvelopeState volumeEnv;
   EnvelopeState panEnv;
+  EnvelopeState pitchEnv;
   std::int32_t fadeout = 65536;
   bool keyOff = false;
+  // Fading out (after key off, or by a note action) without a key off.
+  bool fading = false;
+  // Formats with several voices per channel: the note, its channel's volume 0..64 and the
+  // sample volume 0..128 (the sample's and the instrument's global volumes), the filter.
+  std::int32_t note = 0;
+  std::int32_t channelVolume = 64;
+  std::int32_t sampleVolume = 128;
+  std::int32_t cutoff = 127;
+  std::int32_t resonance = 0;
+  bool filtered = false;
+  // A voice a newer note left sounding on its channel.
+  bool background = false;
   std::int32_t autoVibratoPos = 0;
   std::int32_t autoVibratoSweep = 0;
   std::uint32_t startOffset = 0;
@@ -158,6 +212,10 @@ struct SongChannel {
   std::int32_t loopRow = 0, loopCount = 0;
   std::uint8_t panSlide = 0;
   std::uint8_t globalVolumeSlide = 0;
+  // The channel's own pan 0..255 and volume 0..64, set at the start from the song's defaults.
+  std::int32_t pan = 128;
+  std::int32_t volume = 64;
+  bool surround = false;
   // A note delayed by EDy waits here for its tick.
   bool delayed = false;
   // The voices of this channel (one for XM, several with new-note actions).
@@ -195,6 +253,7 @@ struct SongFormat {
 // Song flag bits.
 inline constexpr std::uint32_t kLinearPeriods = 0x1;
 
+
 struct Song {
   SongKind kind = SongKind::kNone;
   const SongFormat* format = nullptr;
@@ -214,6 +273,11 @@ struct Song {
   std::int32_t initialBpm = 125;
   std::int32_t initialGlobalVolume = 64;
   std::array<std::uint8_t, 256> orders{};
+  // Header flags whose meaning is the format's own.
+  std::uint32_t formatFlags = 0;
+  // Each channel's pan 0..255 and volume 0..64 at the start (empty: centred, full).
+  std::vector<std::int32_t> channelPans;
+  std::vector<std::int32_t> channelVolumes;
 
   std::int32_t masterVolume = 256;
   std::int32_t globalVolume = 64;
@@ -227,6 +291,8 @@ struct Song {
   std::int32_t bpm = 125;
   std::int32_t tick = 0;
   std::int32_t patternDelay = 0;
+  // A second delay count in ticks, for formats that keep two.
+  std::int32_t fineDelay = 0;
   std::int32_t order = 0;
   std::int32_t row = 0;
   std::int32_t nextOrder = -1;

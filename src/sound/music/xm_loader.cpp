@@ -21,6 +21,8 @@ constexpr std::int32_t kMaxPatterns = 256;
 constexpr std::int32_t kMaxInstruments = 128;
 constexpr std::int32_t kMaxRows = 256;
 constexpr std::int32_t kEmptyPatternRows = 64;
+constexpr int kXmEnvelopePoints = 12;
+constexpr std::size_t kXmKeymapNotes = 96;
 constexpr std::uint8_t kXmKeyOff = 97;
 // Envelope values run 0..64; larger ones in a file count as full.
 constexpr std::uint16_t kEnvelopeTop = 64;
@@ -66,7 +68,7 @@ EngineError readPattern(ByteReader& r, Song& song, Pattern& pattern) {
 }
 
 void readEnvelopePoints(ByteReader& r, Envelope& e) {
-  for (int i = 0; i < kEnvelopePoints; ++i) {
+  for (int i = 0; i < kXmEnvelopePoints; ++i) {
     e.x[static_cast<std::size_t>(i)] = r.u16le();
     e.y[static_cast<std::size_t>(i)] = std::min(r.u16le(), kEnvelopeTop);
   }
@@ -76,6 +78,7 @@ void readEnvelopePoints(ByteReader& r, Envelope& e) {
 void checkEnvelope(Envelope& e) {
   if (e.points < 2) e.type &= static_cast<std::uint8_t>(~kEnvOn);
   if (e.sustain >= e.points) e.type &= static_cast<std::uint8_t>(~kEnvSustain);
+  e.sustainEnd = e.sustain;
   if (e.loopEnd >= e.points || e.loopStart > e.loopEnd) e.type &= static_cast<std::uint8_t>(~kEnvLoop);
 }
 
@@ -89,7 +92,7 @@ EngineError readInstrumentHeader(ByteReader& r, Instrument& in) {
   if (in.sampleCount > kInstrumentSamples) return EngineError::kTooManySamples;
   if (in.sampleCount > 0) {
     r.u32le();  // sample header size: each header is read as its fixed 40 bytes
-    r.bytes(in.keymap.data(), in.keymap.size());
+    r.bytes(in.keymap.data(), kXmKeymapNotes);
     readEnvelopePoints(r, in.volumeEnvelope);
     readEnvelopePoints(r, in.panEnvelope);
     in.volumeEnvelope.points = r.u8();
@@ -102,13 +105,13 @@ EngineError readInstrumentHeader(ByteReader& r, Instrument& in) {
     in.panEnvelope.loopEnd = r.u8();
     in.volumeEnvelope.type = r.u8();
     in.panEnvelope.type = r.u8();
-    in.vibratoType = r.u8();
-    in.vibratoSweep = r.u8();
-    in.vibratoDepth = r.u8();
-    in.vibratoRate = r.u8();
+    in.vibrato.type = r.u8();
+    in.vibrato.sweep = r.u8();
+    in.vibrato.depth = r.u8();
+    in.vibrato.rate = r.u8();
     in.fadeout = r.u16le() * 2;
     if (!r.ok()) return EngineError::kUnrecognised;
-    if (in.volumeEnvelope.points > kEnvelopePoints || in.panEnvelope.points > kEnvelopePoints) {
+    if (in.volumeEnvelope.points > kXmEnvelopePoints || in.panEnvelope.points > kXmEnvelopePoints) {
       return EngineError::kUnrecognised;
     }
     checkEnvelope(in.volumeEnvelope);
@@ -176,7 +179,7 @@ EngineError readInstrument(ByteReader& r, Song& song, Instrument& in, SampleSink
     if (s.length > 0) {
       std::int32_t error = 0;
       const std::uint32_t srcMode = mode::kDelta | mode::kSigned | (s.is16Bit ? mode::k16Bits : mode::k8Bits);
-      s.pcm = sink.createSample(s, r.here(), srcMode, error);
+      s.pcm = sink.createSample(s, r.here(), have, srcMode, error);
       if (s.pcm < 0) return error ? static_cast<EngineError>(error) : EngineError::kOutOfMemory;
     }
     r.seek(std::min(at + want, r.size()));

@@ -3,45 +3,18 @@
 #include <algorithm>
 #include <array>
 
+#include "sound/music/effect_steps.h"
 #include "sound/music/formats.h"
 #include "sound/music/modulation.h"
 #include "sound/music/pitch.h"
+#include "sound/music/song_clock.h"
 #include "sound/music/xm_player.h"
 
 namespace korvo::sound::music::xm {
 namespace {
 
-// Multi-retrigger volume changes by x: volume * mul / div + add.
-struct RetrigChange {
-  std::int8_t add;
-  std::int8_t mul;
-  std::int8_t div;
-};
-constexpr std::array<RetrigChange, 16> kRetrigChanges = {{{0, 1, 1},
-                                                         {-1, 1, 1},
-                                                         {-2, 1, 1},
-                                                         {-4, 1, 1},
-                                                         {-8, 1, 1},
-                                                         {-16, 1, 1},
-                                                         {0, 2, 3},
-                                                         {0, 1, 2},
-                                                         {0, 1, 1},
-                                                         {1, 1, 1},
-                                                         {2, 1, 1},
-                                                         {4, 1, 1},
-                                                         {8, 1, 1},
-                                                         {16, 1, 1},
-                                                         {0, 3, 2},
-                                                         {0, 2, 1}}};
-
 constexpr std::int32_t kMinPortaPeriod = 56;
 constexpr std::int32_t kMaxPeriod = 1 << 20;
-
-void retrigger(Voice& v) {
-  if (!v.sample) return;
-  v.startOffset = 0;
-  v.flags |= vflag::kTrigger;
-}
 
 void vibrato(SongChannel& c, Voice& v, std::int32_t depth) {
   v.periodDelta = vibratoDelta(depth, c.waveform & 0x0F, c.vibratoPos);
@@ -66,8 +39,7 @@ void arpeggio(const Song& song, const SongChannel& c, Voice& v, std::uint8_t p) 
 void multiRetrig(SongChannel& c, Voice& v) {
   if (c.retrigInterval == 0 || ++c.retrigCounter < c.retrigInterval) return;
   c.retrigCounter = 0;
-  const RetrigChange& r = kRetrigChanges[static_cast<std::size_t>(c.retrigVolume & 15)];
-  if (c.retrigVolume != 0) v.volume = std::clamp(v.volume * r.mul / r.div + r.add, 0, 64);
+  if (c.retrigVolume != 0) v.volume = retriggerVolume(v.volume, c.retrigVolume);
   retrigger(v);
 }
 
@@ -176,43 +148,6 @@ void runRow(Song& song, MusicPlayer& player) {
   }
 }
 
-// Takes the pending order and row; false when a song that does not loop has ended.
-bool takePosition(Song& song) {
-  if (song.endAtNextRow) {
-    song.endAtNextRow = false;
-    song.playing = false;
-    song.finished = true;
-    return false;
-  }
-  const std::int32_t oldOrder = song.order;
-  const std::int32_t oldRow = song.row;
-  if (song.nextOrder >= 0) song.order = song.nextOrder;
-  if (song.nextRow >= 0) song.row = song.nextRow;
-  song.nextOrder = song.nextRow = -1;
-  if (song.order >= song.songLength) song.order = 0;
-  const std::int32_t rows = song.patterns[song.orders[static_cast<std::size_t>(song.order)]].rows;
-  if (song.row >= rows) song.row = 0;
-  if (song.order != oldOrder && song.callbacks.order) song.callbacks.order(song, song.order, song.callbacks.user);
-  if ((song.row != oldRow || song.order != oldOrder) && song.callbacks.row) {
-    song.callbacks.row(song, song.row, song.callbacks.user);
-  }
-  return true;
-}
-
-void advanceRow(Song& song) {
-  if (song.nextRow >= 0) return;
-  song.nextRow = song.row + 1;
-  const std::int32_t rows = song.patterns[song.orders[static_cast<std::size_t>(song.order)]].rows;
-  if (song.nextRow < rows) return;
-  song.nextRow = 0;
-  song.nextOrder = song.order + 1;
-  if (song.nextOrder >= song.songLength) {
-    if (!song.looping) song.endAtNextRow = true;
-    song.nextOrder = song.restartPosition;
-    song.finished = true;
-  }
-}
-
 void tick(Song& song, MusicPlayer& player) {
   if (song.tick != 0) {
     for (SongChannel& c : song.channels) tickChannel(song, player, c);
@@ -221,15 +156,7 @@ void tick(Song& song, MusicPlayer& player) {
     runRow(song, player);
     advanceRow(song);
   }
-  if (song.speed != 0) {
-    if (++song.tick >= song.speed + song.patternDelay) {
-      song.tick = 0;
-      song.patternDelay = 0;
-    }
-  } else {
-    song.tick = -1;
-    song.finished = true;
-  }
+  advanceTick(song);
 }
 
 }  // namespace

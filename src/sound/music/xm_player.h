@@ -3,6 +3,7 @@
 
 #include <cstdint>
 
+#include "sound/music/effect_steps.h"
 #include "sound/music/music_player.h"
 #include "sound/music/song.h"
 
@@ -54,8 +55,6 @@ enum Extended : std::uint8_t {
   kPatternDelay = 0xE,
 };
 
-inline std::int32_t hi(std::uint8_t param) { return param >> 4; }
-inline std::int32_t lo(std::uint8_t param) { return param & 0x0F; }
 inline bool isNoteDelay(const Cell& c) { return c.effect == kExtended && hi(c.param) == kNoteDelay && lo(c.param) != 0; }
 inline bool linear(const Song& s) { return (s.flags & kLinearPeriods) != 0; }
 
@@ -66,12 +65,6 @@ Voice& startCell(Song& song, MusicPlayer& player, SongChannel& channel, const Ce
 void rowEffect(Song& song, SongChannel& channel, Voice& voice, const Cell& cell);
 // Advances envelopes and fadeout by one tick.
 void stepVoiceEnvelopes(Voice& voice);
-// Volume slide with a remembered parameter: up by x, else down by y.
-void volumeSlide(Voice& voice, std::uint8_t param);
-// Slides toward the tone-portamento target without passing it.
-void tonePortamento(SongChannel& channel, Voice& voice);
-// Tremor: silences the voice for its off ticks.
-void tremor(SongChannel& channel, Voice& voice);
 // Auto-vibrato and applying every voice of the channel.
 void finishChannel(const Song& song, MusicPlayer& player, SongChannel& channel);
 

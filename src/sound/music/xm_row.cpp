@@ -4,6 +4,7 @@
 
 #include "sound/music/modulation.h"
 #include "sound/music/pitch.h"
+#include "sound/music/song_clock.h"
 #include "sound/music/xm_player.h"
 
 namespace korvo::sound::music::xm {
@@ -58,15 +59,6 @@ void resetForInstrument(SongChannel& c, Voice& v, const SongSample& sample) {
   v.flags |= vflag::kVolume | vflag::kPan;
 }
 
-void patternLoop(Song& song, SongChannel& c, std::int32_t y) {
-  if (y == 0) {
-    c.loopRow = song.row;
-    return;
-  }
-  c.loopCount = c.loopCount == 0 ? y : c.loopCount - 1;
-  if (c.loopCount != 0) song.nextRow = c.loopRow;
-}
-
 void extendedFirstTick(Song& song, SongChannel& c, Voice& v, std::int32_t x, std::int32_t y) {
   switch (x) {
     case kFinePortaUp:
@@ -99,12 +91,6 @@ void extendedFirstTick(Song& song, SongChannel& c, Voice& v, std::int32_t x, std
 
 }  // namespace
 
-void tremor(SongChannel& c, Voice& v) {
-  if (c.tremorOn == 0) return;
-  if (c.tremorCounter >= c.tremorOn) v.volumeDelta = -v.volume;
-  if (++c.tremorCounter >= c.tremorOn + c.tremorOff) c.tremorCounter = 0;
-}
-
 void stepVoiceEnvelopes(Voice& v) {
   const Instrument* in = v.instrument;
   if (!in) return;
@@ -112,18 +98,6 @@ void stepVoiceEnvelopes(Voice& v) {
   else if (v.keyOff) v.volumeEnv.output = 0;
   if (in->panEnvelope.on()) stepEnvelope(in->panEnvelope, v.panEnv, v.keyOff);
   if (v.keyOff) v.fadeout = std::max(v.fadeout - in->fadeout, 0);
-}
-
-void volumeSlide(Voice& v, std::uint8_t param) {
-  if (hi(param)) v.volume = std::min(v.volume + hi(param), 64);
-  else v.volume = std::max(v.volume - lo(param), 0);
-}
-
-void tonePortamento(SongChannel& c, Voice& v) {
-  if (c.tonePortaTarget == 0) return;
-  const std::int32_t step = c.tonePortaSpeed * 4;
-  if (v.period < c.tonePortaTarget) v.period = std::min(v.period + step, c.tonePortaTarget);
-  else v.period = std::max(v.period - step, c.tonePortaTarget);
 }
 
 Voice& startCell(Song& song, MusicPlayer& player, SongChannel& c, const Cell& cell) {
@@ -210,26 +184,9 @@ void rowEffect(Song& song, SongChannel& c, Voice& v, const Cell& cell) {
       }
       break;
     case kVolumeSlide: if (p) c.volumeSlide = p; break;
-    case kPositionJump:
-      song.nextRow = 0;
-      song.nextOrder = p;
-      if (p >= song.songLength) {
-        song.nextOrder = 0;
-        song.finished = true;
-      }
-      break;
+    case kPositionJump: jumpToOrder(song, p); break;
     case kSetVolume: v.volume = std::min<std::int32_t>(p, 64); break;
-    case kPatternBreak:
-      song.nextRow = x * 10 + y;
-      if (song.nextRow >= 64) song.nextRow = 0;
-      if (song.nextOrder < 0) {
-        song.nextOrder = song.order + 1;
-        if (song.nextOrder >= song.songLength) {
-          song.nextOrder = 0;
-          song.finished = true;
-        }
-      }
-      break;
+    case kPatternBreak: breakToRow(song, x * 10 + y, 63); break;
     case kExtended: extendedFirstTick(song, c, v, x, y); break;
     case kSpeedTempo:
       if (p >= 32) setTempo(song, p);
@@ -272,7 +229,7 @@ void rowEffect(Song& song, SongChannel& c, Voice& v, const Cell& cell) {
 
 void finishChannel(const Song& song, MusicPlayer& player, SongChannel& c) {
   for (Voice* v = c.voices; v; v = v->next) {
-    if (v->instrument) stepAutoVibrato(*v->instrument, *v);
+    if (v->instrument) stepAutoVibrato(v->instrument->vibrato, *v);
     player.applyVoice(song, *v);
   }
 }

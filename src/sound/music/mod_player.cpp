@@ -1,0 +1,273 @@
+// The MOD tick handler: samples stand for instruments, periods come from the period table
+// and each sample's C4 rate, volumes are set without envelopes or a global volume, and the
+// sixteen effects (with the extended E set) run on rows and ticks.
+#include <algorithm>
+#include <array>
+
+#include "sound/music/effect_steps.h"
+#include "sound/music/formats.h"
+#include "sound/music/music_player.h"
+#include "sound/music/modulation.h"
+#include "sound/music/pitch.h"
+#include "sound/music/song_clock.h"
+
+namespace korvo::sound::music::mod {
+namespace {
+
+enum Effect : std::uint8_t {
+  kArpeggio = 0x0,
+  kPortaUp = 0x1,
+  kPortaDown = 0x2,
+  kTonePorta = 0x3,
+  kVibrato = 0x4,
+  kTonePortaVolSlide = 0x5,
+  kVibratoVolSlide = 0x6,
+  kTremolo = 0x7,
+  kSetPan = 0x8,
+  kSampleOffset = 0x9,
+  kVolumeSlide = 0xA,
+  kPositionJump = 0xB,
+  kSetVolume = 0xC,
+  kPatternBreak = 0xD,
+  kExtended = 0xE,
+  kSpeed = 0xF,
+};
+enum Extended : std::uint8_t {
+  kFinePortaUp = 0x1,
+  kFinePortaDown = 0x2,
+  kVibratoWave = 0x4,
+  kFinetune = 0x5,
+  kPatternLoop = 0x6,
+  kTremoloWave = 0x7,
+  kFinePan = 0x8,
+  kRetrigger = 0x9,
+  kFineVolumeUp = 0xA,
+  kFineVolumeDown = 0xB,
+  kNoteCut = 0xC,
+  kNoteDelay = 0xD,
+  kPatternDelay = 0xE,
+};
+
+constexpr std::int32_t kMinPeriod = 56;
+constexpr std::int32_t kMaxPeriod = 1 << 20;
+constexpr std::array<std::int32_t, 16> kFinetuneRates = {8363, 8413, 8463, 8529, 8581, 8651, 8723, 8757,
+                                                         7895, 7941, 7985, 8046, 8107, 8169, 8232, 8280};
+
+bool isNoteDelay(const Cell& c) { return c.effect == kExtended && hi(c.param) == kNoteDelay && lo(c.param) != 0; }
+
+SongSample* sampleAt(const Song& song, std::int32_t index) {
+  if (index < 0 || index >= static_cast<std::int32_t>(song.samples.size())) return &invalidSample();
+  return song.samples[static_cast<std::size_t>(index)];
+}
+
+// The table period of note index n for a sample tuned to c4Rate.
+std::int32_t notePeriod(std::int32_t note, const SongSample& s) {
+  const std::int32_t rate = s.c4Rate > 0 ? s.c4Rate : 8363;
+  return static_cast<std::int32_t>(static_cast<std::int64_t>(amigaPeriod(note, 0)) * 8363 / rate);
+}
+
+void vibrato(SongChannel& c, Voice& v) {
+  v.periodDelta = vibratoDelta(c.vibratoDepth, c.waveform & 0x0F, c.vibratoPos);
+  c.vibratoPos = advanceWave(c.vibratoPos, c.vibratoSpeed);
+}
+
+void setPan(SongChannel& c, Voice& v, std::int32_t pan) {
+  c.pan = std::clamp(pan, 0, 255);
+  v.pan = c.pan;
+  v.flags |= vflag::kPan;
+}
+
+Voice& startCell(Song& song, MusicPlayer& player, SongChannel& c, const Cell& cell) {
+  const bool slide = cell.effect == kTonePorta || cell.effect == kTonePortaVolSlide;
+  if (cell.instrument) c.instrument = cell.instrument - 1;
+  Voice& v = (cell.note || cell.instrument) ? player.voiceFor(song, c) : player.currentVoice(c);
+  SongSample* sample = sampleAt(song, c.instrument);
+  if (c.previousEffect == kTremolo && cell.effect != kTremolo) v.volume = std::clamp(v.volume + v.volumeDelta, 0, 64);
+  v.volumeDelta = 0;
+  v.flags = 0;
+  if (cell.note != kNoNote) {
+    c.period = notePeriod(cell.note - 1, *sample);
+    if (!slide) {
+      c.note = cell.note - 1;
+      v.sample = sample;
+      v.period = c.period;
+      v.startOffset = 0;
+      v.flags |= vflag::kTrigger;
+    }
+  }
+  v.periodDelta = 0;
+  v.pan = c.pan;
+  v.flags |= vflag::kLevels;
+  if (cell.instrument) {
+    v.volume = sample->volume;
+    if (!(c.waveform & 0x04)) c.vibratoPos = 0;
+    if (!(c.waveform & 0x40)) c.tremoloPos = 0;
+    c.retrigCounter = 0;
+  }
+  return v;
+}
+
+void extendedRow(Song& song, SongChannel& c, Voice& v, std::int32_t x, std::int32_t y) {
+  switch (x) {
+    case kFinePortaUp: v.period = std::max(v.period - y * 4, kMinPeriod); break;
+    case kFinePortaDown: v.period = std::min(v.period + y * 4, kMaxPeriod); break;
+    case kVibratoWave: c.waveform = static_cast<std::uint8_t>((c.waveform & 0xF0) | y); break;
+    case kFinetune:
+      if (v.sample && v.sample != &invalidSample()) v.sample->c4Rate = kFinetuneRates[static_cast<std::size_t>(y)];
+      break;
+    case kPatternLoop: patternLoop(song, c, y); break;
+    case kTremoloWave: c.waveform = static_cast<std::uint8_t>((c.waveform & 0x0F) | (y << 4)); break;
+    case kFinePan: setPan(c, v, y * 16); break;
+    case kFineVolumeUp: v.volume = std::min(v.volume + y, 64); break;
+    case kFineVolumeDown: v.volume = std::max(v.volume - y, 0); break;
+    case kPatternDelay: song.patternDelay = y * song.speed; break;
+    default: break;
+  }
+}
+
+void rowEffect(Song& song, SongChannel& c, Voice& v, const Cell& cell) {
+  const std::uint8_t p = cell.param;
+  const std::int32_t x = hi(p), y = lo(p);
+  switch (cell.effect) {
+    case kPortaUp: if (p) c.portaUp = p; break;
+    case kPortaDown: if (p) c.portaDown = p; break;
+    case kTonePorta:
+      if (p) c.tonePortaSpeed = p;
+      c.tonePortaTarget = c.period;
+      break;
+    case kTonePortaVolSlide: c.tonePortaTarget = c.period; break;
+    case kVibrato:
+    case kTremolo: {
+      std::int32_t& speed = cell.effect == kVibrato ? c.vibratoSpeed : c.tremoloSpeed;
+      std::int32_t& depth = cell.effect == kVibrato ? c.vibratoDepth : c.tremoloDepth;
+      if (p > 15) speed = x;
+      if (y) depth = y;
+      break;
+    }
+    case kSetPan: setPan(c, v, p * 2); break;
+    case kSampleOffset:
+      if (p) c.sampleOffset = p;
+      if (v.flags & vflag::kTrigger) {
+        const std::uint32_t offset = c.sampleOffset * 256u;
+        if (v.sample && offset < v.sample->loopStart + v.sample->loopLength) {
+          v.startOffset = offset;
+        } else {
+          v.flags = (v.flags & ~vflag::kTrigger) | vflag::kStop;
+        }
+      }
+      break;
+    case kPositionJump: jumpToOrder(song, p); break;
+    case kSetVolume: v.volume = std::min<std::int32_t>(p, 64); break;
+    case kPatternBreak: breakToRow(song, x * 10 + y, 63); break;
+    case kExtended: extendedRow(song, c, v, x, y); break;
+    case kSpeed:
+      if (p >= 32) setTempo(song, p);
+      else song.speed = p;
+      break;
+    default: break;
+  }
+}
+
+void arpeggio(const Song& song, const SongChannel& c, Voice& v, std::uint8_t p) {
+  const std::int32_t semitones = song.tick % 3 == 1 ? hi(p) : song.tick % 3 == 2 ? lo(p) : 0;
+  if (semitones == 0 || !v.sample) return;
+  v.periodDelta = notePeriod(c.note + semitones, *v.sample) - notePeriod(c.note, *v.sample);
+}
+
+void finishChannel(const Song& song, MusicPlayer& player, SongChannel& c) {
+  for (Voice* v = c.voices; v; v = v->next) player.applyVoice(song, *v);
+}
+
+void tickChannel(Song& song, MusicPlayer& player, SongChannel& c) {
+  const Cell& cell = c.cell;
+  if (c.delayed) {
+    if (song.tick != lo(cell.param)) {
+      player.currentVoice(c).flags = 0;
+      return;
+    }
+    c.delayed = false;
+    startCell(song, player, c, cell);
+    finishChannel(song, player, c);
+    return;
+  }
+  Voice& v = player.currentVoice(c);
+  v.volumeDelta = 0;
+  v.periodDelta = 0;
+  v.flags = vflag::kLevels;
+  const std::uint8_t p = cell.param;
+  switch (cell.effect) {
+    case kArpeggio:
+      if (p) arpeggio(song, c, v, p);
+      break;
+    case kPortaUp: v.period = std::max(v.period - c.portaUp * 4, kMinPeriod); break;
+    case kPortaDown: v.period = std::min(v.period + c.portaDown * 4, kMaxPeriod); break;
+    case kTonePorta: tonePortamento(c, v); break;
+    case kVibrato: vibrato(c, v); break;
+    case kTonePortaVolSlide:
+      tonePortamento(c, v);
+      volumeSlide(v, p);
+      break;
+    case kVibratoVolSlide:
+      vibrato(c, v);
+      volumeSlide(v, p);
+      break;
+    case kTremolo:
+      v.volumeDelta = tremoloDelta(v.volume, c.tremoloDepth, c.waveform >> 4, c.tremoloPos);
+      c.tremoloPos = advanceWave(c.tremoloPos, c.tremoloSpeed);
+      break;
+    case kVolumeSlide: volumeSlide(v, p); break;
+    case kExtended:
+      if (hi(p) == kRetrigger && lo(p) && song.tick % lo(p) == 0) retrigger(v);
+      if (hi(p) == kNoteCut && song.tick == lo(p)) v.volume = 0;
+      break;
+    default: break;
+  }
+  finishChannel(song, player, c);
+}
+
+void runRow(Song& song, MusicPlayer& player) {
+  const std::int32_t pattern = song.orders[static_cast<std::size_t>(song.order)];
+  for (std::int32_t ch = 0; ch < song.channelCount(); ++ch) {
+    SongChannel& c = song.channels[static_cast<std::size_t>(ch)];
+    const Cell& cell = song.cell(pattern, song.row, ch);
+    c.previousEffect = c.cell.effect;
+    c.cell = cell;
+    c.delayed = isNoteDelay(cell);
+    if (c.delayed) {
+      player.currentVoice(c).flags = 0;
+      continue;
+    }
+    Voice& v = startCell(song, player, c, cell);
+    rowEffect(song, c, v, cell);
+    finishChannel(song, player, c);
+  }
+}
+
+void tick(Song& song, MusicPlayer& player) {
+  if (song.tick != 0) {
+    for (SongChannel& c : song.channels) tickChannel(song, player, c);
+  } else {
+    if (!takePosition(song)) return;
+    runRow(song, player);
+    advanceRow(song);
+  }
+  advanceTick(song);
+}
+
+// Volume and tremolo against the master volume, 128 at the top.
+std::int32_t volume(const Song& song, const Voice& v) {
+  const std::int32_t level = std::clamp(v.volume + v.volumeDelta, 0, 64);
+  return std::min(level * song.masterVolume / 128, 255);
+}
+
+}  // namespace
+}  // namespace korvo::sound::music::mod
+
+namespace korvo::sound::music {
+
+const SongFormat& modFormat() {
+  static const SongFormat format{SongKind::kMod, &mod::tick, nullptr, &mod::volume};
+  return format;
+}
+
+}  // namespace korvo::sound::music
