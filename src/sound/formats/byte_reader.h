@@ -72,6 +72,8 @@ class ByteReader {
   }
   // Pointer to the current position (valid for remaining() bytes).
   const std::uint8_t* here() const { return data_ + (pos_ < size_ ? pos_ : size_); }
+  // Pointer to offset (valid for size() - offset bytes; offset at most size()).
+  const std::uint8_t* at(std::size_t offset) const { return data_ + (offset < size_ ? offset : size_); }
 
  private:
   std::uint8_t fail() {

@@ -27,6 +27,11 @@ const SongFormat& xmFormat();
 EngineError loadIt(Song& song, ByteReader& reader, SampleSink& sink);
 const SongFormat& itFormat();
 
+// S3M format flags: volume slides act on tick 0 too; a mono song (no stereo bit) ignores
+// every pan.
+inline constexpr std::uint32_t kS3mFastSlides = 0x1;
+inline constexpr std::uint32_t kS3mMono = 0x2;
+
 // The volume of a voice with every factor: volume, envelope, fadeout, global and master.
 std::int32_t fullVoiceVolume(const Song& song, const Voice& voice);
 

@@ -216,6 +216,15 @@ struct SongChannel {
   std::int32_t pan = 128;
   std::int32_t volume = 64;
   bool surround = false;
+  // Memories of the lettered effects (S3M, IT).
+  std::uint8_t arpeggio = 0;
+  std::uint8_t channelVolumeSlide = 0;
+  std::uint8_t tempoSlide = 0;
+  std::uint32_t offsetHigh = 0;  // IT SAy: sample offset bits above 16
+  std::int32_t panbrelloSpeed = 0, panbrelloDepth = 0, panbrelloPos = 0;
+  std::uint8_t panbrelloWave = 0;
+  // IT: the new-note action the row's S7x chose over the instrument's, -1 for none.
+  std::int32_t newNoteAction = -1;
   // A note delayed by EDy waits here for its tick.
   bool delayed = false;
   // The voices of this channel (one for XM, several with new-note actions).
