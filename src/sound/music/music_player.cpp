@@ -17,7 +17,7 @@ namespace {
 
 // Tried in this order while none recognises the file (the MIDI loader comes last when it
 // is built).
-constexpr std::array<SongLoader, 3> kLoaders = {&loadMod, &loadS3m, &loadXm};
+constexpr std::array<SongLoader, 4> kLoaders = {&loadMod, &loadS3m, &loadXm, &loadIt};
 
 // Bytes read per step of reading a whole song file.
 constexpr std::size_t kReadChunk = 64 * 1024;

@@ -34,6 +34,19 @@ static_assert(sizeof(Cell) == 5);
 struct Pattern {
   std::int32_t rows = 0;
   std::vector<Cell> cells;  // rows * channels
+  // A format that keeps its patterns packed (IT) holds the bytes here instead of cells.
+  std::vector<std::uint8_t> packed;
+};
+
+// Where the unpacking of a packed pattern stands: the row last unpacked, the byte after it,
+// each channel's last mask and values, and the cells of that row.
+struct PackedRows {
+  std::int32_t pattern = -1;
+  std::int32_t row = -1;
+  std::size_t offset = 0;
+  std::vector<std::uint8_t> masks;
+  std::vector<Cell> last;
+  std::vector<Cell> cells;
 };
 
 // Vibrato that runs by itself on every note: wave type, sweep (ticks to full depth), depth, rate.
@@ -319,6 +332,9 @@ struct Song {
   std::array<AudiblePosition, kPositionRing> positions{};
   std::int32_t positionCursor = 0;
   std::int64_t samplesPlayed = 0;
+
+  // The row being played, for formats that keep their patterns packed.
+  PackedRows packedRows;
 
   // Place in the player's list of playing songs.
   Song* nextPlaying = nullptr;
