@@ -71,6 +71,9 @@ void whichset(int32_t slot) {
   }
 }
 
+// Escape, read apart from the control sets: it leaves menus and pauses play.
+int32_t escapedown() { return korvo::KeyDown(1) ? 1 : 0; }
+
 int32_t anyslotdown() {
   for (int32_t slot = 1; slot <= 7; ++slot) {
     if (down(slot)) return 1;

@@ -42,3 +42,5 @@ int32_t levelresult, endkind, endcount, timeleft, framecount, dartperiod, dartcl
 int32_t poptick, switchswap, swirlframe, waterframe, animstep, lastlanding;
 int32_t mariochan, drumchan, mudown;
 float musicvolume;
+
+int32_t menumode, menusel, unlocked, testing;

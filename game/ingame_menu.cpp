@@ -74,7 +74,7 @@ void drawmenu(int32_t selection) {
 }  // namespace
 
 int32_t ingamemenu() {
-  if (editing) return 3;
+  if (testing) return 3;
   int32_t selection = 1;
   int32_t chosen = 0;
   SeedRnd(MilliSecs());
@@ -83,7 +83,7 @@ int32_t ingamemenu() {
   blackout(holex, holey);
   preferred = Rand(1, 4);
   offset = 0;
-  while (KeyDown(1)) Delay(10);
+  while (escapedown()) Delay(10);
   mudown = 1;
   while (!chosen) {
     slidetiles();
@@ -100,10 +100,10 @@ int32_t ingamemenu() {
         chosen = selection;
       }
     }
-    if (KeyDown(1)) chosen = 1;
+    if (escapedown()) chosen = 1;
     Flip(1);
   }
-  while (KeyDown(1) || anyslotdown()) Delay(10);
+  while (escapedown() || anyslotdown()) Delay(10);
   mudown = 1;
   return chosen;
 }

@@ -139,14 +139,20 @@ void getlevel(int32_t level) {
   decodemap(editing);
 }
 
+// Plays the edited map and gives it back to the editor as it was: the rows are rebuilt from
+// the map, decoded for play, and decoded again for editing afterwards.
 void testlevel() {
   encodemap();
+  CopyRect(0, 0, 800, 600, 0, 0, BackBuffer(), ImageBuffer(fadegamea));
   editing = 0;
+  testing = 1;
   decodemap(0);
   playlevel();
+  testing = 0;
   editing = 1;
+  DeleteEach(ore);
   decodemap(1);
-  while (KeyDown(1)) Delay(10);
+  while (escapedown()) Delay(10);
 }
 
 void loadmap() {

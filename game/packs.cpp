@@ -53,10 +53,16 @@ void readlevel(int32_t file, int32_t level) {
   String data = ReadLine(file);
   // A length beyond what the file holds ends with the file, not in an endless read.
   while (Len(data) < length && !Eof(file)) data += ReadLine(file);
-  const String cells = mezorunch(data);
-  if (Instr(cells, "s") == 0 || Len(cells) < 2500) {
+  // Only the first 2500 cells are ever used, so no more are unpacked, however long the data.
+  const String cells = mezorunch(data, 2500);
+  if (Len(cells) < 2500) {
     mappak(0, level) = "0";
     for (int32_t r = 1; r <= maph; ++r) mappak(r, level) = String_("0", 50);
+    fillicon(level, 255, 0, 255);
+  } else if (Instr(Left(cells, 2500), "s") == 0) {
+    // Not playable without a start, but the cells stay: the editor gives them back.
+    mappak(0, level) = "0";
+    for (int32_t r = 1; r <= maph; ++r) mappak(r, level) = Mid(cells, (r - 1) * 50 + 1, 50);
     fillicon(level, 255, 0, 255);
   } else {
     mappak(0, level) = "1";
@@ -84,9 +90,11 @@ void loadpak(const String& name) {
   SetBuffer(BackBuffer());
 }
 
-void savepak() {
+// Writes all 20 levels of "My Levels"; 0 when the file cannot be written.
+int32_t savepak() {
+  if (FileType("Tobrix Levels") == 0) CreateDir("Tobrix Levels");
   const int32_t file = WriteFile("Tobrix Levels/My Levels.pak");
-  if (!file) return;
+  if (!file) return 0;
   for (int32_t level = 1; level <= kLevels; ++level) {
     String cells;
     for (int32_t r = 1; r <= maph; ++r) cells += mappak(r, level).get();
@@ -99,4 +107,5 @@ void savepak() {
     WriteLine(file, kTrailer);
   }
   CloseFile(file);
+  return 1;
 }

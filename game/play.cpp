@@ -10,11 +10,6 @@ constexpr int32_t kStyleColours[3][3] = {{30, 15, 0}, {107, 140, 255}, {34, 0, 1
 
 int32_t bgred, bggreen, bgblue, targetx, targety, lastframe, lastcount, framesthissecond, shownrate;
 
-int32_t ease(int32_t current, int32_t target) {
-  current -= (current - target) >> 3;
-  return current - target < 8 && target - current < 8 ? target : current;
-}
-
 void clampcamera(int32_t& x, int32_t& y) {
   if (x < -(mapw * 32 - 800)) x = -(mapw * 32 - 800);
   if (x > 0) x = 0;
@@ -28,14 +23,6 @@ void cameratarget() {
   clampcamera(targetx, targety);
 }
 
-void background() {
-  const int32_t* target = kStyleColours[changecount > 0 ? suitnext : psuit];
-  bgred = ease(bgred, target[0]);
-  bggreen = ease(bggreen, target[1]);
-  bgblue = ease(bgblue, target[2]);
-  Color(bgred, bggreen, bgblue);
-  Rect(0, 0, 800, 576, 1);
-}
 
 void timers() {
   dartclock = (dartclock + 1) % dartperiod;
@@ -176,7 +163,7 @@ void frame() {
   if (timeleft > 100 && endkind == 0) timeleft -= 1;
   whichset(framecount % 9 + 1);
   if (framecount > 1) waterframe = (waterframe + 1) % 256;
-  background();
+  stylebackground(changecount > 0 ? suitnext : psuit, 576);
   scrx -= (scrx - targetx) >> 3;
   scry -= (scry - targety) >> 3;
   clampcamera(scrx, scry);
@@ -191,7 +178,7 @@ void frame() {
   if (endcount == 119) grabscreen();
   if (endcount >= 120) levelresult = endkind;
   statusbar();
-  if (KeyDown(1)) {
+  if (escapedown()) {
     grabscreen();
     const int32_t choice = ingamemenu();
     if (choice == 2) levelresult = 2;
@@ -201,6 +188,21 @@ void frame() {
 }
 
 }  // namespace
+
+int32_t easechannel(int32_t current, int32_t target) {
+  current -= (current - target) >> 3;
+  return current - target < 8 && target - current < 8 ? target : current;
+}
+
+// The background eases towards the colour of a movement style; play and the editor share it.
+void stylebackground(int32_t style, int32_t height) {
+  const int32_t* target = kStyleColours[style];
+  bgred = easechannel(bgred, target[0]);
+  bggreen = easechannel(bggreen, target[1]);
+  bgblue = easechannel(bgblue, target[2]);
+  Color(bgred, bggreen, bgblue);
+  Rect(0, 0, 800, height, 1);
+}
 
 void framerate60() {
   framesthissecond += 1;
@@ -230,5 +232,6 @@ int32_t playlevel() {
   StopChannel(mariochan);
   StopChannel(drumchan);
   stopmusic();
+  DebugLog("Level " + String(currentlevel) + " : result " + String(levelresult) + ", score " + String(score));
   return levelresult;
 }

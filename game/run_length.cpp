@@ -37,7 +37,8 @@ String mezrunch(const String& s) {
   return out + pair(count, current);
 }
 
-String mezorunch(const String& s) {
+// Unpacks s, stopping once the result holds at least limit characters.
+String mezorunch(const String& s, int32_t limit) {
   const int32_t length = Len(s);
   String out;
   int32_t at = 1;
@@ -49,6 +50,6 @@ String mezorunch(const String& s) {
       out += String_(Mid(s, at + 1, 1), code > 90 ? code - 70 : code - 64);
       at += 2;
     }
-  } while (at < length);
+  } while (at < length && Len(out) < limit);
   return out;
 }

@@ -70,6 +70,7 @@ int32_t hitbutton(int32_t code, float threshold);
 int32_t down(int32_t slot);
 void whichset(int32_t slot);
 int32_t anyslotdown();
+int32_t escapedown();
 void setupcontrols();
 
 // The program's data statements: the block table.
@@ -92,11 +93,11 @@ void getlevel(int32_t level);
 void testlevel();
 void loadmap();
 String mezrunch(const String& s);
-String mezorunch(const String& s);
+String mezorunch(const String& s, int32_t limit = 0x7fffffff);
 
 // packs.cpp, scores.cpp
 void loadpak(const String& name);
-void savepak();
+int32_t savepak();
 int32_t scorecheck(int32_t best, int32_t played);
 void buildscoretable();
 void savescores();
@@ -131,12 +132,33 @@ void play_draw_do(int32_t update);
 void addhint(int32_t x, int32_t y);
 String whatkey(int32_t slot);
 
-// play.cpp, ingame_menu.cpp, title.cpp
+// play.cpp, ingame_menu.cpp
 int32_t playlevel();
 void framerate60();
+int32_t easechannel(int32_t current, int32_t target);
+void stylebackground(int32_t style, int32_t height);
 int32_t ingamemenu();
-void classicloop(int32_t level);
+
+// The title loop and its pages: menumode 0 main menu, 1 options, 2 pack list, 3 level grid;
+// menusel the highlighted entry. unlocked is the chosen pack's last playable level.
+extern int32_t menumode, menusel, unlocked;
 int32_t titlescreen();
+int32_t mainmenu();
+int32_t optionsmenu();
+void packlist();
+void levelgrid();
+void menuentry(int32_t selected, int32_t x, int32_t y, const String& text);
+void classicloop(int32_t level);
+KvObj* currentpack();
+void getjoybuts();
+int32_t findbutton(float threshold, int32_t ports, int32_t allaxes);
+void credits();
+
+// The level editor; testing is 1 while a level is played from it.
+extern int32_t testing;
+void editor();
+int32_t mousein(int32_t x, int32_t y, int32_t w, int32_t h);
+String textentry(const String& text);
 
 // Field access of a level object.
 inline int32_t& field(KvObj* o, int32_t i) { return o->fields[i].i; }
