@@ -1,6 +1,9 @@
 #include "game/game_files.h"
 
+#include <FreeImage.h>
+
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <sstream>
@@ -99,6 +102,57 @@ void writeText(const std::string& path, const std::string& text) {
 std::string readText(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void copyGameData(const std::string& folder) {
+  namespace fs = std::filesystem;
+  const fs::path game = fs::path(KORVO_BUILD_DIR) / "tobrix";
+  for (const char* part : {"Tobrix Levels", "system"}) {
+    if (fs::exists(game / part)) fs::copy(game / part, fs::path(folder) / part, fs::copy_options::recursive);
+  }
+}
+
+std::pair<std::int32_t, std::int32_t> firstScore(const std::string& scoresFile) {
+  const std::string scores = readText(scoresFile);
+  const std::size_t line = scores.find("\r\n");
+  if (line == std::string::npos || scores.size() < line + 10) return {-1, -1};
+  auto at = [&](std::size_t offset) {
+    std::uint32_t v = 0;
+    for (int b = 3; b >= 0; --b) v = v * 256 + static_cast<std::uint8_t>(scores[offset + b]);
+    return static_cast<std::int32_t>(v);
+  };
+  return {at(line + 2), at(line + 6)};
+}
+
+std::vector<std::uint32_t> pixels(const std::string& file) {
+  FIBITMAP* loaded = FreeImage_Load(FreeImage_GetFileType(file.c_str(), 0), file.c_str(), 0);
+  if (!loaded) return {};
+  FIBITMAP* image = FreeImage_ConvertTo32Bits(loaded);
+  FreeImage_Unload(loaded);
+  const unsigned width = FreeImage_GetWidth(image), height = FreeImage_GetHeight(image);
+  std::vector<std::uint32_t> out{width, height};
+  // FreeImage keeps rows bottom-up.
+  for (unsigned y = 0; y < height; ++y) {
+    const auto* line = reinterpret_cast<const std::uint32_t*>(FreeImage_GetScanLine(image, static_cast<int>(height - 1 - y)));
+    for (unsigned x = 0; x < width; ++x) out.push_back(line[x] | 0xff000000u);
+  }
+  FreeImage_Unload(image);
+  return out;
+}
+
+std::uint32_t pixelAt(const std::vector<std::uint32_t>& picture, int x, int y) {
+  if (picture.size() < 2 || x < 0 || y < 0 || x >= static_cast<int>(picture[0]) || y >= static_cast<int>(picture[1])) return 0;
+  return picture[2 + static_cast<std::size_t>(y) * picture[0] + static_cast<std::size_t>(x)];
+}
+
+bool savePng(const std::string& from, const std::string& to) {
+  FIBITMAP* image = FreeImage_Load(FIF_BMP, from.c_str(), 0);
+  if (!image) return false;
+  FIBITMAP* rgb = FreeImage_ConvertTo24Bits(image);
+  const bool saved = FreeImage_Save(FIF_PNG, rgb, to.c_str(), PNG_Z_BEST_COMPRESSION);
+  FreeImage_Unload(rgb);
+  FreeImage_Unload(image);
+  return saved;
 }
 
 }  // namespace korvo::testing

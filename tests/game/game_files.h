@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace korvo::testing {
@@ -39,5 +40,17 @@ GameRun runGame(const std::string& folder, const std::string& module, const std:
 
 void writeText(const std::string& path, const std::string& text);
 std::string readText(const std::string& path);
+
+// The game's own data (levels, pictures, sounds, font) copied from the build into folder,
+// without the settings and scores someone playing may have left there.
+void copyGameData(const std::string& folder);
+// The best score and levels played of the first record of a Scores.dat; -1 when missing.
+std::pair<std::int32_t, std::int32_t> firstScore(const std::string& scoresFile);
+
+// A picture file's pixels as 0xAARRGGBB rows (alpha always 255), its width and height first.
+std::vector<std::uint32_t> pixels(const std::string& file);
+std::uint32_t pixelAt(const std::vector<std::uint32_t>& picture, int x, int y);
+// A BMP snapshot saved as PNG.
+bool savePng(const std::string& from, const std::string& to);
 
 }  // namespace korvo::testing

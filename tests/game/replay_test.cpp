@@ -1,12 +1,15 @@
-// Replays: the input scripts of game/replays drive the game headless on the virtual clock
-// through Classic levels to their exits; the level's score must be the one the script was
-// made with, and the last frame must match the stored picture. KORVO_REGENERATE_REPLAYS=1
-// writes the pictures anew (look at them before committing).
-#include <FreeImage.h>
-
+// Replays: the input scripts of game/replays drive the real game headless on the virtual
+// clock from its title screen, through Start Game, the Classic pack and the level grid, to
+// the exit of a level (levelNN: Scores.dat opens levels 1 to NN; after the exit the next level
+// is quit from the in-game menu) or through all 20 levels in one game (pack). Each level's
+// result is read from the game's log, the best score and levels played from Scores.dat; they
+// must be what the script was made with. The last picture (the level grid) must match the
+// stored one; KORVO_REGENERATE_REPLAYS=1 writes the pictures anew (look at them before
+// committing).
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -19,76 +22,72 @@ namespace {
 namespace fs = std::filesystem;
 
 const fs::path kReplays = fs::path(KORVO_SOURCE_DIR) / "game" / "replays";
-const fs::path kGameFolder = fs::path(KORVO_BUILD_DIR) / "tobrix";
+const std::string kRemake =
+    "the replay went another way: after a change of the levels or of the game's timing, make the scripts again "
+    "with tools/replay/make-replays.sh (and the pictures, below)";
 
-// Pixels of a picture file as 32-bit BGRA rows, with its size in front.
-std::vector<std::uint32_t> pixels(const fs::path& file) {
-  FIBITMAP* loaded = FreeImage_Load(FreeImage_GetFileType(file.c_str(), 0), file.c_str(), 0);
-  if (!loaded) return {};
-  FIBITMAP* image = FreeImage_ConvertTo32Bits(loaded);
-  FreeImage_Unload(loaded);
-  const unsigned width = FreeImage_GetWidth(image), height = FreeImage_GetHeight(image);
-  std::vector<std::uint32_t> out{width, height};
-  for (unsigned y = 0; y < height; ++y) {
-    const auto* line = reinterpret_cast<const std::uint32_t*>(FreeImage_GetScanLine(image, static_cast<int>(y)));
-    for (unsigned x = 0; x < width; ++x) out.push_back(line[x] | 0xff000000u);
-  }
-  FreeImage_Unload(image);
-  return out;
+int numberAfter(const std::string& text, const std::string& label) {
+  const std::size_t at = text.find(label);
+  return at == std::string::npos ? -1 : std::stoi(text.substr(at + label.size()));
 }
 
-void savePng(const fs::path& from, const fs::path& to) {
-  FIBITMAP* image = FreeImage_Load(FIF_BMP, from.c_str(), 0);
-  ASSERT_NE(image, nullptr);
-  FIBITMAP* rgb = FreeImage_ConvertTo24Bits(image);
-  EXPECT_TRUE(FreeImage_Save(FIF_PNG, rgb, to.c_str(), PNG_Z_BEST_COMPRESSION));
-  FreeImage_Unload(rgb);
-  FreeImage_Unload(image);
+// The level results the game logged, as "level:result" in order.
+std::vector<std::string> results(const std::string& output) {
+  std::vector<std::string> out;
+  for (std::size_t at = output.find("Level "); at != std::string::npos; at = output.find("Level ", at + 1)) {
+    const std::size_t colon = output.find(" : result ", at);
+    if (colon == std::string::npos || colon > at + 9) continue;
+    out.push_back(output.substr(at + 6, colon - at - 6) + ":" + std::to_string(std::stoi(output.substr(colon + 10))));
+  }
+  return out;
 }
 
 class Replay : public ::testing::TestWithParam<std::string> {};
 
-TEST_P(Replay, ReachesTheExitWithItsScoreAndLastPicture) {
-  if (!fs::exists(kGameFolder / "Tobrix Levels" / "Classic.pak")) GTEST_SKIP() << "no Classic.pak in " << kGameFolder;
+TEST_P(Replay, PlaysFromTheTitleThroughTheMenusToTheExit) {
+  if (!fs::exists(fs::path(KORVO_BUILD_DIR) / "tobrix" / "Tobrix Levels" / "Classic.pak")) GTEST_SKIP() << "no Classic.pak";
   const std::string name = GetParam();
   const std::string script = testing::readText(kReplays / (name + ".txt"));
-  // The first line: "# Classic level N from ...; score S".
-  const std::size_t levelAt = script.find("Classic level "), scoreAt = script.find("; score ");
-  ASSERT_TRUE(levelAt != std::string::npos && scoreAt != std::string::npos) << script.substr(0, 80);
-  const std::string level = std::to_string(std::stoi(script.substr(levelAt + 14)));
-  const std::string score = std::to_string(std::stoi(script.substr(scoreAt + 8)));
+  const std::string header = script.substr(0, script.find('\n'));
+  const int level = numberAfter(header, "Classic level ");
+  const int score = numberAfter(header, "; score "), played = numberAfter(header, "levels played ");
+  ASSERT_TRUE(score >= 0 && played >= 0) << header;
 
   testing::ScratchDir dir;
-  // The game's data only: settings and scores left by someone playing would change the run.
-  for (const char* part : {"Tobrix Levels", "system"}) {
-    if (fs::exists(kGameFolder / part)) fs::copy(kGameFolder / part, fs::path(dir.path()) / part, fs::copy_options::recursive);
+  testing::copyGameData(dir.path());
+  if (level > 0) {
+    testing::writeText(dir.file("Scores.dat"), testing::scoreRecord("Classic", 0, level, level * 77));
   }
   testing::writeText(dir.file("replay.txt"), script);
-  const testing::GameRun run = testing::runGame(dir.path(), std::string(KORVO_BUILD_DIR) + "/game/tobrix.kvm",
-                                                "-level " + level, false, "",
-                                                "KORVO_INPUT=replay.txt KORVO_SNAPSHOT=last.bmp");
+  const testing::GameRun run = testing::runGame(dir.path(), std::string(KORVO_BUILD_DIR) + "/game/tobrix.kvm", "", true,
+                                                "", "KORVO_INPUT=replay.txt KORVO_SNAPSHOT=last.bmp");
   ASSERT_EQ(run.status, 0) << run.output;
-  const std::string scores = testing::readText(dir.file("Scores.dat"));
-  ASSERT_GE(scores.size(), 13u) << run.output;
-  std::int32_t best = 0;
-  for (int b = 3; b >= 0; --b) best = best * 256 + static_cast<std::uint8_t>(scores[9 + b]);
-  EXPECT_EQ(std::to_string(best), score)
-      << "the replay went another way: after a change of the levels or of the game's timing, make the scripts "
-         "again with tools/replay/make-replays.sh (and the pictures, below)";
 
-  const fs::path stored = kReplays / (name + ".png");
+  std::vector<std::string> expected;
+  if (level > 0) {
+    expected = {std::to_string(level) + ":3"};
+    if (level < 20) expected.push_back(std::to_string(level + 1) + ":99");
+  } else {
+    for (int l = 1; l <= 20; ++l) expected.push_back(std::to_string(l) + ":3");
+  }
+  EXPECT_EQ(results(run.output), expected) << kRemake << "\n" << run.output;
+  const auto [best, stored] = testing::firstScore(dir.file("Scores.dat"));
+  EXPECT_EQ(best, score) << kRemake;
+  EXPECT_EQ(stored, played) << kRemake;
+
+  const std::string picture = (kReplays / (name + ".png")).string();
   const char* regenerate = std::getenv("KORVO_REGENERATE_REPLAYS");
-  if (regenerate && std::string(regenerate) == "1") savePng(dir.file("last.bmp"), stored);
-  ASSERT_TRUE(fs::exists(stored)) << "no stored picture: run with KORVO_REGENERATE_REPLAYS=1";
-  EXPECT_TRUE(pixels(dir.file("last.bmp")) == pixels(stored))
-      << "the last frame differs from " << stored << " (after a change of the game's data, regenerate with "
+  if (regenerate && std::string(regenerate) == "1") EXPECT_TRUE(testing::savePng(dir.file("last.bmp"), picture));
+  ASSERT_TRUE(fs::exists(picture)) << "no stored picture: run with KORVO_REGENERATE_REPLAYS=1";
+  EXPECT_TRUE(testing::pixels(dir.file("last.bmp")) == testing::pixels(picture))
+      << "the last frame differs from " << picture << " (after a change of the game's data, regenerate with "
       << "KORVO_REGENERATE_REPLAYS=1 and look at the pictures)";
 }
 
 INSTANTIATE_TEST_SUITE_P(Classic, Replay,
                          ::testing::Values("level01", "level02", "level03", "level04", "level05", "level06", "level07",
                                            "level08", "level09", "level10", "level11", "level12", "level13", "level14",
-                                           "level15", "level16", "level17", "level18", "level19", "level20"));
+                                           "level15", "level16", "level17", "level18", "level19", "level20", "pack"));
 
 }  // namespace
 }  // namespace korvo

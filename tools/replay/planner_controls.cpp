@@ -1,8 +1,8 @@
 // The replay planner's controls: in place of the keyboard, a plan of steps read from
-// "replay.plan" in the game's folder decides each frame which control slots are held, from
-// the player's state in the game's own logic; every change of a key is written to
-// "replay.txt" as a line of an input script (the time is the frame's, so a replay of the
-// script holds the same keys in the same frames).
+// "replay.plan" in the game's folder decides each frame which control slots (and Escape) are
+// held, from the game's own state, through the menus and in play; every change of a key is
+// written to "replay.txt" as a line of an input script (the time is the frame's, so a replay
+// of the script holds the same keys in the same frames).
 //
 // Plan steps, one a line ("#" starts a comment):
 //   left X / right X    walk until standing in column X
@@ -12,21 +12,27 @@
 //   press SLOT          hold control slot 1 to 7 for one frame
 //   wait N              hold nothing for N frames
 //   still               wait until the player stands still in a cell
+//   escape              hold Escape for one frame
+//   playing N           wait until level N is being played
+//   idle                wait until no level is being played (back in the menus)
+//   quit                end the run (and the script) here
 #include "tobrix.hpp"
 
 using namespace korvo;
 
 namespace {
 
-constexpr int32_t kCodes[8] = {0, 200, 208, 203, 205, 45, 44, 46};  // set 1's codes per slot
+// Set 1's codes per slot, then Escape as the ninth "slot".
+constexpr int32_t kCodes[9] = {0, 200, 208, 203, 205, 45, 44, 46, 1};
+constexpr int32_t kEscape = 8;
 constexpr int32_t kMaxSteps = 400;
 
 struct Step {
   int32_t verb;  // index into kVerbs
   int32_t value;
 };
-constexpr const char* kVerbs[] = {"left", "right", "up", "down", "jumpleft", "jumpright", "hold",
-                                  "release", "press", "wait", "still"};
+constexpr const char* kVerbs[] = {"left", "right", "up",   "down",    "jumpleft", "jumpright", "hold",
+                                  "release", "press", "wait", "still", "escape", "playing", "idle", "quit"};
 
 Step plan[kMaxSteps];
 int32_t steps, current, held, grip, lastframe = -1, waited, pressed, out;
@@ -89,8 +95,24 @@ int32_t decide() {
       case 9:
         if (waited++ < s.value) return 0;
         break;
-      default:
+      case 10:
         if (!standing()) return 0;
+        break;
+      case 11:
+        if (!pressed) {
+          pressed = 1;
+          return 1 << kEscape;
+        }
+        break;
+      case 12:
+        if (currentlevel != s.value || levelresult != 0) return 0;
+        break;
+      case 13:
+        if (levelresult == 0) return 0;
+        break;
+      default:
+        if (out) WriteLine(out, String(MilliSecs()) + " quit");
+        End();
         break;
     }
     ++current;
@@ -105,10 +127,10 @@ void frame() {
   lastframe = now;
   if (plannerlogframes) DebugLog(String(framecount));
   // A script's events at time 0 may come before the display opens, so plans start later.
-  if (levelresult == 0 && currentlevel > 0 && now > 0) {
+  if (now > 0) {
     int32_t wanted = decide();
     if (grip) wanted |= 1 << 6;
-    for (int32_t slot = 1; slot <= 7; ++slot) {
+    for (int32_t slot = 1; slot <= kEscape; ++slot) {
       const int32_t bit = 1 << slot;
       if ((wanted & bit) == (held & bit) || !out) continue;
       WriteLine(out, String(now) + " key " + ((wanted & bit) ? "down " : "up ") + kCodes[slot]);
@@ -139,6 +161,11 @@ int32_t hitbutton(int32_t code, float) {
 int32_t down(int32_t slot) { return hitbutton(key(slot, 1), 0.5f); }
 
 void whichset(int32_t) {}
+
+int32_t escapedown() {
+  frame();
+  return (held >> kEscape) & 1;
+}
 
 int32_t anyslotdown() {
   frame();
