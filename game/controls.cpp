@@ -54,7 +54,8 @@ int32_t hitbutton(int32_t code, float threshold) {
   if (code <= 255) return korvo::KeyDown(code) ? 1 : 0;
   for (int32_t port = 0; port <= portsenabled; ++port) {
     const int32_t base = 300 + 50 * port;
-    if (code >= base && code <= base + 39) return joystickCode(port, code - base, threshold);
+    // A port without a joystick reads 0 on every axis, and a hat at 0 would be "up".
+    if (code >= base && code <= base + 39) return korvo::JoyType(port) ? joystickCode(port, code - base, threshold) : 0;
   }
   return 0;
 }

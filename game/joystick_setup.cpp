@@ -31,6 +31,7 @@ int32_t findbutton(float threshold, int32_t ports, int32_t allaxes) {
     if (KeyDown(k)) found = k;
   }
   for (int32_t p = 0; p < ports; ++p) {
+    if (!JoyType(p)) continue;  // nothing there, and its hat would read as "up"
     const int32_t base = 300 + 50 * p;
     const float axes[5] = {JoyX(p), JoyY(p), allaxes ? JoyZ(p) : 0.0f, allaxes ? JoyU(p) : 0.0f, allaxes ? JoyV(p) : 0.0f};
     for (int32_t a = 0; a < 5; ++a) {

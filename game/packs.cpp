@@ -45,16 +45,27 @@ void clearpak() {
   }
 }
 
+// What a level's texts and data may hold: far beyond anything the editor writes, small
+// enough that a hostile pack cannot make the menus draw or unpack megabytes every frame.
+constexpr int32_t kMaxText = 1000;
+constexpr int32_t kMaxData = 65536;
+
 void readlevel(int32_t file, int32_t level) {
   const String header = ReadLine(file);
-  paktext(1, level) = ReadLine(file);
-  paktext(2, level) = ReadLine(file);
+  paktext(1, level) = Left(ReadLine(file), kMaxText);
+  paktext(2, level) = Left(ReadLine(file), kMaxText);
   const int32_t length = ReadLine(file).toInt();
   String data = ReadLine(file);
-  // A length beyond what the file holds ends with the file, not in an endless read.
-  while (Len(data) < length && !Eof(file)) data += ReadLine(file);
-  // Only the first 2500 cells are ever used, so no more are unpacked, however long the data.
-  const String cells = mezorunch(data, 2500);
+  // Lines are taken until the length is reached (or the file ends), but only the first
+  // kMaxData characters are kept: the rest could never be more than junk.
+  int32_t taken = Len(data);
+  while (taken < length && !Eof(file)) {
+    const String line = ReadLine(file);
+    taken = Len(line) >= length - taken ? length : taken + Len(line);
+    if (Len(data) < kMaxData) data += line;
+  }
+  // Only the first 2500 cells are ever used, so no more are unpacked.
+  const String cells = mezorunch(Left(data, kMaxData), 2500);
   if (Len(cells) < 2500) {
     mappak(0, level) = "0";
     for (int32_t r = 1; r <= maph; ++r) mappak(r, level) = String_("0", 50);

@@ -27,6 +27,15 @@ void readrecords(int32_t file, KvObj* pack) {
   }
 }
 
+// A name that cannot be written back as one line of Scores.dat would break every record after
+// it: such a pack is not listed.
+int32_t oneline(const String& name) {
+  for (int32_t i = 1; i <= Len(name); ++i) {
+    if (Asc(Mid(name, i, 1)) < 32) return 0;
+  }
+  return 1;
+}
+
 }  // namespace
 
 void buildscoretable() {
@@ -35,7 +44,7 @@ void buildscoretable() {
   while (dir) {
     const String file = NextFile(dir);
     if (file == "") break;
-    if (Upper(Right(file, 4)) != ".PAK") continue;
+    if (Upper(Right(file, 4)) != ".PAK" || !oneline(file)) continue;
     KvObj* pack = New(packs);
     StringRef(&pack->fields[packName].s) = Left(file, Len(file) - 4);
     if (Upper(StringRef(&pack->fields[packName].s)) == "CLASSIC") InsertBefore(pack, First(packs));

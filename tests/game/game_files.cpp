@@ -82,8 +82,9 @@ GameRun runGame(const std::string& folder, const std::string& module, const std:
     writeText(folder + "/input.txt", inputScript);
     command += "KORVO_INPUT=input.txt ";
   }
-  command += environment + " '" + toolPath("korvo-run") + "' " + (debug ? "--debug " : "") + "'" + module + "' " +
-             arguments + " 2>&1";
+  // A game that stops answering its script is ended rather than left to hang the tests.
+  command += environment + " timeout 300 '" + toolPath("korvo-run") + "' " + (debug ? "--debug " : "") + "'" +
+             module + "' " + arguments + " 2>&1";
   const CommandResult result = runCommand(command);
   GameRun run{result.status, result.output, {}};
   std::istringstream lines(result.output);

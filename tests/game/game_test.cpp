@@ -204,15 +204,11 @@ TEST_F(Game, ADeathCostsTwentyFourPointsAndNeverGoesBelowZero) {
   }
 }
 
-// The in-game menu's loop waits only for the display, which takes no time on the virtual
-// clock, so this one runs on the real clock.
 TEST_F(Game, RestartingFromTheInGameMenuCostsTwentyFourPoints) {
   levelFolder();
   write("Tobrix Levels/Classic.pak", testing::packFile({kSmall}));
-  const GameRun run = testing::runGame(dir_.path(), KORVO_GAME_CHECKS, "play 100", true,
-                                       "1000 key down 1\n+100 key up 1\n+200 key down 208\n+100 key up 208\n"
-                                       "+200 key down 45\n+100 key up 45\n",
-                                       "KORVO_CLOCK=real");
+  const GameRun run = checks("play 100", "1000 key down 1\n+100 key up 1\n+200 key down 208\n+100 key up 208\n"
+                                         "+200 key down 45\n+100 key up 45\n");
   EXPECT_EQ(run.value("result"), "2") << run.output;
   EXPECT_EQ(run.value("score"), "76");
 }
