@@ -93,7 +93,10 @@ void editor_top_buttons() {
       forgettosave();
     }
   }
-  if (button(240, 0, "Test")) testlevel();
+  if (button(240, 0, "Test")) {
+    currentlevel = editslot;
+    testlevel();
+  }
   if (button(736, 0, "Quit") || escapehit) {
     if (savedflag) {
       editorrunning = 0;

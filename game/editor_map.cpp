@@ -88,9 +88,9 @@ void editor_draw_map() {
 
 // The cell under the mouse, between the two bars, while no dialog is open: Ctrl and the left
 // button pick its block, the hint key makes it a hint, the left button draws, the right one
-// erases.
+// erases. A click that pressed a button or chose a slot does not draw until it is let go.
 void editcell() {
-  if (dialogmode != 0) return;
+  if (dialogmode != 0 || mudown) return;
   const int32_t mx = MouseX(), my = MouseY();
   if (my <= 32 || my >= 576) return;
   const int32_t x = cellof(mx - scrx), y = cellof(my - scry);
