@@ -45,12 +45,14 @@ void clearpak() {
   }
 }
 
-// What a level's texts and data may hold: far beyond anything the editor writes, small
-// enough that a hostile pack cannot make the menus draw or unpack megabytes every frame.
+// What a level's texts and data may hold: far beyond anything the editor writes (2500 cells
+// take at most 5249 characters), small enough that a hostile pack cannot make the menus draw
+// or unpack megabytes. Strings are copied whole into every command they are given, so the
+// data's length is counted here rather than asked for.
 constexpr int32_t kMaxText = 1000;
-constexpr int32_t kMaxData = 65536;
+constexpr int32_t kMaxData = 16384;
 
-void readlevel(int32_t file, int32_t level) {
+void readlevel(int32_t file, int32_t filesize, int32_t level) {
   const String header = ReadLine(file);
   paktext(1, level) = Left(ReadLine(file), kMaxText);
   paktext(2, level) = Left(ReadLine(file), kMaxText);
@@ -58,11 +60,22 @@ void readlevel(int32_t file, int32_t level) {
   String data = ReadLine(file);
   // Lines are taken until the length is reached (or the file ends), but only the first
   // kMaxData characters are kept: the rest could never be more than junk.
-  int32_t taken = Len(data);
+  int32_t kept = Len(data);
+  int32_t taken = kept;
   while (taken < length && !Eof(file)) {
+    // When the rest of the file is shorter than the length still missing, reading it to the
+    // end would keep nothing more.
+    if (kept >= kMaxData && length - taken > filesize - FilePos(file)) {
+      SeekFile(file, filesize);
+      break;
+    }
     const String line = ReadLine(file);
-    taken = Len(line) >= length - taken ? length : taken + Len(line);
-    if (Len(data) < kMaxData) data += line;
+    const int32_t n = Len(line);
+    taken = n >= length - taken ? length : taken + n;
+    if (kept < kMaxData) {
+      data += line;
+      kept += n;
+    }
   }
   // Only the first 2500 cells are ever used, so no more are unpacked.
   const String cells = mezorunch(Left(data, kMaxData), 2500);
@@ -94,7 +107,8 @@ void loadpak(const String& name) {
   const String path = "Tobrix Levels/" + name + ".pak";
   const int32_t file = FileType(path) == 1 ? ReadFile(path) : 0;
   if (file) {
-    for (int32_t level = 1; level <= kLevels; ++level) readlevel(file, level);
+    const int32_t size = FileSize(path);
+    for (int32_t level = 1; level <= kLevels; ++level) readlevel(file, size, level);
     CloseFile(file);
   }
   MaskImage(levelicons, 255, 0, 255);

@@ -220,6 +220,30 @@ void soak() {
   }
 }
 
+// Writes settings.ini, "My Levels.pak" and Scores.dat again and again, round k writing version
+// first + k of each (every value in the three files tells it), for the given number of rounds
+// or, with 0, until the process is killed.
+void saves(int32_t rounds, int32_t first) {
+  world();
+  KvObj* packsmade[2] = {New(packs), New(packs)};
+  StringRef(&packsmade[0]->fields[packName].s) = "Alpha";
+  StringRef(&packsmade[1]->fields[packName].s) = "Beta";
+  for (int32_t round = 1; rounds == 0 || round <= rounds; ++round) {
+    const int32_t k = first + round;
+    difficulty = k;
+    tagline = "version " + String(k);
+    savesettings();
+    for (int32_t l = 1; l <= 20; ++l) {
+      paktext(1, l) = "version " + String(k) + String_("x", k % 300);
+      paktext(2, l) = String(l);
+      for (int32_t r = 1; r <= maph; ++r) mappak(r, l) = String_("2", (k + r) % 50) + String_("s", 50 - (k + r) % 50);
+    }
+    savepak();
+    for (KvObj* p : packsmade) field(p, packBest) = field(p, packPlayed) = k;
+    savescores();
+  }
+}
+
 }  // namespace
 
 extern "C" void __MAIN() {
@@ -241,5 +265,6 @@ extern "C" void __MAIN() {
   if (scenario == "rules") rules();
   if (scenario == "play") play(1, argument.toInt());
   if (scenario == "soak") soak();
+  if (scenario == "saves") saves(argument.toInt(), Mid(argument, Instr(argument + " ", " ") + 1).toInt());
   RuntimeStats();
 }
