@@ -1,11 +1,13 @@
-// Tobrix's play loop: CPU time per frame of Classic level 1, played to its exit by the
-// replay planner from game/replays/level01.plan, headless on the virtual clock (so no frame
-// waits for a real vsync), with the runtime's counts of strings and objects before and after
-// one level and ten restarts. Needs the game's levels in build/tobrix.
+// Tobrix's frames: CPU time per frame of Classic level 1, played to its exit by the replay
+// planner from game/replays/level01.plan, headless on the virtual clock (so no frame waits
+// for a real vsync), with the runtime's counts of strings and objects before and after one
+// level and ten restarts; and of the real game's title loop and its editor (showing Classic
+// level 1), driven by the planner. Needs the game's data in build/tobrix.
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <ctime>
 #include <filesystem>
 #include <fstream>
@@ -62,16 +64,20 @@ std::vector<std::uint8_t> readFile(const fs::path& path) {
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-// Runs the program once in a copy of the game's folder, `runs` times through the level.
-bool play(int runs, FrameHooks& hooks) {
-  const fs::path folder = fs::temp_directory_path() / "korvo-game-bench";
-  fs::remove_all(folder);
-  fs::create_directories(folder);
-  fs::copy(fs::path(KORVO_BUILD_DIR) / "tobrix" / "Tobrix Levels", folder / "Tobrix Levels");
-  fs::copy_file(fs::path(KORVO_SOURCE_DIR) / "game" / "replays" / "level01.plan", folder / "replay.plan");
+// Runs a program once in a copy of the game's levels (and, for the real game, its pictures,
+// sounds and font), with a plan: `runs` goes to the program as its command line.
+bool play(const char* program, const std::string& plan, int runs, FrameHooks& hooks) {
+  const fs::path game = fs::path(KORVO_BUILD_DIR) / "tobrix";
+  std::string pattern = (fs::temp_directory_path() / "korvo-game-bench-XXXXXX").string();
+  if (!::mkdtemp(pattern.data())) return false;
+  const fs::path folder(pattern);
+  fs::copy(game / "Tobrix Levels", folder / "Tobrix Levels");
+  fs::copy(game / "system", folder / "system", fs::copy_options::recursive);
+  fs::copy_file(game / "Tobrix Levels" / "Classic.pak", folder / "Tobrix Levels" / "My Levels.pak");
+  std::ofstream(folder / "replay.plan") << plan;
   const fs::path previous = fs::current_path();
   fs::current_path(folder);
-  const std::vector<std::uint8_t> image = readFile(fs::path(KORVO_BUILD_DIR) / "bench" / "tobrix_bench.kvm");
+  const std::vector<std::uint8_t> image = readFile(fs::path(KORVO_BUILD_DIR) / program);
   LinkResult linked = linkModule(image, buildRuntimeMap(*runtimeGetRuntime()));
   if (linked.module) runOnModules(linked.module->main(), std::to_string(runs), &hooks, runtimeModules());
   fs::current_path(previous);
@@ -79,37 +85,64 @@ bool play(int runs, FrameHooks& hooks) {
   return linked.module.has_value();
 }
 
+std::string levelPlan() {
+  std::ifstream in(fs::path(KORVO_SOURCE_DIR) / "game" / "replays" / "level01.plan");
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
 double median(std::vector<double> v) {
   std::sort(v.begin(), v.end());
   return v.empty() ? 0 : v[v.size() / 2];
 }
 
-void PlayLevel(benchmark::State& state) {
+void report(benchmark::State& state, std::vector<double> frames) {
+  std::sort(frames.begin(), frames.end());
+  state.counters["frames"] = static_cast<double>(frames.size()) / state.iterations();
+  state.counters["median_frame_us"] = median(frames);
+  state.counters["p95_frame_us"] = frames.empty() ? 0 : frames[frames.size() * 95 / 100];
+}
+
+// Frames of a program run with a plan, five times.
+void timeFrames(benchmark::State& state, const char* program, const std::string& plan) {
   if (!fs::exists(fs::path(KORVO_BUILD_DIR) / "tobrix" / "Tobrix Levels" / "Classic.pak")) {
     state.SkipWithError("no Classic.pak in build/tobrix");
     return;
   }
-  std::vector<double> frames;
+  std::vector<double> all;
   for (auto _ : state) {
     FrameHooks hooks;
-    if (!play(1, hooks)) state.SkipWithError("the benchmark program does not link");
-    frames.insert(frames.end(), hooks.frameMicros.begin(), hooks.frameMicros.end());
+    if (!play(program, plan, 1, hooks)) state.SkipWithError("the benchmark program does not link");
+    all.insert(all.end(), hooks.frameMicros.begin(), hooks.frameMicros.end());
   }
-  state.counters["frames_per_level"] = static_cast<double>(frames.size()) / state.iterations();
-  state.counters["median_frame_us"] = median(frames);
-  state.counters["p95_frame_us"] = [&] {
-    std::sort(frames.begin(), frames.end());
-    return frames.empty() ? 0 : frames[frames.size() * 95 / 100];
-  }();
+  report(state, all);
 }
+
+void PlayLevel(benchmark::State& state) { timeFrames(state, "bench/tobrix_bench.kvm", levelPlan()); }
 BENCHMARK(PlayLevel)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+// The title screen's main menu for ten seconds, then the options and the pack list.
+void TitleLoop(benchmark::State& state) {
+  timeFrames(state, "game/tobrix-planner.kvm",
+         "timing 1\nwait 600\npress 2\nwait 5\npress 5\nwait 120\nescape\nwait 5\n"
+         "press 5\nwait 120\ntiming 0\nescape\nwait 5\nescape\n");
+}
+BENCHMARK(TitleLoop)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+// The editor with Classic level 1 for fifteen seconds, the view moving to the right and down.
+void Editor(benchmark::State& state) {
+  std::string plan = "wait 20\npress 2\nwait 3\npress 2\nwait 3\npress 2\nwait 3\npress 5\nwait 30\ntiming 1\n";
+  for (int i = 0; i < 30; ++i) plan += i % 3 == 2 ? "press 2\nwait 10\n" : "press 4\nwait 10\n";
+  plan += "wait 600\ntiming 0\nescape\nwait 10\nescape\n";
+  timeFrames(state, "game/tobrix-planner.kvm", plan);
+}
+BENCHMARK(Editor)->Unit(benchmark::kMillisecond)->Iterations(5);
 
 // The runtime's counts before and after one level, and before and after eleven runs.
 void CountsAfterRestarts(benchmark::State& state) {
   for (auto _ : state) {
     for (int runs : {1, 11}) {
       FrameHooks hooks;
-      play(runs, hooks);
+      play("bench/tobrix_bench.kvm", levelPlan(), runs, hooks);
       for (const std::string& line : hooks.lines) {
         if (line.rfind("result=", 0) != 0) std::printf("  %d run(s): %s\n", runs, line.c_str());
       }

@@ -10,7 +10,19 @@ int32_t cameratargetx, cameratargety, hoverblock, editstyle, editorrunning, esca
 
 namespace {
 
-int32_t editframe, dragging, escapebefore;
+int32_t editframe, dragging, escapebefore, backdropopaque;
+
+// 1 when the backdrop tile has no see-through pixel: it then hides the background colour,
+// which need not be drawn under it.
+int32_t opaquetile(int32_t image, int32_t frame) {
+  const int32_t buffer = ImageBuffer(image, frame);
+  for (int32_t x = 0; x < ImageWidth(image); ++x) {
+    for (int32_t y = 0; y < ImageHeight(image); ++y) {
+      if ((ReadPixel(x, y, buffer) & 0xffffff) == 0xff00ff) return 0;
+    }
+  }
+  return 1;
+}
 
 void clampview(int32_t& x, int32_t& y) {
   if (x < -(mapw * 32 - 800)) x = -(mapw * 32 - 800);
@@ -62,8 +74,8 @@ void releasecheck() {
   if (!MouseDown(1) && !MouseDown(2)) mudown = 0;
 }
 
+// One frame. The style's background covers the whole screen, so no Cls comes first.
 void frame() {
-  Cls();
   score = 0;
   editframe += 1;
   whichset(editframe % 9 + 1);
@@ -73,7 +85,7 @@ void frame() {
   escapehit = escape && !escapebefore && !klingin;
   escapebefore = escape;
   styles();
-  stylebackground(editstyle, 600);
+  stylebackground(editstyle, backdropopaque ? 0 : 600);
   camera();
   TileImage(mouseimg, scrx, scry, 3);
   editcell();
@@ -99,6 +111,7 @@ void editor() {
   rightblock = 0;
   dialogmode = 0;
   klingin = 0;
+  backdropopaque = opaquetile(mouseimg, 3);
   loadpak("My Levels");
   noteslots();
   editslot = 1;

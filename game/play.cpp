@@ -194,12 +194,14 @@ int32_t easechannel(int32_t current, int32_t target) {
   return current - target < 8 && target - current < 8 ? target : current;
 }
 
-// The background eases towards the colour of a movement style; play and the editor share it.
+// The background eases towards the colour of a movement style and fills the screen down to
+// height (0: nothing shows it this frame); play and the editor share it.
 void stylebackground(int32_t style, int32_t height) {
   const int32_t* target = kStyleColours[style];
   bgred = easechannel(bgred, target[0]);
   bggreen = easechannel(bggreen, target[1]);
   bgblue = easechannel(bgblue, target[2]);
+  if (height == 0) return;
   Color(bgred, bggreen, bgblue);
   Rect(0, 0, 800, height, 1);
 }

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -46,9 +47,10 @@ TEST(AssetProgram, OpensEveryFileThroughTheRuntimeAndSavesTheContactSheet) {
 }
 
 TEST(Generator, GivesTheSameBytesEveryRun) {
-  const fs::path a = fs::path(::testing::TempDir()) / "tobrix-a", b = fs::path(::testing::TempDir()) / "tobrix-b";
-  fs::remove_all(a);
-  fs::remove_all(b);
+  // A folder of this run's own: runs on one machine at once must not share one.
+  std::string pattern = (fs::path(::testing::TempDir()) / "tobrix-data-XXXXXX").string();
+  ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+  const fs::path root(pattern), a = root / "a", b = root / "b";
   for (const fs::path& dir : {a, b}) {
     ASSERT_EQ(std::system(("'" + std::string(TOBRIX_GENERATOR) + "' '" + TOBRIX_DATA_DIR + "' '" + dir.string() + "'").c_str()), 0);
   }
@@ -63,8 +65,7 @@ TEST(Generator, GivesTheSameBytesEveryRun) {
   }
   // 8 sheets, 21 sounds, 2 tunes, the font, the pack and the test map.
   EXPECT_EQ(files, 34u);
-  fs::remove_all(a);
-  fs::remove_all(b);
+  fs::remove_all(root);
 }
 
 }  // namespace

@@ -16,6 +16,7 @@
 //   playing N           wait until level N is being played
 //   idle                wait until no level is being played (back in the menus)
 //   quit                end the run (and the script) here
+//   timing 1 / timing 0  log each frame's number from here on / no longer (for benchmarks)
 #include "tobrix.hpp"
 
 using namespace korvo;
@@ -32,14 +33,14 @@ struct Step {
   int32_t value;
 };
 constexpr const char* kVerbs[] = {"left", "right", "up",   "down",    "jumpleft", "jumpright", "hold",
-                                  "release", "press", "wait", "still", "escape", "playing", "idle", "quit"};
+                                  "release", "press", "wait", "still", "escape", "playing", "idle", "quit", "timing"};
 
 Step plan[kMaxSteps];
-int32_t steps, current, held, grip, lastframe = -1, waited, pressed, out;
+int32_t steps, current, held, grip, lastframe = -1, waited, pressed, out, frames;
 
 }  // namespace
 
-// Set by a benchmark: each frame logs the game's frame counter.
+// Set by a benchmark (or the plan): each frame logs its number.
 int32_t plannerlogframes;
 
 // Starts the plan again from its first step, for another run of the level.
@@ -110,6 +111,7 @@ int32_t decide() {
       case 13:
         if (levelresult == 0) return 0;
         break;
+      case 15: plannerlogframes = s.value; break;
       default:
         if (out) WriteLine(out, String(MilliSecs()) + " quit");
         End();
@@ -125,7 +127,8 @@ void frame() {
   const int32_t now = MilliSecs();
   if (now == lastframe) return;
   lastframe = now;
-  if (plannerlogframes) DebugLog(String(framecount));
+  frames += 1;
+  if (plannerlogframes) DebugLog(String(frames));
   // A script's events at time 0 may come before the display opens, so plans start later.
   if (now > 0) {
     int32_t wanted = decide();
