@@ -5,6 +5,7 @@
 #include "media/graphics/graphics_state.h"
 #include "media/images/image_commands.h"
 #include "media/images/image_set.h"
+#include "media/movies/movie_commands.h"
 #include "media/session_dialog.h"
 #include "host/system_commands.h"
 #include "media/text/text_commands.h"
@@ -14,12 +15,14 @@ namespace korvo {
 bool createGraphicsModule() {
   platform::graphicsState().freeImages = &platform::freeAllImages;
   platform::setSessionDialogRunner(&platform::showSessionDialog);
+  platform::GraphicsSystem::setCloseHandler(&platform::closeMoviesOf);
   return platform::startGraphicsCommands();
 }
 
 void destroyGraphicsModule() {
   platform::setSessionDialogRunner(nullptr);
   platform::stopGraphicsCommands();
+  platform::GraphicsSystem::setCloseHandler(nullptr);
 }
 
 void registerGraphicsCommands(Registrar& r) {
@@ -83,6 +86,12 @@ void registerGraphicsCommands(Registrar& r) {
   r.add("%FontHeight", entry<&FontHeight>());
   r.add("%StringWidth$string", entry<&StringWidth>());
   r.add("%StringHeight$string", entry<&StringHeight>());
+  r.add("%OpenMovie$file", entry<&OpenMovie>());
+  r.add("%DrawMovie%movie%x=0%y=0%w=-1%h=-1", entry<&DrawMovie>());
+  r.add("%MovieWidth%movie", entry<&MovieWidth>());
+  r.add("%MovieHeight%movie", entry<&MovieHeight>());
+  r.add("%MoviePlaying%movie", entry<&MoviePlaying>());
+  r.add("CloseMovie%movie", entry<&CloseMovie>());
   r.add("%LoadImage$bmpfile", entry<&LoadImage>());
   r.add("%CopyImage%image", entry<&CopyImage>());
   r.add("%CreateImage%width%height%frames=1", entry<&CreateImage>());

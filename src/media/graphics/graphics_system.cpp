@@ -19,6 +19,7 @@ HandleRegistry<Canvas>& canvases() {
 }
 
 GraphicsSystem* gCurrent = nullptr;
+GraphicsSystem::CloseHandler gCloseHandler = nullptr;
 
 // The buffers' format for a depth: 16 is 5-6-5, 24 three bytes, 32 and 0 the display's.
 PixelFormat bufferFormat(std::int32_t depth) {
@@ -44,6 +45,8 @@ void swapPixels(Surface& a, Surface& b) {
 }  // namespace
 
 GraphicsSystem* GraphicsSystem::current() { return gCurrent; }
+
+void GraphicsSystem::setCloseHandler(CloseHandler handler) { gCloseHandler = handler; }
 
 GraphicsSystem* GraphicsSystem::open(RuntimeHost& host, std::int32_t width, std::int32_t height, std::int32_t depth,
                                      std::int32_t driver, std::int32_t flags) {
@@ -112,6 +115,7 @@ GraphicsSystem::GraphicsSystem(WindowedHost& window, DisplayKind kind, std::shar
 }
 
 GraphicsSystem::~GraphicsSystem() {
+  if (gCloseHandler) gCloseHandler(*this);
   window_.setRepaint(nullptr);
   window_.setPeriodic(nullptr);
   // The desktop gets its own ramp back.

@@ -32,6 +32,10 @@ class GraphicsSystem : public HostSubsystem {
   static void close(RuntimeHost& host, GraphicsSystem* system);
   // The open display of the current host, or null.
   static GraphicsSystem* current();
+  // Called as a display closes, before its canvases go, so that what lives with the display
+  // (movies) goes with it; null for none.
+  using CloseHandler = void (*)(GraphicsSystem& closing);
+  static void setCloseHandler(CloseHandler handler);
 
   ~GraphicsSystem() override;
 
