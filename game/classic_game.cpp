@@ -32,13 +32,7 @@ void clearworld() {
 
 }  // namespace
 
-KvObj* currentpack() {
-  const String name = Upper(packname);
-  for (KvObj* p = First(packs); p; p = After(p)) {
-    if (Upper(StringRef(&p->fields[packName].s)) == name) return p;
-  }
-  return nullptr;
-}
+KvObj* currentpack() { return findpack(packname); }
 
 // Result 3 goes on to the next level, 99 (quit) ends the game, anything else plays the
 // level again; the game also ends after the pack's last level.

@@ -32,6 +32,7 @@ void saveto(int32_t slot) {
   putlevel(slot);
   // When the pack cannot be written, the map stays as it is, still unsaved.
   if (!savepak()) return;
+  listpack("My Levels");
   loadpak("My Levels");
   noteslots();
   editslot = slot;

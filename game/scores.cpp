@@ -54,6 +54,21 @@ void buildscoretable() {
   if (scores) CloseFile(scores);
 }
 
+KvObj* findpack(const String& name) {
+  const String wanted = Upper(name);
+  for (KvObj* p = First(packs); p; p = After(p)) {
+    if (Upper(StringRef(&p->fields[packName].s)) == wanted) return p;
+  }
+  return nullptr;
+}
+
+// A pack made after start-up (the editor's first save) joins the list, unplayed.
+void listpack(const String& name) {
+  if (findpack(name)) return;
+  KvObj* pack = New(packs);
+  StringRef(&pack->fields[packName].s) = name;
+}
+
 void savescores() {
   const int32_t file = WriteFile("Scores.dat");
   if (!file) return;

@@ -100,6 +100,9 @@ void loadpak(const String& name);
 int32_t savepak();
 int32_t scorecheck(int32_t best, int32_t played);
 void buildscoretable();
+// The listed pack of that name (in any case), or null; listpack adds one unless it is there.
+KvObj* findpack(const String& name);
+void listpack(const String& name);
 void savescores();
 
 // surroundings.cpp

@@ -18,7 +18,7 @@ namespace {
 using testing::GameRun;
 using testing::InputScript;
 
-constexpr int kChoose = 45, kEscape = 1, kDown = 208;
+constexpr int kChoose = 45, kEscape = 1, kDown = 208, kUp = 200;
 
 std::uint32_t rgb(int r, int g, int b) { return 0xff000000u | static_cast<std::uint32_t>(r << 16 | g << 8 | b); }
 
@@ -175,7 +175,9 @@ TEST_F(Editor, StylesViewsGuardsAndSlots) {
   // Escape; New empties the map, saved into slot 4.
   script.press(kChoose).wait(300).click(192, 16).click(slotX(5), slotY(5)).click(slotX(3), slotY(3));
   script.click(272, 16).wait(1000).press(kEscape).wait(500);
-  script.click(16, 16).click(112, 16).click(slotX(4), slotY(4)).click(768, 16).wait(300).press(kEscape);
+  script.click(16, 16).click(112, 16).click(slotX(4), slotY(4)).click(768, 16).wait(300);
+  // "My Levels", made in this run, is on the pack list below Classic.
+  script.presses(kUp, 3).press(kChoose).wait(300);
   const GameRun run = this->run(script);
   ASSERT_EQ(run.status, 0) << run.output;
   EXPECT_NE(run.output.find("Level 3 : result 99"), std::string::npos) << run.output;
@@ -185,6 +187,12 @@ TEST_F(Editor, StylesViewsGuardsAndSlots) {
   EXPECT_EQ(packLevel(written, 1).cells, cellsWith({{{5, 5}, 'r'}, {{4, 5}, 'r'}}));
   EXPECT_EQ(packLevel(written, 3).cells, cellsWith({{{5, 5}, 'r'}, {{4, 5}, 'r'}, {{3, 8}, '2'}}));
   for (int slot : {2, 4, 5}) EXPECT_EQ(packLevel(written, slot).cells.find_first_not_of('0'), std::string::npos) << slot;
+  const auto shot = picture();
+  int unplayed = 0;
+  for (int y = 306; y < 320; ++y) {
+    for (int x = 600; x < 800; ++x) unplayed += testing::pixelAt(shot, x, y) == rgb(80, 180, 50);
+  }
+  EXPECT_GT(unplayed, 20);
 }
 
 }  // namespace
