@@ -28,7 +28,7 @@ constexpr CreditLine kLines[] = {
     {"Korvo", 8, 255, 255, 0, 300},
     {"a runtime and its game, made anew", 3, 255, 255, 0, 337},
     {"Font - edit undo", 2, 255, 255, 0, 396},
-    {"Korvo glyphs", 6, 255, 255, 0, 425},
+    {"Korvo Block", 6, 255, 255, 0, 425},
     {"drawn square by square for this edition", 3, 255, 255, 0, 455},
     {"Zorbel, the hero of Tobrix, belongs to the Korvo project.", 1, 180, 180, 180, 570},
     {"The jumper's overalls and the runner's shoes are this edition's own guest styles.", 1, 180, 180, 180, 582},

@@ -42,7 +42,8 @@ int32_t findbutton(float threshold, int32_t ports, int32_t allaxes) {
     for (int32_t h = 0; h < 4; ++h) {
       if (hat == hats[h]) found = base + 10 + h;
     }
-    for (int32_t b = 1; b <= 20; ++b) {
+    // Buttons 1 to 19: the codes the control sets can read back.
+    for (int32_t b = 1; b <= 19; ++b) {
       if (JoyDown(b, p)) found = base + 20 + b;
     }
   }

@@ -23,7 +23,6 @@ void cameratarget() {
   clampcamera(targetx, targety);
 }
 
-
 void timers() {
   dartclock = (dartclock + 1) % dartperiod;
   if (poptick > 0) {
