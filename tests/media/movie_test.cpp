@@ -102,6 +102,8 @@ TEST_F(Movies, DrawsTheFrameDueStretchedAndClippedIntoTheBuffer) {
     EXPECT_EQ(cmd::DrawMovie(movie, 300, 250, 128, 96), 1);
     platform::Canvas& b = buffer();
     EXPECT_TRUE(near(b.getPixelFast(300, 250), 0xFF0000)) << std::hex << b.getPixelFast(300, 250);
+    // The bits no channel uses stay clear, as every drawing command leaves them.
+    EXPECT_EQ(b.format().fetchRaw(b.surface().at(300, 250)) & ~b.format().colourMask(), 0u);
     EXPECT_TRUE(near(b.getPixelFast(399, 299), 0xFF0000));
     EXPECT_EQ(b.getPixelFast(299, 250) & 0xFFFFFF, 0u);
     EXPECT_EQ(b.getPixelFast(300, 249) & 0xFFFFFF, 0u);

@@ -49,6 +49,15 @@ AVPixelFormat pixelFormatOf(const PixelFormat& format) {
   return AV_PIX_FMT_NONE;
 }
 
+// libswscale's fast path fills the padding byte of 0-padded BGR with 0xFF; the display's
+// 32-bit format keeps it 0, as every drawing command leaves it.
+void clearPadding(Surface& surface) {
+  for (std::int32_t y = 0; y < surface.height(); ++y) {
+    auto* row = reinterpret_cast<std::uint32_t*>(surface.at(0, y));
+    for (std::int32_t x = 0; x < surface.width(); ++x) row[x] &= 0x00FFFFFFu;
+  }
+}
+
 // The stream's nominal frame interval in milliseconds.
 std::int64_t intervalOf(const AVStream& stream) {
   for (AVRational rate : {stream.avg_frame_rate, stream.r_frame_rate}) {
@@ -232,7 +241,9 @@ bool MovieDecoder::convertCurrent(Surface& surface) {
   if (!p.scaler) return false;
   std::uint8_t* planes[4] = {surface.pixels(), nullptr, nullptr, nullptr};
   const int pitches[4] = {surface.pitch(), 0, 0, 0};
-  return sws_scale(p.scaler.get(), frame.data, frame.linesize, 0, frame.height, planes, pitches) > 0;
+  if (sws_scale(p.scaler.get(), frame.data, frame.linesize, 0, frame.height, planes, pitches) <= 0) return false;
+  if (target == AV_PIX_FMT_BGR0) clearPadding(surface);
+  return true;
 }
 
 }  // namespace korvo::platform
