@@ -83,7 +83,7 @@ void korvo::fuzz::makeSeeds(Seeds& seeds) {
     spec.height = 24;
     spec.frames = 6;
     spec.fps = 5;
-    spec.pattern = true;
+    spec.picture = korvo::testing::MovieSpec::Picture::kGradient;
     spec.bitRate = 100000;
     if (k.sound) {
       const bool mpeg = std::string(k.container) == "mpeg";

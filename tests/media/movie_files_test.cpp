@@ -203,7 +203,7 @@ TEST_F(MovieFiles, TruncatedAndCorruptFilesPlayWhatTheyCanAndEnd) {
   for (const char* container : {"avi", "matroska", "mpeg"}) {
     // Moving pictures, so that packets are large and the damage falls in them.
     MovieSpec spec = colours(container, container == std::string("mpeg") ? "mpeg1video" : "mpeg4", 50);
-    spec.pattern = true;
+    spec.picture = MovieSpec::Picture::kGradient;
     Bytes broken = testing::writeMovie(spec);
     for (std::size_t i = broken.size() / 5; i < broken.size(); i += 211) broken[i] ^= 0x5A;
     const Played p = play(write(broken, std::string("broken.") + container), 60000);

@@ -44,19 +44,48 @@ struct Output {
 
 std::uint8_t clampByte(int v) { return static_cast<std::uint8_t>(std::clamp(v, 0, 255)); }
 
-// Fills a 4:2:0 picture with the colour (studio range) or, with a pattern, a moving gradient.
-void paint(AVFrame& frame, std::uint32_t rgb, bool pattern, std::int32_t n) {
+// A hash of a lattice point: 0..255.
+int lattice(int x, int y) {
+  std::uint32_t h = static_cast<std::uint32_t>(x) * 374761393u + static_cast<std::uint32_t>(y) * 668265263u;
+  h = (h ^ (h >> 13)) * 1274126177u;
+  return static_cast<int>((h ^ (h >> 16)) & 255);
+}
+
+// Smooth noise over cells of side cell, with fine grain on top: a scene with detail at every scale.
+int scene(int x, int y, int cell) {
+  const int cx = x / cell, cy = y / cell, fx = x % cell, fy = y % cell;
+  const int top = lattice(cx, cy) * (cell - fx) + lattice(cx + 1, cy) * fx;
+  const int bottom = lattice(cx, cy + 1) * (cell - fx) + lattice(cx + 1, cy + 1) * fx;
+  return (top * (cell - fy) + bottom * fy) / (cell * cell) + lattice(x, y) % 24 - 12;
+}
+
+// Fills a 4:2:0 picture (studio range): one colour, a moving gradient, or a panning scene.
+void paint(AVFrame& frame, const MovieSpec& spec, std::int32_t n) {
+  using Picture = MovieSpec::Picture;
+  const std::uint32_t rgb = spec.colour(n);
   const int r = (rgb >> 16) & 255, g = (rgb >> 8) & 255, b = rgb & 255;
   const std::uint8_t y = clampByte(16 + (66 * r + 129 * g + 25 * b + 128) / 256);
   const std::uint8_t u = clampByte(128 + (-38 * r - 74 * g + 112 * b + 128) / 256);
   const std::uint8_t v = clampByte(128 + (112 * r - 94 * g - 18 * b + 128) / 256);
+  const int panX = 2 * n, panY = n;
   for (int row = 0; row < frame.height; ++row) {
     std::uint8_t* line = frame.data[0] + static_cast<std::ptrdiff_t>(row) * frame.linesize[0];
-    for (int x = 0; x < frame.width; ++x) line[x] = pattern ? clampByte(16 + (x + row + n * 3) % 220) : y;
+    for (int x = 0; x < frame.width; ++x) {
+      switch (spec.picture) {
+        case Picture::kSolid: line[x] = y; break;
+        case Picture::kGradient: line[x] = clampByte(16 + (x + row + n * 3) % 220); break;
+        case Picture::kScene: line[x] = clampByte(16 + scene(x + panX, row + panY, 16) * 219 / 255); break;
+      }
+    }
   }
   for (int row = 0; row < (frame.height + 1) / 2; ++row) {
-    std::memset(frame.data[1] + static_cast<std::ptrdiff_t>(row) * frame.linesize[1], u, (frame.width + 1) / 2);
-    std::memset(frame.data[2] + static_cast<std::ptrdiff_t>(row) * frame.linesize[2], v, (frame.width + 1) / 2);
+    std::uint8_t* us = frame.data[1] + static_cast<std::ptrdiff_t>(row) * frame.linesize[1];
+    std::uint8_t* vs = frame.data[2] + static_cast<std::ptrdiff_t>(row) * frame.linesize[2];
+    for (int x = 0; x < (frame.width + 1) / 2; ++x) {
+      const bool textured = spec.picture == Picture::kScene;
+      us[x] = textured ? clampByte(64 + scene(x + panX / 2, row + panY / 2, 32) / 2) : u;
+      vs[x] = textured ? clampByte(64 + scene(x + panX / 2 + 999, row + panY / 2, 32) / 2) : v;
+    }
   }
 }
 
@@ -175,7 +204,7 @@ struct Writer {
     AVFrame* f = video->frame;
     if (av_frame_make_writable(f) < 0) return false;
     const auto n = static_cast<std::int32_t>(video->next);
-    paint(*f, spec.colour(n), spec.pattern, n);
+    paint(*f, spec, n);
     f->pts = video->next++;
     return encode(*video, f);
   }

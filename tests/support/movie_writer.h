@@ -18,9 +18,12 @@ struct MovieSpec {
   std::int32_t fps = 10;
   std::int32_t frames = 30;
   std::int32_t bitRate = 400000;
-  // The colour (0xRRGGBB) of frame n; with a pattern each frame gets a gradient instead.
+  // What the frames show: each one colour (below), a gradient moving diagonally, or a
+  // textured scene that pans (detail that costs a decoder about what a film's does).
+  enum class Picture { kSolid, kGradient, kScene };
+  Picture picture = Picture::kSolid;
+  // The colour (0xRRGGBB) of frame n for solid frames.
   std::function<std::uint32_t(std::int32_t frame)> colour = [](std::int32_t) { return 0x808080u; };
-  bool pattern = false;
   bool video = true;  // false: the sound track alone
   // The sound track: none while the rate is 0; a sine of toneHz, louder in the left channel.
   std::int32_t audioRate = 0;
