@@ -21,6 +21,7 @@ enum class EngineError : std::int32_t {
   kUnrecognised = 10,
   kRawEmpty = 11,        // a raw sample file without data
   kTooManySamples = 11,  // the same code from the module loaders: an instrument over its limit
+  kNoMidiData = 11,      // and from MIDI operations on a song that carries no MIDI data
   kOutOfMemory = 12,
   kInvalidArgument = 14,
   kNoChannel = 16,

@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "sound/engine/sound_engine.h"
+#include "sound/music/midi_player.h"
 
 namespace korvo::sound::music {
 namespace {
@@ -137,7 +138,9 @@ void EngineMusic::waitMixIdle() { engine_.waitDspIdle(); }
 
 MusicPlayer& musicPlayer() {
   static EngineMusic engine(soundEngine());
-  static MusicPlayer player(engine);
+  // Made before the player, which hands it MIDI songs to the end.
+  static MidiPlayer midi(&makeFluidSynth);
+  static MusicPlayer player(engine, &midi);
   return player;
 }
 

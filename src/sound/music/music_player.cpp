@@ -10,13 +10,13 @@
 
 #include "sound/formats/sound_file.h"
 #include "sound/music/formats.h"
+#include "sound/music/midi_player.h"
 #include "sound/music/pitch.h"
 
 namespace korvo::sound::music {
 namespace {
 
-// Tried in this order while none recognises the file (the MIDI loader comes last when it
-// is built).
+// Tried in this order while none recognises the file; MIDI comes after them all.
 constexpr std::array<SongLoader, 4> kLoaders = {&loadMod, &loadS3m, &loadXm, &loadIt};
 
 // Bytes read per step of reading a whole song file.
@@ -43,7 +43,7 @@ void freeSamples(Song& song, SampleSink& sink) {
 
 }  // namespace
 
-MusicPlayer::MusicPlayer(MusicEngine& engine) : engine_(engine) {
+MusicPlayer::MusicPlayer(MusicEngine& engine, MidiPlayer* midi) : engine_(engine), midi_(midi) {
   engine_.setSampleFreedHandler([this](std::int32_t pcm) { forgetSample(pcm); });
 }
 
@@ -84,21 +84,32 @@ Song* MusicPlayer::loadSongFromMemory(const std::uint8_t* data, std::size_t size
 
 Song* MusicPlayer::load(const std::uint8_t* data, std::size_t size) {
   EngineError code = EngineError::kUnrecognised;
-  for (SongLoader loader : kLoaders) {
-    if (code != EngineError::kUnrecognised) break;
+  const auto attempt = [&](const auto& loader) -> Song* {
     auto song = std::make_unique<Song>();
-    ByteReader reader(data, size);
     try {
-      code = loader(*song, reader, engine_);
+      code = loader(*song);
     } catch (const std::bad_alloc&) {
       code = EngineError::kOutOfMemory;
     }
-    if (code == EngineError::kNone) {
-      engine_.setError(errorNumber(EngineError::kNone));
-      songs_.push_back(std::move(song));
-      return songs_.back().get();
+    if (code != EngineError::kNone) {
+      freeSamples(*song, engine_);
+      return nullptr;
     }
-    freeSamples(*song, engine_);
+    engine_.setError(errorNumber(EngineError::kNone));
+    songs_.push_back(std::move(song));
+    return songs_.back().get();
+  };
+  for (SongLoader loader : kLoaders) {
+    if (code != EngineError::kUnrecognised) break;
+    Song* song = attempt([&](Song& s) {
+      ByteReader reader(data, size);
+      return loader(s, reader, engine_);
+    });
+    if (song) return song;
+  }
+  if (code == EngineError::kUnrecognised && midi_ && looksLikeMidi(data, size)) {
+    Song* song = attempt([&](Song& s) { return midi_->load(s, data, size, engine_.mixRate()); });
+    if (song) return song;
   }
   engine_.setError(errorNumber(code));
   return nullptr;
@@ -129,6 +140,7 @@ void MusicPlayer::freeSong(Song* song) {
   engine_.waitMixIdle();
   freeSamples(*song, engine_);
   std::lock_guard lock(mutex_);
+  if (song->midi && midi_) midi_->forget(*song);
   std::erase_if(songs_, [song](const std::unique_ptr<Song>& s) { return s.get() == song; });
 }
 
@@ -172,6 +184,15 @@ bool MusicPlayer::playSong(Song* song) {
   song->samplesPlayed = 0;
   song->positions.fill(AudiblePosition{});
   song->positionCursor = 0;
+  if (song->kind == SongKind::kMidi) {
+    const EngineError code = midi_ ? midi_->start(*song, engine_.mixRate()) : EngineError::kNotStarted;
+    if (code != EngineError::kNone) {
+      engine_.setError(errorNumber(code));
+      return false;
+    }
+    song->playing = true;
+    return true;
+  }
   if (song->format->start && !song->format->start(*song)) return false;
   song->mixRate = engine_.mixRate();
   setTempo(*song, song->initialBpm);
@@ -193,6 +214,7 @@ void MusicPlayer::stopSong(Song* song) {
     unlink(*song);
     song->playing = false;
     song->finished = true;
+    if (song->kind == SongKind::kMidi && midi_) midi_->stop(*song);
   }
   releaseVoices(*song);
 }
@@ -201,12 +223,14 @@ void MusicPlayer::setSongPaused(Song* song, bool paused) {
   if (!song) return;
   std::lock_guard lock(mutex_);
   song->paused = paused;
+  if (song->kind == SongKind::kMidi && midi_) midi_->setPaused(*song, paused);
 }
 
 void MusicPlayer::setSongMasterVolume(Song* song, std::int32_t volume) {
   if (!song) return;
   std::lock_guard lock(mutex_);
   song->masterVolume = std::clamp(volume, 0, 256);
+  if (song->kind == SongKind::kMidi && midi_) midi_->applyVolume(*song);
 }
 
 bool MusicPlayer::isSongFinished(const Song* song) const {
@@ -240,6 +264,7 @@ void MusicPlayer::mixBlock(void* buffer, std::int32_t samples) {
     }
     s = next;
   }
+  if (midi_) midi_->mixBlock(buffer, samples, engine_.mixValueBytes(), engine_.mixRate());
 }
 
 void MusicPlayer::runSong(Song& song, std::uint8_t* buffer, std::int32_t samples) {

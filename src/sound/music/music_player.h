@@ -15,10 +15,14 @@
 
 namespace korvo::sound::music {
 
+class MidiPlayer;
+
 class MusicPlayer {
  public:
-  // The player becomes the engine's music unit when it first plays a song.
-  explicit MusicPlayer(MusicEngine& engine);
+  // The player becomes the engine's music unit when it first plays a song. MIDI files go to
+  // midi (tried after every tracker format; it must outlive the player), and without one
+  // they are not songs.
+  explicit MusicPlayer(MusicEngine& engine, MidiPlayer* midi = nullptr);
   ~MusicPlayer();
   MusicPlayer(const MusicPlayer&) = delete;
   MusicPlayer& operator=(const MusicPlayer&) = delete;
@@ -78,6 +82,7 @@ class MusicPlayer {
   }
 
   MusicEngine& engine_;
+  MidiPlayer* midi_;
   // Held by the scheduler for a whole block and by every change of the playing list.
   mutable std::recursive_mutex mutex_;
   Song* playing_ = nullptr;

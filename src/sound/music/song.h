@@ -12,6 +12,7 @@
 namespace korvo::sound::music {
 
 class MusicPlayer;
+struct MidiSong;
 struct Song;
 
 // Song kinds (the numbers are the ones the engine reports).
@@ -338,6 +339,9 @@ struct Song {
 
   // Place in the player's list of playing songs.
   Song* nextPlaying = nullptr;
+
+  // A MIDI song's file and position (midi_player.h); null for tracker songs.
+  std::shared_ptr<MidiSong> midi;
 
   std::int32_t channelCount() const { return static_cast<std::int32_t>(channels.size()); }
   const Cell& cell(std::int32_t pattern, std::int32_t row, std::int32_t channel) const {
