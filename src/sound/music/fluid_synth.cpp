@@ -20,10 +20,6 @@ constexpr const char* kSoundFontPlaces[] = {
     "/usr/share/sounds/sf3/default-GM.sf3",
 };
 
-constexpr int kChannels = 16;
-constexpr int kSustainPedal = 64;
-constexpr int kSostenutoPedal = 66;
-
 // The last error FluidSynth reported (it reports from the thread that called it).
 thread_local std::string tLastFluidError;
 
@@ -69,15 +65,6 @@ class FluidSynth final : public MidiSynth {
 
   void render(float* left, float* right, std::int32_t frames) override {
     if (frames > 0) fluid_synth_write_float(synth_, frames, left, 0, 1, right, 0, 1);
-  }
-
-  void releaseNotes() override {
-    // Held pedals would keep released notes sounding.
-    for (int c = 0; c < kChannels; ++c) {
-      fluid_synth_cc(synth_, c, kSustainPedal, 0);
-      fluid_synth_cc(synth_, c, kSostenutoPedal, 0);
-    }
-    fluid_synth_all_notes_off(synth_, -1);
   }
 
   void silence() override { fluid_synth_all_sounds_off(synth_, -1); }

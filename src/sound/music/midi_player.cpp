@@ -1,7 +1,8 @@
 // MIDI songs on the mixing timeline: each block sends the messages that fall in it at their
 // frames, renders the synthesizer between them and adds the result into the music unit's
-// block. A song's position is its own, so a paused song resumes where it stopped even after
-// another song has sounded meanwhile.
+// block. Pausing stops the synthesizer's time with the song's, so that resuming continues the
+// very sound that stopped; a song's position is its own, so a paused song resumes where it
+// stopped even after another song has sounded meanwhile.
 #include "sound/music/midi_player.h"
 
 #include <algorithm>
@@ -113,20 +114,10 @@ void MidiPlayer::stop(Song& song) {
   current_ = nullptr;
 }
 
-void MidiPlayer::setPaused(Song& song, bool paused) {
+void MidiPlayer::resume(Song& song) {
   std::lock_guard lock(mutex_);
-  if (!synth_ || !song.midi || !song.playing) return;
-  if (paused) {
-    if (current_ == &song) synth_->releaseNotes();
-    return;
-  }
-  if (current_ != &song) {
-    // Another song sounded meanwhile: this one takes the synthesizer back.
-    makeCurrent(song);
-    return;
-  }
-  // Releasing the notes lifted the pedals.
-  restoreChannels(*song.midi);
+  // Another song sounded meanwhile: this one takes the synthesizer back.
+  if (synth_ && song.midi && song.playing && current_ != &song) makeCurrent(song);
 }
 
 void MidiPlayer::applyVolume(const Song& song) {
@@ -177,7 +168,9 @@ void MidiPlayer::mixBlock(void* buffer, std::int32_t samples, std::int32_t value
   std::lock_guard lock(mutex_);
   if (!synth_ || synth_->sampleRate() != rate || samples <= 0) return;
   Song* song = current_;
-  const bool playing = song && song->playing && !song->paused;
+  // A paused song holds the synthesizer still, notes, reverb and all, until it resumes.
+  if (song && song->paused) return;
+  const bool playing = song && song->playing;
   if (!playing && quietFrames_ >= frameAt(kTailSeconds)) return;
   if (left_.size() < static_cast<std::size_t>(samples)) {
     left_.resize(static_cast<std::size_t>(samples));

@@ -2,7 +2,8 @@
 // renders inside the music unit, so they keep the mix's clock, pause and outputs. One MIDI
 // song sounds at a time: starting another stops the one playing. The music player hands
 // every operation on a song of this kind to the MidiPlayer, holding its own lock. A paused
-// song keeps its place while another plays, and takes the synthesizer back when resumed.
+// song holds the synthesizer still; it keeps its place while another plays, and takes the
+// synthesizer back when resumed.
 #pragma once
 
 #include <cstddef>
@@ -52,9 +53,9 @@ class MidiPlayer {
   EngineError start(Song& song, std::int32_t rate);
   // Silences the song if it is the one sounding.
   void stop(Song& song);
-  // Pausing lets its notes go and keeps its position; resuming continues from there with
-  // the channels as the song had set them.
-  void setPaused(Song& song, bool paused);
+  // Continues a paused song (its paused flag already cleared) from its position: where its
+  // sound stopped, or, if another song sounded meanwhile, with the channels as it had set them.
+  void resume(Song& song);
   // Applies the song's master volume if it is the one sounding.
   void applyVolume(const Song& song);
   // Forgets the song (it is being freed).

@@ -21,8 +21,6 @@ class MidiSynth {
   virtual void send(const MidiEvent& event) = 0;
   // Renders frames into left and right (floats around -1..1), replacing what they held.
   virtual void render(float* left, float* right, std::int32_t frames) = 0;
-  // Lets every sounding note go into its release, pedals or not (pedals are left up).
-  virtual void releaseNotes() = 0;
   // Silences every voice at once.
   virtual void silence() = 0;
   // Every channel back to its power-on state, silent.

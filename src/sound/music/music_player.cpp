@@ -223,7 +223,7 @@ void MusicPlayer::setSongPaused(Song* song, bool paused) {
   if (!song) return;
   std::lock_guard lock(mutex_);
   song->paused = paused;
-  if (song->kind == SongKind::kMidi && midi_) midi_->setPaused(*song, paused);
+  if (song->kind == SongKind::kMidi && midi_ && !paused) midi_->resume(*song);
 }
 
 void MusicPlayer::setSongMasterVolume(Song* song, std::int32_t volume) {
