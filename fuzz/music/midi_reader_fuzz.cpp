@@ -1,4 +1,4 @@
-// The MIDI file reader, then eight blocks of whatever it accepts on the MIDI player with a
+// The MIDI file reader, then sixteen blocks of whatever it accepts on the MIDI player with a
 // synthesizer that checks every message and render call: the timeline must be in order and
 // within the song, memory must follow the input's size, and no block may run away.
 #include <cstdint>
@@ -12,9 +12,10 @@ namespace {
 
 using namespace korvo::sound::music;
 
-constexpr std::int32_t kRate = 44100;
-constexpr std::int32_t kBlock = 1102;
-constexpr int kBlocks = 8;
+// A low rate and short blocks: much of a song's timeline in little rendering.
+constexpr std::int32_t kRate = 4000;
+constexpr std::int32_t kBlock = 100;
+constexpr int kBlocks = 16;
 
 class CheckingSynth final : public MidiSynth {
  public:

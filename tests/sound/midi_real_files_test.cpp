@@ -16,10 +16,12 @@
 #include <vector>
 
 #include "backend/clock.h"
+#include "base/kv_ex.h"
 #include "sound/engine/sound_engine.h"
 #include "sound/music/engine_music.h"
 #include "sound/music/midi_player.h"
 #include "support/debian_package.h"
+#include "support/recording_hooks.h"
 
 namespace korvo::sound::test {
 namespace {
@@ -41,6 +43,8 @@ std::vector<std::uint8_t> readFile(const std::string& path) {
 // Frames until FluidSynth's own MIDI file player, driven by rendering, reaches the file's
 // last tick.
 std::int64_t referenceLength(const std::string& path) {
+  // Without a SoundFont it warns of every program change.
+  fluid_set_log_function(FLUID_WARN, nullptr, nullptr);
   fluid_settings_t* settings = new_fluid_settings();
   fluid_settings_setnum(settings, "synth.sample-rate", kRate);
   fluid_settings_setint(settings, "synth.cpu-cores", 1);
@@ -220,6 +224,26 @@ TEST(RealMidiPauseTest, ResumingContinuesTheSongWhereItStopped) {
   EXPECT_EQ(during, 0u) << "frames with sound while paused";
   EXPECT_EQ(after, 0u) << "frames after resuming that differ from the unpaused song";
   EXPECT_GT(rms(straight, pausedAt, 5 * kRate), 300.0);
+}
+
+// A SoundFont that cannot be had: a MIDI file does not load (code 10), and debug mode says why.
+TEST(MidiSoundFontTest, WithoutItsSoundFontAMidiFileIsNotLoadedAndDebugModeSaysWhy) {
+  const std::string missing = std::string(::testing::TempDir()) + "no-such-font.sf2";
+  setenv("KORVO_SOUNDFONT", missing.c_str(), 1);
+  EXPECT_EQ(music::soundFontPath(), missing);
+  MidiRun r(scratchWav("midi_nofont_"));
+  static testing::RecordingHooks hooks;
+  setHooksSource([]() -> DebugHooks* { return &hooks; });
+  setDebugMode(true);
+  const std::vector<std::uint8_t> file = {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 0, 0, 1, 0, 96,
+                                          'M', 'T', 'r', 'k', 0, 0, 0, 4, 0, 0xFF, 0x2F, 0};
+  EXPECT_EQ(r.player().loadSongFromMemory(file.data(), file.size()), nullptr);
+  setDebugMode(false);
+  setHooksSource(nullptr);
+  unsetenv("KORVO_SOUNDFONT");
+  EXPECT_EQ(lastError(), EngineError::kUnrecognised);
+  ASSERT_EQ(hooks.logs.size(), 1u);
+  EXPECT_NE(hooks.logs[0].find("the SoundFont " + missing + " could not be loaded"), std::string::npos) << hooks.logs[0];
 }
 
 INSTANTIATE_TEST_SUITE_P(DebianMidi, RealMidiTest,

@@ -8,7 +8,7 @@
 #include "base/kv_ex.h"
 #include "sound/engine/sound_engine.h"
 #include "sound/formats/sample_loader.h"
-#include "sound/audio/tracker_songs.h"
+#include "sound/audio/player_songs.h"
 
 namespace korvo::sound {
 namespace {
@@ -133,7 +133,7 @@ AudioDriver* openAudio(platform::RuntimeHost& host, SoundEngine& engine) {
       host.hooks()->message(kNoSoundDevice, false);
     if (!started) return nullptr;
     auto driver = std::make_unique<AudioDriver>(engine);
-    driver->setMusicSources({nullptr, &loadTrackerSong});
+    driver->setMusicSources({nullptr, &loadPlayerSong});
     return driver;
   });
 }

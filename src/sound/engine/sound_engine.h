@@ -17,7 +17,9 @@
 //    every lock) instead of taking it.
 // 3. player lock (music::MusicPlayer): held by the song scheduler for its whole block inside
 //    the music unit, and on the owner thread by every change of the playing songs; the player
-//    makes engine calls that pump or wait for a pass without it.
+//    makes engine calls that pump or wait for a pass without it. The MIDI player's lock
+//    (music::MidiPlayer) comes right below it: held while the music unit renders MIDI and by
+//    every MIDI song operation, and it makes no engine call.
 // 4. mixer lock (ChannelTable, recursive): held by the sound-effects and levels units during a
 //    pass, and on the owner thread by every change of a channel's sample or mix list, of the
 //    sample table, or of a sample's mode, loop or guard samples. Song voices take it on the

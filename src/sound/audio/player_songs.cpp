@@ -1,15 +1,15 @@
 // A MusicChannel's song: each operation is the player's, and the song is freed with the channel.
-#include "sound/audio/tracker_songs.h"
+#include "sound/audio/player_songs.h"
 
 #include "sound/music/engine_music.h"
 
 namespace korvo::sound {
 namespace {
 
-class TrackerSong final : public SongPlayback {
+class PlayerSong final : public SongPlayback {
  public:
-  TrackerSong(music::MusicPlayer& player, music::Song* song) : player_(player), song_(song) {}
-  ~TrackerSong() override { player_.freeSong(song_); }
+  PlayerSong(music::MusicPlayer& player, music::Song* song) : player_(player), song_(song) {}
+  ~PlayerSong() override { player_.freeSong(song_); }
   void play() override { player_.playSong(song_); }
   void stop() override { player_.stopSong(song_); }
   void setPaused(bool paused) override { player_.setSongPaused(song_, paused); }
@@ -23,11 +23,11 @@ class TrackerSong final : public SongPlayback {
 
 }  // namespace
 
-std::unique_ptr<SongPlayback> loadTrackerSong(const std::string& name) {
+std::unique_ptr<SongPlayback> loadPlayerSong(const std::string& name) {
   music::MusicPlayer& player = music::musicPlayer();
   music::Song* song = player.loadSong(name);
   if (!song) return nullptr;
-  return std::make_unique<TrackerSong>(player, song);
+  return std::make_unique<PlayerSong>(player, song);
 }
 
 }  // namespace korvo::sound

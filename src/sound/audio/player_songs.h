@@ -1,4 +1,4 @@
-// PlayMusic's songs from the music player: tracker modules (and later MIDI) loaded by content.
+// PlayMusic's songs from the music player: tracker modules and MIDI files, loaded by content.
 #pragma once
 
 #include <memory>
@@ -9,6 +9,6 @@
 namespace korvo::sound {
 
 // The song in the named file on the process's music player, or null when no song loader takes it.
-std::unique_ptr<SongPlayback> loadTrackerSong(const std::string& name);
+std::unique_ptr<SongPlayback> loadPlayerSong(const std::string& name);
 
 }  // namespace korvo::sound
