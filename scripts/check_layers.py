@@ -27,7 +27,8 @@ LAYERS = {
     "sound/engine": ["host"],
     "sound/formats": ["sound/engine"],
     "sound/music": ["sound/formats"],
-    "sound/audio": ["sound/music"],
+    "sound/cd": ["sound/formats"],
+    "sound/audio": ["sound/music", "sound/cd"],
     "stdlib": ["host"],
     "startup": ["media", "sound/audio", "stdlib", "backend/headless", "backend/sdl"],
 }
