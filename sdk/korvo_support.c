@@ -34,3 +34,8 @@ int memcmp(const void* a, const void* b, size_t n) {
   }
   return 0;
 }
+
+/* Called by code that a compiler built with its stack protector (the default of some systems)
+ * when a function's frame was overwritten: the program ends with the runtime error of an
+ * illegal instruction. */
+__attribute__((noreturn)) void __stack_chk_fail(void) { __builtin_trap(); }

@@ -1,5 +1,6 @@
 // korvo-run [--debug] MODULE.kvm [ARGS...]: runs a module image from a file the way the
 // built-in entry point runs resource 1111, with ARGS as the program's command line.
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -15,8 +16,8 @@
 
 namespace {
 
-// The bytes of the module file; none when it cannot be read, which ends the run as a missing
-// module does.
+// The bytes of the module file; none when it cannot be read (said on standard error), which
+// ends the run as a missing module does.
 std::optional<std::vector<std::uint8_t>> readModuleFile(const std::string& path) {
   std::error_code error;
   if (std::filesystem::is_directory(path, error)) {
@@ -24,7 +25,11 @@ std::optional<std::vector<std::uint8_t>> readModuleFile(const std::string& path)
     return std::nullopt;
   }
   std::ifstream in(path, std::ios::binary);
-  if (!in) return std::nullopt;
+  if (!in) {
+    std::fprintf(stderr, "korvo-run: cannot read %s: %s\n", path.c_str(),
+                 errno == ENOENT ? "no such file" : std::strerror(errno));
+    return std::nullopt;
+  }
   try {
     return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
   } catch (const std::ios_base::failure&) {

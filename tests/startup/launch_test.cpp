@@ -39,7 +39,8 @@ TEST_F(Launch, MalformedOrMissingImageEndsWithMinusOne) {
   EXPECT_EQ(result.output, "Unable to run Korvo Basic module\n");
   result = launch(toolPath("korvo-run") + " " + dir.file("absent.kvm"));
   EXPECT_EQ(result.status, 255);
-  EXPECT_EQ(result.output, "Unable to run Korvo Basic module\n");
+  EXPECT_EQ(result.output,
+            "korvo-run: cannot read " + dir.file("absent.kvm") + ": no such file\nUnable to run Korvo Basic module\n");
 }
 
 TEST_F(Launch, AFolderIsNotAModuleFile) {
@@ -136,6 +137,38 @@ TEST_F(Launch, FailedToolsLeaveEarlierOutputsAndNoLitter) {
   EXPECT_NE(testing::readFile(packed), earlier);
   EXPECT_EQ(runCommand("ls " + dir.path()).output,
             "earlier\nearlier.kvm\nmain.o\nnot-runtime\nprogram.kvm\n");
+}
+
+TEST_F(Launch, UndefinedNamesAreAllListedWithTheFlagsThatAvoidCompilerHelpers) {
+  // A guard in a global (as some systems' compilers place it) and the check routine.
+  const std::string object = dir.file("main.o");
+  auto result = runCommand("printf 'void _fone(void); void _ftwo(void);\\n"
+                           "void __MAIN(void) { char b[64]; b[0] = 0; _fone(); _ftwo(); _fone(); }\\n' | " +
+                           std::string(KORVO_TEST_CC) + " -O0 -fstack-protector-all -mstack-protector-guard=global"
+                           " -c -x c - -o " + object);
+  ASSERT_EQ(result.status, 0) << result.output;
+  result = runCommand(toolPath("korvo-pack") + " -o " + dir.file("main.kvm") + " " + object);
+  EXPECT_EQ(result.status, 1);
+  EXPECT_EQ(result.output,
+            "korvo-pack: 4 undefined symbols (neither a command of the runtime nor defined by the program)\n"
+            "  __stack_chk_fail: called by the compiler itself; compile with -fno-stack-protector\n"
+            "  __stack_chk_guard: called by the compiler itself; compile with -fno-stack-protector\n"
+            "  _fone\n  _ftwo\n");
+}
+
+TEST_F(Launch, AProgramCompiledWithTheCompilersDefaultsPacksWithTheSupportSource) {
+  const std::string main = dir.file("main.c");
+  const std::string source = "#include \"korvo.h\"\nvoid __MAIN(void) { char b[64]; for (int i = 0; i < 64; ++i) "
+                             "b[i] = (char)i; if (b[9] != 9) _fruntimeerror(__kvStrConst(\"lost\")); }\n";
+  testing::writeFile(main, std::vector<std::uint8_t>(source.begin(), source.end()));
+  const std::string compile = std::string(KORVO_TEST_CC) + " -fstack-protector-all -I" + KORVO_SDK_DIR + " -c ";
+  auto result = runCommand(compile + main + " -o " + dir.file("main.o") + " && " + compile + KORVO_SUPPORT_SOURCE +
+                           " -o " + dir.file("support.o") + " && " + toolPath("korvo-pack") + " -o " +
+                           dir.file("main.kvm") + " " + dir.file("main.o") + " " + dir.file("support.o"));
+  ASSERT_EQ(result.status, 0) << result.output;
+  result = launch(toolPath("korvo-run") + " " + dir.file("main.kvm"));
+  EXPECT_EQ(result.status, 0) << result.output;
+  EXPECT_EQ(result.output, "");
 }
 
 }  // namespace

@@ -26,6 +26,40 @@ std::uint64_t alignUp(std::uint64_t n, std::uint64_t to) { return (n + to - 1) /
 
 [[noreturn]] void fail(const std::string& what) { throw std::runtime_error(what); }
 
+// Names the compiler calls on its own when a program flag is missing, and the flag.
+struct CompilerHelper {
+  const char* prefix;
+  const char* flag;
+};
+constexpr CompilerHelper kCompilerHelpers[] = {
+    {"__stack_chk_", "-fno-stack-protector"},
+    {"_GLOBAL_OFFSET_TABLE_", "-fno-pic -fno-pie"},
+    {"__x86.get_pc_thunk", "-fno-pic -fno-pie"},
+    {"__tls_get_addr", "-fno-pic -fno-pie, and no thread_local data"},
+    {"__cxa_guard_", "-fno-threadsafe-statics"},
+    {"__gxx_personality", "-fno-exceptions"},
+    {"_Unwind_", "-fno-exceptions"},
+    {"__cxa_", "-fno-exceptions -fno-rtti"},
+    {"_ZTVN10__cxxabiv", "-fno-rtti"},
+    {"__dynamic_cast", "-fno-rtti"},
+};
+
+// One line per undefined name; a compiler helper's says which program flag avoids it.
+std::string undefinedReport(const std::set<std::string>& names) {
+  std::string report = names.size() == 1 ? "1 undefined symbol" : std::to_string(names.size()) + " undefined symbols";
+  report += " (neither a command of the runtime nor defined by the program)";
+  for (const std::string& name : names) {
+    report += "\n  " + name;
+    for (const CompilerHelper& helper : kCompilerHelpers) {
+      if (name.starts_with(helper.prefix)) {
+        report += std::string(": called by the compiler itself; compile with ") + helper.flag;
+        break;
+      }
+    }
+  }
+  return report;
+}
+
 bool occupiesMemory(const ElfSection& s) {
   if (!(s.flags & SHF_ALLOC) || s.size == 0) return false;
   if (s.type == SHT_INIT_ARRAY || s.type == SHT_FINI_ARRAY || s.type == SHT_PREINIT_ARRAY) {
@@ -60,6 +94,7 @@ class Packer {
     for (std::size_t o = 0; o < objects_.size(); ++o) {
       for (const auto& [section, offset] : placed_[o]) relocate(o, section, offset);
     }
+    if (!undefined_.empty()) fail(undefinedReport(undefined_));
     return std::move(image_);
   }
 
@@ -183,9 +218,7 @@ class Packer {
       const ElfSymbol& sym = obj.symbols[r.symbol];
       const bool local = sym.binding == STB_LOCAL;
       if (local && !isPlaced(o, sym.section)) fail(obj.path + ": reference into section that is not loaded");
-      if (!local && !globals_.count(sym.name) && !runtimeNames_(sym.name)) {
-        fail("undefined symbol: " + sym.name);
-      }
+      if (!local && !globals_.count(sym.name) && !runtimeNames_(sym.name)) undefined_.insert(sym.name);
       const std::int64_t localTarget = local ? static_cast<std::int64_t>(addressOf(o, r.symbol)) : 0;
       switch (r.type) {
         case R_X86_64_PC32:
@@ -218,6 +251,7 @@ class Packer {
   std::map<std::string, Location> globals_;
   std::map<std::string, std::uint64_t> common_;
   ModuleImage image_;
+  std::set<std::string> undefined_;
 };
 
 }  // namespace
