@@ -6,6 +6,7 @@
 #include <new>
 #include <stdexcept>
 
+#include "base/error_detail.h"
 #include "base/kv_ex.h"
 #include "base/low_memory.h"
 
@@ -28,7 +29,8 @@ class Registrar {
 // frames above (which have no unwind tables), while the runtime's frames below unwind
 // normally and release what they hold. The jump happens after the catch block has ended,
 // so no exception is left in flight. A command that runs out of memory raises the runtime
-// error "Out of memory" here, reported once the failed allocation is unwound.
+// error "Out of memory" here, reported once the failed allocation is unwound. After a
+// runtime error the command is named for whoever debugs (error_detail.h).
 template <auto F>
 struct CommandEntry;
 
@@ -47,6 +49,7 @@ struct CommandEntry<F> {
       outOfMemory = true;
     }
     if (outOfMemory) reportError(message);
+    if (message) noteRaisingCommand(reinterpret_cast<const void*>(&call));
     transferToRunLoop(message);
   }
 };

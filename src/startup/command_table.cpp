@@ -37,10 +37,17 @@ void CommandTable::clear() {
 
 std::string linkerName(const char* text) {
   if (text[0] == '_') return std::string("_") + text;
+  std::string name = "_f";
+  for (const char c : commandName(text)) name += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return name;
+}
+
+std::string commandName(const char* text) {
+  if (text[0] == '_') return text;
   const unsigned char* p = reinterpret_cast<const unsigned char*>(text);
   if (*p && !std::isalnum(*p)) ++p;
-  std::string name = "_f";
-  for (; *p && (std::isalnum(*p) || *p == '_'); ++p) name += static_cast<char>(std::tolower(*p));
+  std::string name;
+  for (; *p && (std::isalnum(*p) || *p == '_'); ++p) name += static_cast<char>(*p);
   return name;
 }
 

@@ -38,4 +38,8 @@ class CommandTable : public Registrar {
 // "_f" + the lower-cased command name.
 std::string linkerName(const char* text);
 
+// The name a program knows a registration text by: "LoadImage" for "%LoadImage$bmpfile",
+// the text itself for an internal symbol.
+std::string commandName(const char* text);
+
 }  // namespace korvo

@@ -6,8 +6,12 @@
 #include <cstring>
 #include <fstream>
 #include <iterator>
+#include <string>
+#include <unordered_map>
 
+#include "base/error_detail.h"
 #include "startup/backend_tables.h"
+#include "startup/command_table.h"
 #include "startup/module_linker.h"
 #include "startup/runtime_interface.h"
 #include "startup/standard_hooks.h"
@@ -28,6 +32,30 @@ constexpr int kExitUnusableInput = 2;
   std::exit(failure.exitCode);
 }
 
+// Registered addresses and the names programs know them by, for naming the command that
+// raised a runtime error.
+std::unordered_map<const void*, std::string>& commandNames() {
+  static std::unordered_map<const void*, std::string> names;
+  return names;
+}
+
+void writeDetailLine(const std::string& text) {
+  std::fprintf(stderr, "%s\n", text.c_str());
+  std::fflush(stderr);
+}
+
+std::string commandNameAt(const void* entry) {
+  const auto it = commandNames().find(entry);
+  return it == commandNames().end() ? std::string() : it->second;
+}
+
+// The console hooks get the details the hooks' texts leave out (error_detail.h).
+void turnOnErrorDetails(RuntimeInterface& runtime) {
+  while (const char* text = runtime.nextSymbol())
+    commandNames()[reinterpret_cast<const void*>(runtime.symbolAddress(text))] = commandName(text);
+  setErrorDetailSinks({&writeDetailLine, &commandNameAt});
+}
+
 }  // namespace
 
 void launchProgram(RuntimeInterface& runtime, const ImageLoader& load, const std::string& parameters,
@@ -36,6 +64,7 @@ void launchProgram(RuntimeInterface& runtime, const ImageLoader& load, const std
   if (!inputScriptUsable()) std::exit(kExitUnusableInput);
   runtime.startUp(nullptr);
   const SymbolMap runtimeMap = buildRuntimeMap(runtime);
+  if (dynamic_cast<ConsoleDebugHooks*>(hooks)) turnOnErrorDetails(runtime);
   const std::optional<std::vector<std::uint8_t>> image = load();
   if (!image) failStartUp({kUnableToRun, -1});
   LinkResult linked = linkModule(*image, runtimeMap);

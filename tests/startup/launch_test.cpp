@@ -83,11 +83,11 @@ TEST_F(Launch, AttachedProgramRunsWithItsCommandLine) {
 
   result = launch("env KORVO_DEBUG=1 " + program + " three");
   EXPECT_EQ(result.status, 1);
-  EXPECT_EQ(result.output, "log:three\nError! args=three\n");
+  EXPECT_EQ(result.output, "log:three\nError! args=three\n  raised by: RuntimeError\n");
 
   result = launch(toolPath("korvo-run") + " --debug " + module + " four five");
   EXPECT_EQ(result.status, 1);
-  EXPECT_EQ(result.output, "log:four five\nError! args=four five\n");
+  EXPECT_EQ(result.output, "log:four five\nError! args=four five\n  raised by: RuntimeError\n");
 }
 
 TEST_F(Launch, AttachingAgainReplacesTheModuleAndKeepsOtherResources) {

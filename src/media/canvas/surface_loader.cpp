@@ -15,6 +15,7 @@
 #include <string>
 
 #include "backend/path_resolver.h"
+#include "base/error_detail.h"
 #include "media/canvas/bmp_bitfields.h"
 #include "media/canvas/image_header.h"
 
@@ -108,6 +109,11 @@ bool withinLimits(std::int64_t width, std::int64_t height) {
          kMaxImageBytes;
 }
 
+std::string tooLarge(std::int64_t width, std::int64_t height) {
+  return "too large (" + std::to_string(width) + "x" + std::to_string(height) + "; at most " +
+         std::to_string(kMaxImageSide) + " a side and " + std::to_string(kMaxImageBytes >> 20) + " MiB)";
+}
+
 // Frees a decoded picture when it goes out of scope.
 struct Picture {
   FIBITMAP* dib = nullptr;
@@ -144,27 +150,35 @@ bool decode(File& file, ImageKind kind, Picture& picture) {
 }  // namespace
 
 std::shared_ptr<Surface> loadSurface(std::string_view name, const PixelFormat& format) {
-  File file(resolvePath(name));
-  if (!file.isOpen()) return nullptr;
+  const auto refuse = [name](std::string_view why) {
+    noteFailedLoad("Image", name, why);
+    return std::shared_ptr<Surface>();
+  };
+  const std::string path = resolvePath(name);
+  File file(path);
+  if (!file.isOpen()) return refuse(whyUnreadable(path));
 
   ImageKind kind = detectImageKind(file);
-  if (kind == ImageKind::kUnknown) kind = imageKindFromName(name);
-  if (kind == ImageKind::kUnknown) return nullptr;
+  const bool byContent = kind != ImageKind::kUnknown;
+  if (!byContent) kind = imageKindFromName(name);
+  constexpr char kUnrecognised[] = "not recognised (PNG, BMP, JPEG, TGA, GIF or PCX)";
+  if (kind == ImageKind::kUnknown) return refuse(kUnrecognised);
   const std::optional<ImageSize> size = readImageSize(kind, file);
-  if (!size || !withinLimits(size->width, size->height)) return nullptr;
+  if (!size) return refuse(byContent ? "its header is damaged" : kUnrecognised);
+  if (!withinLimits(size->width, size->height)) return refuse(tooLarge(size->width, size->height));
 
   if (kind == ImageKind::kBmp && isBitfieldsBmp(file)) return loadBitfieldsBmp(file, format);
 
   initialiseLibrary();
   Picture picture;
-  if (!decode(file, kind, picture)) return nullptr;
+  if (!decode(file, kind, picture)) return refuse("its pixels cannot be decoded");
   const auto width = static_cast<std::int64_t>(FreeImage_GetWidth(picture.dib));
   const auto height = static_cast<std::int64_t>(FreeImage_GetHeight(picture.dib));
-  if (!withinLimits(width, height)) return nullptr;
+  if (!withinLimits(width, height)) return refuse(tooLarge(width, height));
 
   auto surface = Surface::create(static_cast<std::int32_t>(width),
                                  static_cast<std::int32_t>(height), format);
-  if (!surface) return nullptr;
+  if (!surface) return refuse("out of memory");
   // The library's rows run bottom-up with pixels as 0xAARRGGBB words; ours run top-down.
   const StoreFn store = format.storeFn();
   const int bytes = format.bytesPerPixel();

@@ -4,7 +4,9 @@
 #include <algorithm>
 
 #include "backend/audio_device.h"
+#include "backend/path_resolver.h"
 #include "base/debug_hooks.h"
+#include "base/error_detail.h"
 #include "base/kv_ex.h"
 #include "sound/engine/sound_engine.h"
 #include "sound/formats/sample_loader.h"
@@ -25,6 +27,24 @@ constexpr const char* kStreamedNames[] = {".raw", ".wav", ".mp2", ".mp3", ".ogg"
 bool streamedName(const std::string& name) {
   return std::any_of(std::begin(kStreamedNames), std::end(kStreamedNames),
                      [&](const char* part) { return name.find(part) != std::string::npos; });
+}
+
+// Why loadSample gave nothing, in a programmer's words.
+std::string whyNotLoaded(const std::string& name) {
+  switch (lastError()) {
+    case EngineError::kFileOpen:
+      return whyUnreadable(platform::resolvePath(name));
+    case EngineError::kUnrecognised:
+      return "not recognised (WAV, AIFF, Ogg Vorbis, MP2, MP3 or raw)";
+    case EngineError::kRawEmpty:
+      return "it holds no sound";
+    case EngineError::kOutOfMemory:
+      return "out of memory";
+    case EngineError::kNotStarted:
+      return "the sound engine did not start";
+    default:
+      return "error " + std::to_string(errorNumber(lastError())) + " of the sound engine";
+  }
 }
 
 }  // namespace
@@ -48,7 +68,10 @@ AudioDriver::~AudioDriver() {
 
 std::int32_t AudioDriver::loadSound(const std::string& name) {
   Sample* sample = loadSample(engine_, kSlotFree, formats::SoundSource::file(name), kLoadSoundMode);
-  if (!sample) return 0;
+  if (!sample) {
+    if (errorDetailsWanted()) noteFailedLoad("Sound", name, whyNotLoaded(name));
+    return 0;
+  }
   auto sound = std::make_unique<Sound>();
   sound->sample = sample;
   engine_.getSampleDefaults(sample, sound->pitch, sound->volume, sound->pan, sound->priority);
