@@ -56,6 +56,9 @@ AudioDriver::AudioDriver(SoundEngine& engine) : engine_(engine), slots_(kInitial
 }
 
 AudioDriver::~AudioDriver() {
+  // Up to the clock while the channels still play: tunes stop with them, before the engine's
+  // close would catch up.
+  engine_.pump();
   std::vector<std::int32_t> values;
   for (const auto& [value, object] : channels_) values.push_back(value);
   for (auto it = values.rbegin(); it != values.rend(); ++it) channels_.take(*it);
@@ -64,6 +67,11 @@ AudioDriver::~AudioDriver() {
   slots_.clear();
   musicCache_.clear();
   engine_.close();
+}
+
+AudioChannel* AudioDriver::channel(std::int32_t value) const {
+  engine_.pump();
+  return channels_.find(value);
 }
 
 std::int32_t AudioDriver::loadSound(const std::string& name) {

@@ -62,8 +62,10 @@ class AudioDriver final : public platform::HostSubsystem {
   std::int32_t playCdTrack(std::int32_t track, std::int32_t mode);
   CDChannel& cdChannel() { return *cd_; }
 
-  // The channel object behind a value, or null.
-  AudioChannel* channel(std::int32_t value) const { return channels_.find(value); }
+  // The channel object behind a value, or null. The engine is brought up to the clock first,
+  // as every engine call does: a tune's channel acts on the music player, not the engine, and
+  // what it did until now must be heard before it changes.
+  AudioChannel* channel(std::int32_t value) const;
   std::size_t slotCount() const { return slots_.size(); }
 
  private:
