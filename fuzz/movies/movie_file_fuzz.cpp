@@ -33,6 +33,9 @@ constexpr Draw kDraws[] = {{0, 0, 0, -1, -1},       {40, 100, 80, 200, 150}, {10
                            {1000, 0, 0, -1, -1},    {5000, 3, 2, 1, 1},     {60000, -100000, 5, 64, 48},
                            {3600000, 0, 0, -1, -1}, {3600001, 0, 0, 1000, 1000}};
 
+// Largest frame the target draws.
+constexpr std::int64_t kMaxFuzzPixels = 1024 * 1024;
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -41,6 +44,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (decoder->width() <= 0 || decoder->height() <= 0 || decoder->width() > korvo::platform::kMaxMovieSide ||
       decoder->height() > korvo::platform::kMaxMovieSide)
     __builtin_trap();
+  // Frame canvases of up to 256 MB are the decoder's to allow (the tests open the largest);
+  // here they would only spend the run clearing pages.
+  if (std::int64_t{decoder->width()} * decoder->height() > kMaxFuzzPixels) return 0;
   const PixelFormat formats[] = {PixelFormat::xrgb8888(), PixelFormat::rgb888(), PixelFormat::rgb565()};
   const PixelFormat& format = formats[size % 3];
   auto frameSurface = Surface::create(decoder->width(), decoder->height(), format);
