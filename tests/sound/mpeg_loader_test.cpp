@@ -1,7 +1,9 @@
 // MPEG audio: header parsing, detection after ID3 and TAG blocks and inside RIFF, the
-// two-header rule within the first 4096 bytes, and decoding of frames built in code.
+// two-header rule within the first 4096 bytes, and decoding of frames built in code, which
+// never writes to standard error.
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <string>
@@ -197,6 +199,86 @@ TEST(MpegLoaderTest, StereoBoundsPastTheSubbandLimitDecodeQuietlyAsIfAtTheLimit)
     EXPECT_GT(a.frames, 30 * 1152);
     EXPECT_TRUE(a.pcm == b.pcm) << "the clamped frames decode otherwise than frames at the limit";
   }
+}
+
+// Frames the decoder library takes that our own header parser refuses or would measure
+// otherwise: the library's own framing decides which headers are clamped.
+TEST(MpegLoaderTest, FramesOnlyTheDecoderLibraryAcceptsAreClampedToo) {
+  // Headers with a reserved emphasis, which our parser refuses.
+  const auto emphasis = [](std::uint8_t bound) {
+    Bytes file = framesOf({0xFF, 0xFD, 0x10, static_cast<std::uint8_t>(0x40 | bound)}, 104, 2);
+    test::append(file, framesOf({0xFF, 0xFD, 0x10, static_cast<std::uint8_t>(0x42 | bound)}, 104, 30));
+    return file;
+  };
+  // Free-format Layer I frames (measured by the library from header to header, not by ours),
+  // the last holding a header-like run whose frame, by its header, would reach over the next
+  // two Layer II frames.
+  const auto freeFormat = [](std::uint8_t bound) {
+    Bytes file = framesOf({0xFF, 0xFD, 0x10, static_cast<std::uint8_t>(0x40 | bound)}, 104, 2);
+    for (int i = 0; i < 3; ++i) {
+      test::append(file, Bytes{0xFF, 0xFF, 0x00, 0x00});
+      file.resize(file.size() + 116, 0);
+    }
+    const std::uint8_t falseHeader[] = {0xFF, 0xFF, 0x62, 0x87};  // 212 bytes by its header
+    std::copy_n(falseHeader, 4, file.end() - 60);
+    test::append(file, framesOf({0xFF, 0xFD, 0x10, static_cast<std::uint8_t>(0x40 | bound)}, 104, 10));
+    return file;
+  };
+  for (const auto& make : {+emphasis, +freeFormat}) {
+    DecodedAudio a, b;
+    EXPECT_EQ(standardErrorOf([&] { ASSERT_EQ(decode(make(0x30), a), EngineError::kNone); }), "");
+    ASSERT_EQ(decode(make(0x10), b), EngineError::kNone);
+    EXPECT_GE(a.frames, 12 * 1152);
+    EXPECT_TRUE(a.pcm == b.pcm);
+  }
+}
+
+// Every joint-stereo Layer II header, at every bit rate, sample rate and stereo bound.
+TEST(MpegLoaderTest, NoJointStereoLayerTwoFrameIsNoisy) {
+  for (std::uint8_t rates = 0x10; rates < 0xF0; rates += 4) {
+    if ((rates & 0x0C) == 0x0C) continue;  // reserved sample rate
+    for (std::uint8_t bound = 0; bound < 4; ++bound) {
+      const std::array<std::uint8_t, 4> header{0xFF, 0xFD, rates, static_cast<std::uint8_t>(0x40 | bound << 4)};
+      MpegHeader h;
+      ASSERT_TRUE(parseMpegHeader(header.data(), h));
+      DecodedAudio a;
+      EXPECT_EQ(standardErrorOf([&] { ASSERT_EQ(decode(framesOf(header, h.frameBytes, 4), a), EngineError::kNone); }), "")
+          << std::hex << int{rates} << " " << int{bound};
+      EXPECT_GE(a.frames, 3 * 1152);
+    }
+  }
+}
+
+// Stretches the library finds no frame in, short and longer than what the loader holds back
+// for its parser: the frames after them are still decoded, their headers clamped.
+TEST(MpegLoaderTest, FramesAfterLongJunkAreStillDecoded) {
+  for (std::size_t junk : {std::size_t{5000}, std::size_t{3} << 20}) {
+    Bytes file = framesOf({0xFF, 0xFD, 0x10, 0x70}, 104, 10);
+    file.resize(file.size() + junk, 0);
+    test::append(file, framesOf({0xFF, 0xFD, 0x10, 0x60}, 104, 10));
+    DecodedAudio a;
+    EXPECT_EQ(standardErrorOf([&] { ASSERT_EQ(decode(file, a), EngineError::kNone); }), "");
+    EXPECT_EQ(a.frames, 20 * 1152) << junk;
+  }
+}
+
+// MPEG Layer 3 in a WAV whose data holds no pair of frames near its start is not found by MPEG
+// detection and is decoded as compressed WAV data, by the same quiet decoder.
+TEST(MpegLoaderTest, MpegWaveDataPastDetectionDecodesQuietly) {
+  Bytes data(5000, 0);
+  test::append(data, framesOf({0xFF, 0xFD, 0x10, 0x70}, 104, 20));
+  test::append(data, framesOf({0xFF, 0xFB, 0x90, 0x64}, 417, 20));  // a damaged Layer III tail
+  // The format record of MPEG Layer 3: id, flags, block size, frames per block, codec delay.
+  Bytes format = test::fmtBody(0x55, 2, 44100, 0);
+  test::append(format, Bytes{12, 0, 1, 0, 2, 0, 0, 0, 0xA1, 1, 1, 0, 0x71, 5});
+  const Bytes wave = test::riffWave({test::riffChunk("fmt ", format), test::riffChunk("data", data)});
+  MpegStart start;
+  ASSERT_FALSE(detect(wave, start));
+  DecodedAudio a;
+  EXPECT_EQ(standardErrorOf([&] { ASSERT_EQ(decode(wave, a), EngineError::kNone); }), "");
+  EXPECT_EQ(a.rate, 44100);
+  EXPECT_EQ(a.channels, 2);
+  EXPECT_GE(a.frames, 20 * 1152);
 }
 
 }  // namespace

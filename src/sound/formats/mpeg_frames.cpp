@@ -41,19 +41,6 @@ bool sameStream(const MpegHeader& a, const MpegHeader& b) {
   return a.version == b.version && a.layer == b.layer && a.rate == b.rate;
 }
 
-// Clamps the joint-stereo bound of the MPEG-1 Layer II header at p to its subband limit.
-// The limit is 8 subbands (12 at 32 kHz) for stereo frames of 96 kbit/s or less, and 27 or
-// more otherwise, where no bound (4 to 16) can pass it.
-void clampLayerTwoBound(std::uint8_t* p) {
-  const bool layerTwo = (p[1] & 0x1E) == 0x1C;  // MPEG-1, Layer II
-  const int bitrateIndex = p[2] >> 4;
-  const bool jointStereo = (p[3] >> 6) == 1;
-  if (!layerTwo || !jointStereo || bitrateIndex > 6) return;
-  const int limit = (p[2] >> 2 & 3) == 2 ? 12 : 8;
-  const int bound = ((p[3] >> 4 & 3) + 1) * 4;
-  if (bound > limit) p[3] = static_cast<std::uint8_t>((p[3] & ~0x30) | (limit / 4 - 1) << 4);
-}
-
 // Skips leading TAG and ID3 blocks; returns the offset after them.
 std::int64_t skipTags(SoundFile& file) {
   std::array<std::uint8_t, 10> head{};
@@ -126,28 +113,6 @@ bool findMpegStart(SoundFile& file, MpegStart& start) {
     return true;
   }
   return false;
-}
-
-std::size_t StereoBoundClamp::clamp(std::uint8_t* data, std::size_t size, bool last) {
-  const std::size_t ready = last ? size : size > 3 ? size - 3 : 0;
-  for (std::size_t i = 0; i + 4 <= size;) {
-    const std::int64_t at = position_ + static_cast<std::int64_t>(i);
-    if (!lost_ && at < next_) {
-      i = static_cast<std::size_t>(std::min<std::int64_t>(next_ - position_, static_cast<std::int64_t>(size)));
-      continue;
-    }
-    MpegHeader header;
-    if (parseMpegHeader(&data[i], header)) {
-      clampLayerTwoBound(&data[i]);
-      next_ = at + std::max(header.frameBytes, 1);
-      lost_ = false;
-    } else {
-      lost_ = true;
-      ++i;
-    }
-  }
-  position_ += static_cast<std::int64_t>(ready);
-  return ready;
 }
 
 }  // namespace korvo::sound::formats

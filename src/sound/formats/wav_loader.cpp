@@ -1,5 +1,6 @@
 // WAV: PCM data is taken as it stands (8-bit unsigned, 16-bit signed; 24- and 32-bit reduced
-// to their top 16 bits); any other coding is converted to 16-bit PCM by the codec layer.
+// to their top 16 bits); MPEG Layer 3 data goes to the MPEG decoder, any other coding is
+// converted to 16-bit PCM by the codec layer.
 #include <algorithm>
 #include <bit>
 
@@ -38,12 +39,25 @@ EngineError readPcm(SoundFile& file, const RiffWave& wave, std::uint32_t request
   return finishDecode(out, requested, static_cast<int>(wave.rate), bits, wave.channels, bits == 8);
 }
 
+// MPEG Layer 3 data that MPEG detection passed over (no pair of frames near its start), in the
+// rate and channels of the format record. The codec layer's own MPEG decoder would say what it
+// finds wrong on standard error; ours stays quiet.
+EngineError decodeMpegWave(SoundFile& file, const RiffWave& wave, std::uint32_t requested, DecodedAudio& out) {
+  if ((wave.channels != 1 && wave.channels != 2) || !plausibleRate(wave.rate)) return EngineError::kUnrecognised;
+  const int rate = static_cast<int>(wave.rate);
+  out.pcm.clear();
+  const EngineError code = decodeMpegData(file, wave.dataOffset, wave.dataOffset + wave.dataSize, rate, wave.channels, out.pcm);
+  return code == EngineError::kNone ? finishDecode(out, requested, rate, 16, wave.channels, false) : code;
+}
+
 }  // namespace
 
 EngineError loadWav(SoundFile& file, std::uint32_t requested, DecodedAudio& out) {
   RiffWave wave;
   if (!readRiffWave(file, wave) || !wave.haveFormat || !wave.haveData) return EngineError::kUnrecognised;
-  const EngineError code = wave.tag == kWaveTagPcm ? readPcm(file, wave, requested, out) : decodeCompressedWav(file, requested, out);
+  const EngineError code = wave.tag == kWaveTagPcm           ? readPcm(file, wave, requested, out)
+                           : wave.tag == kWaveTagMpegLayer3 ? decodeMpegWave(file, wave, requested, out)
+                                                            : decodeCompressedWav(file, requested, out);
   if (code != EngineError::kNone) return code;
   if (wave.haveLoop) applyFileLoop(out, wave.loopStart, wave.loopEnd);
   out.cues.clear();
