@@ -1,6 +1,8 @@
 // korvo-attach RUNTIME MODULE.kvm OUTPUT: writes a copy of the runtime executable that
 // carries the module image as resource 1111.
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -11,9 +13,13 @@
 
 namespace {
 
+// The file's bytes; false, with the reason said, when it cannot be read.
 bool readFile(const std::string& path, std::vector<std::uint8_t>& out) {
   std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
+  if (!in) {
+    std::fprintf(stderr, "korvo-attach: %s: cannot read: %s\n", path.c_str(), std::strerror(errno));
+    return false;
+  }
   out.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
   return true;
 }
@@ -28,10 +34,7 @@ int main(int argc, char** argv) {
   }
   std::vector<std::uint8_t> runtime, module;
   for (const auto& [path, bytes] : {std::pair{argv[1], &runtime}, std::pair{argv[2], &module}}) {
-    if (!readFile(path, *bytes)) {
-      std::fprintf(stderr, "korvo-attach: %s: cannot read\n", path);
-      return 1;
-    }
+    if (!readFile(path, *bytes)) return 1;
   }
   const AttachResult result = attachResource(runtime, kRawDataResource, 1111, module);
   if (result.bytes.empty()) {

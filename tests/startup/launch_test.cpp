@@ -117,6 +117,11 @@ TEST_F(Launch, FailedToolsLeaveEarlierOutputsAndNoLitter) {
   result = runCommand(toolPath("korvo-attach") + " " + notRuntime + " " + packed + " " + attached);
   EXPECT_EQ(result.status, 1);
   EXPECT_EQ(testing::readFile(attached), earlier);
+  result = runCommand(toolPath("korvo-attach") + " " + toolPath("korvo-runtime") + " " + dir.file("absent.kvm") + " " +
+                      attached);
+  EXPECT_EQ(result.status, 1);
+  EXPECT_EQ(result.output, "korvo-attach: " + dir.file("absent.kvm") + ": cannot read: No such file or directory\n");
+  EXPECT_EQ(testing::readFile(attached), earlier);
 
   // A module written where it cannot go leaves nothing behind.
   const auto image = testing::buildProgram("#include \"korvo.h\"\nvoid __MAIN(void) {}\n");
