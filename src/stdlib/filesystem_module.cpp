@@ -85,7 +85,7 @@ bool createFilesystemModule() {
 void destroyFilesystemModule() {
   // What a failed or interrupted program was writing is half done: the old files stay.
   if (programEnd() != ProgramEnd::kOrderly) {
-    for (auto& [handle, file] : files().byHandle) file->abandon();
+    for (const auto& [handle, file] : files().byHandle) file->abandon();
   }
   files().byHandle.clear();
   if (platform::RuntimeHost* host = platform::RuntimeHost::current()) {
