@@ -20,7 +20,10 @@ struct StringPool {
   std::int32_t live = 0;
 };
 
-StringPool& pool() {
+// Made on first use (so no other file's start-up code can find it unmade), and inlined: each
+// string operation reaches the pool two or three times, and a call each time cost more than
+// the work.
+[[gnu::always_inline]] inline StringPool& pool() {
   static StringPool p;
   return p;
 }
