@@ -145,9 +145,9 @@ void Canvas::blit(std::int32_t x, std::int32_t y, const Canvas& src, std::int32_
   s = c;
 
   if (solid) {
-    surface_->copyFrom(d.x0, d.y0, *src.surface_, s);
+    surface_->copyClipped(d, *src.surface_, s);
   } else {
-    surface_->copyKeyedFrom(d.x0, d.y0, *src.surface_, s, src.maskColour_);
+    surface_->copyKeyedClipped(d, *src.surface_, s, src.maskColour_);
   }
   damage(d);
 }

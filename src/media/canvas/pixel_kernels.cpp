@@ -1,9 +1,11 @@
 // Key-compare kernels. The keyed copies compare whole vectors of source pixels with the key
-// and write the source where it differs: AVX2 blends 8 or 16 pixels at a time; 3-byte pixels
-// are spread into words by SSSE3 for the compare and copied by plain stores (a vector store
-// overlapping the next load would stall it). Vectors that are all key skip the store; vectors
-// without key store without reading the destination. The mask kernels gather "same as key"
-// bits from the same compares. Plain loops finish the tails and serve other processors.
+// and write the source where it differs, a whole block per call: AVX2 stores 32-bit pixels
+// through the "not key" mask (the last part-vector of a row loaded and stored under a lane
+// mask too) and blends 16-bit pixels with the destination, without branches on the data, so
+// small sprites cost no mispredictions; 3-byte pixels are spread into words by SSSE3 for the
+// compare and copied by plain stores (a vector store overlapping the next load would stall
+// it). The mask kernels gather "same as key" bits from the same compares. Plain loops finish
+// the tails and serve other processors.
 #include "media/canvas/pixel_kernels.h"
 
 #include <cstring>
@@ -31,9 +33,10 @@ void keyedTail(std::uint8_t* d, const std::uint8_t* s, std::int32_t i, std::int3
 }
 
 template <int kBytes>
-void keyedPlain(std::uint8_t* d, const std::uint8_t* s, std::int32_t n, std::uint32_t key,
+void keyedPlain(std::uint8_t* d, std::ptrdiff_t dPitch, const std::uint8_t* s,
+                std::ptrdiff_t sPitch, std::int32_t n, std::int32_t h, std::uint32_t key,
                 std::uint32_t cmask) {
-  keyedTail<kBytes>(d, s, 0, n, key, cmask);
+  for (std::int32_t y = 0; y < h; ++y, d += dPitch, s += sPitch) keyedTail<kBytes>(d, s, 0, n, key, cmask);
 }
 
 // Bit k of x moved to bit 31 - k.
@@ -55,38 +58,57 @@ std::uint32_t maskWordPlain(const std::uint8_t* p, std::int32_t count, std::uint
 }
 
 #ifdef KORVO_X86
-__attribute__((target("avx2"))) void keyed32Avx2(std::uint8_t* d, const std::uint8_t* s,
-                                                 std::int32_t n, std::uint32_t key,
-                                                 std::uint32_t cmask) {
+__attribute__((target("avx2"))) void keyed32Avx2(std::uint8_t* d, std::ptrdiff_t dPitch,
+                                                 const std::uint8_t* s, std::ptrdiff_t sPitch,
+                                                 std::int32_t n, std::int32_t h,
+                                                 std::uint32_t key, std::uint32_t cmask) {
   const __m256i kv = _mm256_set1_epi32(static_cast<int>(key & cmask));
   const __m256i mv = _mm256_set1_epi32(static_cast<int>(cmask));
-  std::int32_t i = 0;
-  for (; i + 8 <= n; i += 8) {
-    const __m256i sv = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + i * 4));
-    const __m256i eq = _mm256_cmpeq_epi32(_mm256_and_si256(sv, mv), kv);
-    const int m = _mm256_movemask_epi8(eq);
-    if (m == -1) continue;
-    auto* dp = reinterpret_cast<__m256i*>(d + i * 4);
-    _mm256_storeu_si256(dp, m == 0 ? sv : _mm256_blendv_epi8(sv, _mm256_loadu_si256(dp), eq));
+  // Lanes of a row's last part-vector that hold pixels of the row.
+  const __m256i tail = _mm256_cmpgt_epi32(_mm256_set1_epi32(n & 7),
+                                          _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7));
+  const std::int32_t whole = n & ~7;
+  for (std::int32_t y = 0; y < h; ++y, d += dPitch, s += sPitch) {
+    for (std::int32_t i = 0; i < whole; i += 8) {
+      const __m256i sv = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + i * 4));
+      const __m256i eq = _mm256_cmpeq_epi32(_mm256_and_si256(sv, mv), kv);
+      _mm256_maskstore_epi32(reinterpret_cast<int*>(d + i * 4),
+                             _mm256_xor_si256(eq, _mm256_set1_epi32(-1)), sv);
+    }
+    if (whole != n) {
+      const __m256i sv = _mm256_maskload_epi32(reinterpret_cast<const int*>(s + whole * 4), tail);
+      const __m256i eq = _mm256_cmpeq_epi32(_mm256_and_si256(sv, mv), kv);
+      _mm256_maskstore_epi32(reinterpret_cast<int*>(d + whole * 4), _mm256_andnot_si256(eq, tail),
+                             sv);
+    }
   }
-  keyedTail<4>(d, s, i, n, key, cmask);
 }
 
-__attribute__((target("avx2"))) void keyed16Avx2(std::uint8_t* d, const std::uint8_t* s,
-                                                 std::int32_t n, std::uint32_t key,
-                                                 std::uint32_t cmask) {
+// Blends with the destination where the source is key: the same work for every vector.
+__attribute__((target("avx2"))) void keyed16Avx2(std::uint8_t* d, std::ptrdiff_t dPitch,
+                                                 const std::uint8_t* s, std::ptrdiff_t sPitch,
+                                                 std::int32_t n, std::int32_t h,
+                                                 std::uint32_t key, std::uint32_t cmask) {
   const __m256i kv = _mm256_set1_epi16(static_cast<short>(key & cmask));
   const __m256i mv = _mm256_set1_epi16(static_cast<short>(cmask));
-  std::int32_t i = 0;
-  for (; i + 16 <= n; i += 16) {
-    const __m256i sv = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + i * 2));
-    const __m256i eq = _mm256_cmpeq_epi16(_mm256_and_si256(sv, mv), kv);
-    const int m = _mm256_movemask_epi8(eq);
-    if (m == -1) continue;
-    auto* dp = reinterpret_cast<__m256i*>(d + i * 2);
-    _mm256_storeu_si256(dp, m == 0 ? sv : _mm256_blendv_epi8(sv, _mm256_loadu_si256(dp), eq));
+  for (std::int32_t y = 0; y < h; ++y, d += dPitch, s += sPitch) {
+    std::int32_t i = 0;
+    for (; i + 16 <= n; i += 16) {
+      const __m256i sv = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + i * 2));
+      const __m256i eq = _mm256_cmpeq_epi16(_mm256_and_si256(sv, mv), kv);
+      auto* dp = reinterpret_cast<__m256i*>(d + i * 2);
+      _mm256_storeu_si256(dp, _mm256_blendv_epi8(sv, _mm256_loadu_si256(dp), eq));
+    }
+    if (i + 8 <= n) {
+      const __m128i sv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i * 2));
+      const __m128i eq = _mm_cmpeq_epi16(_mm_and_si128(sv, _mm256_castsi256_si128(mv)),
+                                         _mm256_castsi256_si128(kv));
+      auto* dp = reinterpret_cast<__m128i*>(d + i * 2);
+      _mm_storeu_si128(dp, _mm_blendv_epi8(sv, _mm_loadu_si128(dp), eq));
+      i += 8;
+    }
+    keyedTail<2>(d, s, i, n, key, cmask);
   }
-  keyedTail<2>(d, s, i, n, key, cmask);
 }
 
 // 16- and 32-bit words by SSE2 compares (part of every x86-64 processor).
@@ -133,7 +155,7 @@ __attribute__((target("ssse3"))) inline int sameAsKey24(const std::uint8_t* p, _
 // Sixteen pixels (three whole vectors) per step. Per-pixel "is key" bytes are spread back over
 // the pixels' three bytes to blend each vector with the destination; working in whole
 // vectors keeps a store from overlapping the next step's loads (which would stall them).
-__attribute__((target("ssse3"))) void keyed24Ssse3(std::uint8_t* d, const std::uint8_t* s,
+__attribute__((target("ssse3"), always_inline)) inline void keyed24Row(std::uint8_t* d, const std::uint8_t* s,
                                                    std::int32_t n, std::uint32_t key,
                                                    std::uint32_t cmask) {
   const __m128i kv = _mm_set1_epi32(static_cast<int>(key & cmask));
@@ -181,6 +203,13 @@ __attribute__((target("ssse3"))) void keyed24Ssse3(std::uint8_t* d, const std::u
   keyedTail<3>(d, s, i, n, key, cmask);
 }
 
+__attribute__((target("ssse3"))) void keyed24Ssse3(std::uint8_t* d, std::ptrdiff_t dPitch,
+                                                   const std::uint8_t* s, std::ptrdiff_t sPitch,
+                                                   std::int32_t n, std::int32_t h,
+                                                   std::uint32_t key, std::uint32_t cmask) {
+  for (std::int32_t y = 0; y < h; ++y, d += dPitch, s += sPitch) keyed24Row(d, s, n, key, cmask);
+}
+
 __attribute__((target("ssse3"))) std::uint32_t maskWord24Ssse3(const std::uint8_t* p,
                                                                std::int32_t count,
                                                                std::uint32_t key,
@@ -200,7 +229,7 @@ __attribute__((target("ssse3"))) std::uint32_t maskWord24Ssse3(const std::uint8_
 
 }  // namespace
 
-KeyedRowFn keyedRowFor(int bytesPerPixel) {
+KeyedBlockFn keyedBlockFor(int bytesPerPixel) {
 #ifdef KORVO_X86
   static const bool avx2 = __builtin_cpu_supports("avx2");
   static const bool ssse3 = __builtin_cpu_supports("ssse3");

@@ -89,7 +89,10 @@ void Surface::fill(const Rect& area, std::uint32_t raw) {
 void Surface::copyFrom(std::int32_t dx, std::int32_t dy, const Surface& src, const Rect& area) {
   Rect s = area;
   const Rect d = clipCopy(dx, dy, rect(), src.rect(), s);
-  if (d.empty()) return;
+  if (!d.empty()) copyClipped(d, src, s);
+}
+
+void Surface::copyClipped(const Rect& d, const Surface& src, const Rect& s) {
   const std::int32_t w = d.width();
   const std::int32_t h = d.height();
 
@@ -135,7 +138,11 @@ void Surface::copyKeyedFrom(std::int32_t dx, std::int32_t dy, const Surface& src
                             const Rect& area, std::uint32_t key) {
   Rect s = area;
   const Rect d = clipCopy(dx, dy, rect(), src.rect(), s);
-  if (d.empty()) return;
+  if (!d.empty()) copyKeyedClipped(d, src, s, key);
+}
+
+void Surface::copyKeyedClipped(const Rect& d, const Surface& src, const Rect& s,
+                               std::uint32_t key) {
   const std::int32_t w = d.width();
   const std::int32_t h = d.height();
   const std::uint32_t cmask = src.format_.colourMask();
@@ -156,7 +163,7 @@ void Surface::copyKeyedFrom(std::int32_t dx, std::int32_t dy, const Surface& src
     return;
   }
 
-  const KeyedRowFn row = keyedRowFor(format_.bytesPerPixel());
+  const KeyedBlockFn block = keyedBlockFor(format_.bytesPerPixel());
   if (&src == this && overlaps(d, s)) {
     // Overlap within one surface: take the source aside first.
     const std::size_t rowBytes = std::size_t(w) * format_.bytesPerPixel();
@@ -164,14 +171,11 @@ void Surface::copyKeyedFrom(std::int32_t dx, std::int32_t dy, const Surface& src
     for (std::int32_t y = 0; y < h; ++y) {
       std::memcpy(copy.data() + rowBytes * y, src.at(s.x0, s.y0 + y), rowBytes);
     }
-    for (std::int32_t y = 0; y < h; ++y) {
-      row(at(d.x0, d.y0 + y), copy.data() + rowBytes * y, w, key, cmask);
-    }
+    block(at(d.x0, d.y0), pitch_, copy.data(), static_cast<std::ptrdiff_t>(rowBytes), w, h, key,
+          cmask);
     return;
   }
-  for (std::int32_t y = 0; y < h; ++y) {
-    row(at(d.x0, d.y0 + y), src.at(s.x0, s.y0 + y), w, key, cmask);
-  }
+  block(at(d.x0, d.y0), pitch_, src.at(s.x0, s.y0), src.pitch_, w, h, key, cmask);
 }
 
 std::shared_ptr<Surface> Surface::clone() const {

@@ -55,6 +55,10 @@ class Surface {
   // As copyFrom, skipping source pixels whose colour bits equal those of the raw key.
   void copyKeyedFrom(std::int32_t dx, std::int32_t dy, const Surface& src, const Rect& s,
                      std::uint32_t key);
+  // copyFrom and copyKeyedFrom for callers that clipped already: d lies inside this surface,
+  // s inside src, and both have the same size.
+  void copyClipped(const Rect& d, const Surface& src, const Rect& s);
+  void copyKeyedClipped(const Rect& d, const Surface& src, const Rect& s, std::uint32_t key);
   // A new surface with the same size, format and pixels; null if it cannot be made.
   std::shared_ptr<Surface> clone() const;
 
