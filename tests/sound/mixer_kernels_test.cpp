@@ -1,12 +1,14 @@
-// The vectorised 16-bit kernels against the portable ones: for every source format, with and
-// without ramps, forward and backward, the same mix values and the same end position for any
-// input, including sums that saturate and gains the vector path must hand back.
+// The vectorised kernels against the portable ones, for every source format, with and without
+// ramps, forward and backward. 16-bit: the same mix values and the same end position for any
+// input, including sums that saturate and gains the vector path must hand back. Float: the
+// same float values and end position.
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <random>
 #include <vector>
 
+#include "sound/engine/mixer_float_kernel.h"
 #include "sound/engine/mixer_int16_kernel.h"
 #include "sound/engine/sample_store.h"
 
@@ -54,6 +56,42 @@ Case randomCase(std::mt19937& rng, bool ramp) {
     c.gains.right = gain(rng);
   }
   return c;
+}
+
+// A sample of the format (bit 0: 16-bit, bit 1: stereo) filled with full-scale noise, so
+// interpolation spans the widest differences and mixes saturate.
+void fillNoise(Sample& sample, int format, std::mt19937& rng) {
+  std::uniform_int_distribution<int> byte(0, 255);
+  sample.mode = (format & 1 ? mode::k16Bits : mode::k8Bits) | (format & 2 ? mode::kStereo : mode::kMono);
+  ASSERT_TRUE(SampleStore::createBuffer(sample, kFrames));
+  for (std::uint32_t i = 0; i < sample.dataBytes(); ++i) sample.data()[i] = static_cast<std::uint8_t>(byte(rng));
+}
+
+TEST(FloatKernels, VectorKernelsGiveThePortableValues) {
+  const KernelSet<float>* vector = floatmix::avx2Kernels();
+  if (!vector) GTEST_SKIP() << "this processor has no AVX2";
+  const KernelSet<float>& portable = floatmix::portableKernels();
+  std::mt19937 rng(4321);
+  std::uniform_real_distribution<float> mix(-40000.0f, 40000.0f);
+  for (int format = 0; format < 4; ++format) {
+    Sample sample;
+    fillNoise(sample, format, rng);
+    for (int ramp = 0; ramp < 2; ++ramp) {
+      const int index = format | (ramp ? 4 : 0);
+      for (int trial = 0; trial < 400; ++trial) {
+        const Case c = randomCase(rng, ramp != 0);
+        std::vector<float> expected(2 * static_cast<std::size_t>(c.count) + 2);
+        for (auto& v : expected) v = mix(rng);
+        std::vector<float> actual = expected;
+        std::int64_t expectedPos = c.pos;
+        std::int64_t actualPos = c.pos;
+        portable.kernels[index](expected.data(), sample.data(), expectedPos, c.step, c.count, c.gains);
+        vector->kernels[index](actual.data(), sample.data(), actualPos, c.step, c.count, c.gains);
+        ASSERT_EQ(actualPos, expectedPos) << "kernel " << index << " trial " << trial;
+        ASSERT_EQ(actual, expected) << "kernel " << index << " trial " << trial;
+      }
+    }
+  }
 }
 
 TEST(Int16Kernels, VectorKernelsGiveThePortableValues) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <random>
 #include <utility>
@@ -282,6 +283,25 @@ TEST(Clipping, IntegerMixerSaturatesPerChannelFloatClipsOnce) {
   Voice a4(loud, mode::kLoopNormal), b4(loud, mode::kLoopNormal);
   for (Voice* v : {&a4, &b4}) v->settle();
   EXPECT_EQ(mixFloat({&a4, &b4}, 8)[0], 32767);
+}
+
+// The float mixer's output conversion rounds to nearest with ties to even and clamps, as
+// nearbyint and a clamp do, for halves, near-halves, the limits and far beyond them.
+TEST(Clipping, FloatOutputRoundsHalvesToEvenAndClamps) {
+  std::vector<float> in = {0.5f, 1.5f, 2.5f, -0.5f, -1.5f, -2.5f, 0.49999997f, -0.49999997f,
+                           32766.5f, 32767.4f, 32767.5f, 40000.0f, 1e30f, -32767.5f, -32768.5f,
+                           -32769.0f, -1e30f, 0.0f, -0.0f, 12345.678f, -12345.678f};
+  std::mt19937 rng(99);
+  std::uniform_real_distribution<float> wide(-70000.0f, 70000.0f);
+  for (int i = 0; i < 4000; ++i) in.push_back(wide(rng));
+  for (int i = -2000; i < 2000; ++i) in.push_back(static_cast<float>(i) * 0.25f);
+  if (in.size() % 2) in.push_back(3.0f);
+  std::vector<std::int16_t> out(in.size());
+  clipCopyFloat(out.data(), in.data(), static_cast<std::int32_t>(in.size() / 2));
+  for (std::size_t i = 0; i < in.size(); ++i) {
+    const double expected = std::clamp(std::nearbyint(static_cast<double>(in[i])), -32768.0, 32767.0);
+    ASSERT_EQ(out[i], static_cast<std::int16_t>(expected)) << in[i];
+  }
 }
 
 // Random formats, loops, pitches, directions and start positions: the mixer must stay inside

@@ -4,71 +4,21 @@
 // and the final 16-bit add saturates as theirs does.
 #include <immintrin.h>
 
-#include <limits>
-
 #include "sound/engine/mixer_int16_kernel.h"
+#include "sound/engine/source_gather_avx2.h"
 
 namespace korvo::sound::int16mix {
 namespace {
+
+using avx2gather::framesFit;
+using avx2gather::gatherPairs;
+using avx2gather::SourcePairs;
 
 constexpr std::int32_t kLanes = 8;
 
 // With gains of 0..255 every scaled value fits 16 bits, so packing never saturates where the
 // portable kernel would not; other gains go the portable way.
 bool gainFits(std::int32_t gain) { return gain >= 0 && gain <= 255; }
-
-// Frame numbers are gathered as signed 32-bit indices.
-bool framesFit(std::int64_t pos, std::int64_t step, std::int32_t count) {
-  const std::int64_t last = pos + step * (count - 1);
-  const std::int64_t limit = std::int64_t{std::numeric_limits<std::int32_t>::max() - 4} << 32;
-  return pos >= 0 && last >= 0 && pos < limit && last < limit;
-}
-
-// Byte b (0..3) of each 32-bit lane as a signed 8-bit value on the 16-bit scale.
-template <int b>
-__attribute__((target("avx2"))) inline __m256i signedByte(__m256i v) {
-  return _mm256_slli_epi32(_mm256_srai_epi32(_mm256_slli_epi32(v, 24 - 8 * b), 24), 8);
-}
-
-// Half h (0 low, 1 high) of each 32-bit lane as a signed 16-bit value.
-template <int h>
-__attribute__((target("avx2"))) inline __m256i signedHalf(__m256i v) {
-  if constexpr (h == 0) return _mm256_srai_epi32(_mm256_slli_epi32(v, 16), 16);
-  else return _mm256_srai_epi32(v, 16);
-}
-
-struct SourcePairs {
-  __m256i left0, left1, right0, right1;
-};
-
-template <bool k16, bool kStereo>
-__attribute__((target("avx2"))) inline SourcePairs gatherPairs(const std::uint8_t* data, __m256i frames) {
-  const int* base = reinterpret_cast<const int*>(data);
-  SourcePairs s;
-  if constexpr (k16 && kStereo) {
-    const __m256i first = _mm256_i32gather_epi32(base, frames, 4);
-    const __m256i second = _mm256_i32gather_epi32(reinterpret_cast<const int*>(data + 4), frames, 4);
-    s.left0 = signedHalf<0>(first);
-    s.right0 = signedHalf<1>(first);
-    s.left1 = signedHalf<0>(second);
-    s.right1 = signedHalf<1>(second);
-  } else if constexpr (k16) {
-    const __m256i pair = _mm256_i32gather_epi32(base, frames, 2);
-    s.left0 = s.right0 = signedHalf<0>(pair);
-    s.left1 = s.right1 = signedHalf<1>(pair);
-  } else if constexpr (kStereo) {
-    const __m256i quad = _mm256_i32gather_epi32(base, frames, 2);
-    s.left0 = signedByte<0>(quad);
-    s.right0 = signedByte<1>(quad);
-    s.left1 = signedByte<2>(quad);
-    s.right1 = signedByte<3>(quad);
-  } else {
-    const __m256i pair = _mm256_i32gather_epi32(base, frames, 1);
-    s.left0 = s.right0 = signedByte<0>(pair);
-    s.left1 = s.right1 = signedByte<1>(pair);
-  }
-  return s;
-}
 
 __attribute__((target("avx2"))) inline __m256i interpolate(__m256i s0, __m256i s1, __m256i weights) {
   return _mm256_add_epi32(s0, _mm256_srai_epi32(_mm256_mullo_epi32(_mm256_sub_epi32(s1, s0), weights), 15));
@@ -84,7 +34,6 @@ __attribute__((target("avx2"))) void avx2Kernel(std::int16_t* out, const std::ui
   const std::int32_t vectorCount = fits ? count / kLanes * kLanes : 0;
 
   const __m256i laneIndex = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
-  const __m256i oddsLast = _mm256_setr_epi32(0, 2, 4, 6, 1, 3, 5, 7);
   __m256i positionsLow = _mm256_setr_epi64x(pos, pos + step, pos + 2 * step, pos + 3 * step);
   __m256i positionsHigh = _mm256_add_epi64(positionsLow, _mm256_set1_epi64x(4 * step));
   const __m256i positionStep = _mm256_set1_epi64x(kLanes * step);
@@ -97,12 +46,9 @@ __attribute__((target("avx2"))) void avx2Kernel(std::int16_t* out, const std::ui
   const __m256i rightStep = _mm256_set1_epi32(g.stepRight * kLanes);
 
   for (std::int32_t k = 0; k < vectorCount; k += kLanes) {
-    // Low halves of the 32.32 positions are the fractions, high halves the frames.
-    const __m256i a = _mm256_permutevar8x32_epi32(positionsLow, oddsLast);
-    const __m256i b = _mm256_permutevar8x32_epi32(positionsHigh, oddsLast);
-    const __m256i frames = _mm256_permute2x128_si256(a, b, 0x31);
-    const __m256i weights = _mm256_srli_epi32(_mm256_permute2x128_si256(a, b, 0x20), 17);
-    const SourcePairs s = gatherPairs<k16, kStereo>(data, frames);
+    const avx2gather::FramePositions p = avx2gather::splitPositions(positionsLow, positionsHigh);
+    const __m256i weights = _mm256_srli_epi32(p.fractions, 17);
+    const SourcePairs s = gatherPairs<k16, kStereo>(data, p.frames);
     const __m256i vl = interpolate(s.left0, s.left1, weights);
     const __m256i vr = kStereo ? interpolate(s.right0, s.right1, weights) : vl;
     const __m256i gl = kRamp ? _mm256_srai_epi32(left, 8) : left;
