@@ -1,6 +1,6 @@
-// Memory surfaces and the surface layer's fast paths: colour fills (one row built, then
-// copied), solid copies (one memcpy per row, or one for the whole block when rows are
-// contiguous) and colour-keyed copies (the vector kernels of pixel_kernels.cpp).
+// Memory surfaces and the surface layer's fast paths: colour fills (a pattern of whole pixels
+// stored along each row), solid copies (one memcpy per row, or one for the whole block when
+// rows are contiguous) and colour-keyed copies (the vector kernels of pixel_kernels.cpp).
 #include "media/canvas/surface.h"
 
 #include "media/canvas/pixel_kernels.h"
@@ -67,23 +67,19 @@ std::shared_ptr<Surface> Surface::create(std::int32_t width, std::int32_t height
 void Surface::fill(const Rect& area, std::uint32_t raw) {
   const Rect r = area.intersect(rect());
   if (r.empty()) return;
-  const std::int32_t w = r.width();
-  std::uint8_t* first = at(r.x0, r.y0);
-  switch (format_.bytesPerPixel()) {
-    case 2: {
-      const auto v = static_cast<std::uint16_t>(raw);
-      for (std::int32_t i = 0; i < w; ++i) std::memcpy(first + i * 2, &v, 2);
-      break;
-    }
-    case 3:
-      for (std::int32_t i = 0; i < w; ++i) format_.storeRaw(first + i * 3, raw);
-      break;
-    default:
-      for (std::int32_t i = 0; i < w; ++i) std::memcpy(first + i * 4, &raw, 4);
-      break;
+  // A pattern of whole pixels at every depth (48 bytes: 24, 16 or 12 of them), stored along
+  // each row by fixed-size copies, which the compiler makes plain vector stores.
+  constexpr std::size_t kPattern = 48;
+  const int bpp = format_.bytesPerPixel();
+  std::uint8_t pattern[kPattern];
+  for (std::size_t i = 0; i < kPattern; i += bpp) format_.storeRaw(pattern + i, raw);
+  const std::size_t rowBytes = std::size_t(r.width()) * bpp;
+  const std::size_t whole = rowBytes / kPattern * kPattern;
+  for (std::int32_t y = r.y0; y < r.y1; ++y) {
+    std::uint8_t* row = at(r.x0, y);
+    for (std::size_t i = 0; i < whole; i += kPattern) std::memcpy(row + i, pattern, kPattern);
+    std::memcpy(row + whole, pattern, rowBytes - whole);
   }
-  const std::size_t rowBytes = std::size_t(w) * format_.bytesPerPixel();
-  for (std::int32_t y = r.y0 + 1; y < r.y1; ++y) std::memcpy(at(r.x0, y), first, rowBytes);
 }
 
 void Surface::copyFrom(std::int32_t dx, std::int32_t dy, const Surface& src, const Rect& area) {
