@@ -147,6 +147,32 @@ bool decode(File& file, ImageKind kind, Picture& picture) {
   return FreeImage_GetImageType(picture.dib) == FIT_BITMAP && FreeImage_GetBPP(picture.dib) == 32;
 }
 
+// Opaque 0xAARRGGBB words to a row of the surface format. A 32-bit format laid out like them
+// takes each word with one mask (a loop the compiler makes vector code); others convert
+// pixel by pixel.
+void convertRow(std::uint8_t* out, const std::uint8_t* line, std::int32_t width, const PixelFormat& format) {
+  const bool argbLayout = format.redMask() == 0x00FF0000u && format.greenMask() == 0x0000FF00u &&
+                          format.blueMask() == 0x000000FFu;
+  if (format.bytesPerPixel() == 4 && argbLayout && (format.alphaMask() == 0 || format.alphaMask() == 0xFF000000u)) {
+    const std::uint32_t keep = format.alphaMask() ? 0xFFFFFFFFu : 0x00FFFFFFu;
+    const std::uint32_t opaque = 0xFF000000u & keep;
+    for (std::int32_t x = 0; x < width; ++x) {
+      std::uint32_t argb;
+      std::memcpy(&argb, line + std::size_t(x) * 4, 4);
+      argb = (argb & keep) | opaque;
+      std::memcpy(out + std::size_t(x) * 4, &argb, 4);
+    }
+    return;
+  }
+  const StoreFn store = format.storeFn();
+  const int bytes = format.bytesPerPixel();
+  for (std::int32_t x = 0; x < width; ++x) {
+    std::uint32_t argb;
+    std::memcpy(&argb, line + std::size_t(x) * 4, 4);
+    store(out + x * bytes, argb | 0xFF000000u, format);
+  }
+}
+
 }  // namespace
 
 std::shared_ptr<Surface> loadSurface(std::string_view name, const PixelFormat& format) {
@@ -180,16 +206,9 @@ std::shared_ptr<Surface> loadSurface(std::string_view name, const PixelFormat& f
                                  static_cast<std::int32_t>(height), format);
   if (!surface) return refuse("out of memory");
   // The library's rows run bottom-up with pixels as 0xAARRGGBB words; ours run top-down.
-  const StoreFn store = format.storeFn();
-  const int bytes = format.bytesPerPixel();
   for (std::int32_t r = 0; r < surface->height(); ++r) {
     const BYTE* line = FreeImage_GetScanLine(picture.dib, static_cast<int>(height - 1 - r));
-    std::uint8_t* out = surface->at(0, r);
-    for (std::int32_t x = 0; x < surface->width(); ++x) {
-      std::uint32_t argb;
-      std::memcpy(&argb, line + std::size_t(x) * 4, 4);
-      store(out + x * bytes, argb | 0xFF000000u, format);
-    }
+    convertRow(surface->at(0, r), line, surface->width(), format);
   }
   return surface;
 }
