@@ -27,13 +27,13 @@ constexpr int kRate = 44100;
 constexpr int kSeconds = 20;
 
 const std::vector<std::uint8_t>& moduleBytes() {
-  static const std::vector<std::uint8_t> bytes = [] {
+  static const std::vector<std::uint8_t> kBytes = [] {
     const auto path = korvo::test::debianFile("ceferino-data", "/usr/share/games/ceferino/music/menu.xm");
     if (!path) return std::vector<std::uint8_t>{};
     std::ifstream in(*path, std::ios::binary);
     return std::vector<std::uint8_t>{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
   }();
-  return bytes;
+  return kBytes;
 }
 
 // The song's channel count, as an independent player reads it.

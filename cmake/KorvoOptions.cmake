@@ -5,7 +5,7 @@ if(KORVO_CCACHE)
   set(CMAKE_CXX_COMPILER_LAUNCHER ${KORVO_CCACHE})
 endif()
 
-add_compile_options(-Wall -Wextra -Wno-unused-parameter)
+add_compile_options(-Wall -Wextra -Wshadow -Wno-unused-parameter)
 
 if(KORVO_SANITIZE)
   add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)

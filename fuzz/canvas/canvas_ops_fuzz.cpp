@@ -36,9 +36,9 @@ class Input {
   }
   // count values, read in order (the reads must not be arguments of one call, whose order
   // of evaluation differs between compilers: a kept input must mean the same to each).
-  template <std::size_t count>
-  std::array<std::int32_t, count> values() {
-    std::array<std::int32_t, count> v;
+  template <std::size_t kCount>
+  std::array<std::int32_t, kCount> values() {
+    std::array<std::int32_t, kCount> v;
     for (auto& x : v) x = value();
     return v;
   }

@@ -13,11 +13,11 @@ namespace {
 
 // A runtime map with targets both within and beyond the reach of 32-bit fields.
 const korvo::SymbolMap& runtimeMap() {
-  static const korvo::SymbolMap map = {
+  static const korvo::SymbolMap kMap = {
       {"__kvStrConst", 0x00401000},     {"__kvIntType", 0x00402000}, {"_fend", 0x7f0000001000},
       {"_fcls", 0x7f0000002000},        {"_fprint", 0x0000555500003000},
   };
-  return map;
+  return kMap;
 }
 
 bool sameEntries(const std::vector<korvo::ImageEntry>& a, const std::vector<korvo::ImageEntry>& b) {

@@ -187,7 +187,7 @@ bool inputScriptUsable() {
 }
 
 void installBackends() {
-  static const bool installed = [] {
+  static const bool kInstalled = [] {
     reportUnacceptedChoices();
     setVideoBackendMaker(&makeChosenVideo);
     installCompanions(chosenVideo());
@@ -195,7 +195,7 @@ void installBackends() {
     setChosenClock(&chosenClock());
     return true;
   }();
-  (void)installed;
+  (void)kInstalled;
 }
 
 }  // namespace korvo

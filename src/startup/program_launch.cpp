@@ -93,6 +93,7 @@ std::string processCommandLine() {
     at = end + 1;
   }
   std::vector<const char*> argv;
+  argv.reserve(args.size());
   for (const std::string& a : args) argv.push_back(a.c_str());
   return commandLineFromArgv(static_cast<int>(argv.size()), argv.data());
 }

@@ -94,8 +94,8 @@ INSTANTIATE_TEST_SUITE_P(Sheets, SheetTest,
                                            SheetSpec{"swirl.png", 32, 32, 32, true},
                                            SheetSpec{"tinymap.png", 16, 16, 100, true},
                                            SheetSpec{"mouse.png", 32, 32, 8, true}, SheetSpec{"buts.png", 64, 32, 2, true}),
-                         [](const auto& info) {
-                           std::string name = info.param.file;
+                         [](const auto& test) {
+                           std::string name = test.param.file;
                            return name.substr(0, name.find('.'));
                          });
 

@@ -202,7 +202,7 @@ TEST_P(TuneTest, SoundsLikeTheIndependentPlayer) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Tunes, TuneTest, ::testing::Values("Closure.xm", "closureb.xm"),
-                         [](const auto& info) { return std::string(info.param).substr(0, std::string(info.param).find('.')); });
+                         [](const auto& test) { return std::string(test.param).substr(0, std::string(test.param).find('.')); });
 
 }  // namespace
 }  // namespace tobrix::gamedata

@@ -16,9 +16,9 @@ class CanvasAtDepth : public ::testing::TestWithParam<PixelFormat> {};
 INSTANTIATE_TEST_SUITE_P(Formats, CanvasAtDepth,
                          ::testing::Values(PixelFormat::rgb565(), PixelFormat::rgb888(),
                                            PixelFormat::xrgb8888(), PixelFormat::argb8888()),
-                         [](const auto& info) {
-                           return "Depth" + std::to_string(info.param.depth()) +
-                                  (info.param.alphaMask() ? "Alpha" : "");
+                         [](const auto& format) {
+                           return "Depth" + std::to_string(format.param.depth()) +
+                                  (format.param.alphaMask() ? "Alpha" : "");
                          });
 
 TEST(Canvas, ColoursRoundTripThroughTheSurfaceFormat) {

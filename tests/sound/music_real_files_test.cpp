@@ -187,8 +187,8 @@ INSTANTIATE_TEST_SUITE_P(DebianModules, RealModuleTest,
                                            RealModule{"pingus-data", "/usr/share/games/pingus/data/music/pingus-1.it"},
                                            RealModule{"pingus-data",
                                                       "/usr/share/games/pingus/data/music/the_big_march_in_space.it"}),
-                         [](const auto& info) {
-                           const std::string p = info.param.path;
+                         [](const auto& test) {
+                           const std::string p = test.param.path;
                            std::string name = p.substr(p.rfind('/') + 1);
                            for (char& c : name) {
                              if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';

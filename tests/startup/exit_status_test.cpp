@@ -64,7 +64,7 @@ INSTANTIATE_TEST_SUITE_P(
                              "Error!: out of luck\n"},
                       Ending{"EmptyRuntimeError", "_fruntimeerror(__kvStrConst(\"\"));", "", 1, "Error!: \n"},
                       Ending{"Fault", "_vsink = 10 / _vzero;", "", 1, "Error!: Integer divide by zero\n"}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& test) { return std::string(test.param.name); });
 
 }  // namespace
 }  // namespace korvo

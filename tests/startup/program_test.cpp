@@ -166,7 +166,7 @@ INSTANTIATE_TEST_SUITE_P(
                       FaultCase{"IllegalInstruction", "__builtin_trap();", "Illegal instruction"},
                       FaultCase{"StackOverflow", "_vsink = _fdeep(0);", "Stack overflow!"},
                       FaultCase{"Breakpoint", "__asm__ volatile(\"int3\");", "Unknown runtime exception"}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& test) { return std::string(test.param.name); });
 
 TEST_F(Programs, RuntimeErrorDeepInProgramCallsReachesTheRunLoop) {
   auto program = load(R"(

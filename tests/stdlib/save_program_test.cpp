@@ -120,7 +120,7 @@ INSTANTIATE_TEST_SUITE_P(
                       Ending{"RuntimeError", "_fruntimeerror(__kvStrConst(\"stop\"));", false, false},
                       Ending{"Fault", "_vsink = 10 / _vzero;", false, false},
                       Ending{"WindowClosed", "_fdelay(100);", true, false}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& test) { return std::string(test.param.name); });
 
 class KillTrials : public SavePrograms {
  protected:

@@ -43,6 +43,7 @@ int main(int argc, char** argv) {
   if (output.empty() || inputs.empty()) return usage();
   try {
     std::vector<tools::ElfObject> objects;
+    objects.reserve(inputs.size());
     for (const std::string& path : inputs) objects.push_back(tools::readElfObject(path, readFile(path)));
     const SymbolMap runtime = buildRuntimeMap(*runtimeGetRuntime());
     const ModuleImage image =

@@ -31,7 +31,9 @@ void applyJoystick(const JoystickChange& j) {
   if (!j.isAxis) {
     sticks.setButton(j.port, j.index, j.down);
   } else if (j.index == kHatAxis) {
-    sticks.setPov(j.port, j.value < 0 ? 0xFFFFu : static_cast<std::uint32_t>(j.value * 100.0f + 0.5f) % 36000u);
+    // Hundredths of a degree, rounded half up (the angle is not negative where it counts).
+    const float hundredths = j.value * 100.0f + 0.5f;
+    sticks.setPov(j.port, j.value < 0 ? 0xFFFFu : static_cast<std::uint32_t>(hundredths) % 36000u);
   } else {
     sticks.setAxis(j.port, kSlotOfAxis[j.index], j.value);
   }

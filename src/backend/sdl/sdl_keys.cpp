@@ -70,12 +70,12 @@ constexpr KeyPair kKeys[] = {
 
 // Scancode-indexed lookup built once from the table.
 const std::array<std::uint8_t, SDL_NUM_SCANCODES>& lookup() {
-  static const auto table = [] {
+  static const auto kTable = [] {
     std::array<std::uint8_t, SDL_NUM_SCANCODES> t{};
     for (const KeyPair& k : kKeys) t[k.scancode] = k.number;
     return t;
   }();
-  return table;
+  return kTable;
 }
 
 }  // namespace

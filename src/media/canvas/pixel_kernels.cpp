@@ -231,15 +231,15 @@ __attribute__((target("ssse3"))) std::uint32_t maskWord24Ssse3(const std::uint8_
 
 KeyedBlockFn keyedBlockFor(int bytesPerPixel) {
 #ifdef KORVO_X86
-  static const bool avx2 = __builtin_cpu_supports("avx2");
-  static const bool ssse3 = __builtin_cpu_supports("ssse3");
+  static const bool kAvx2 = __builtin_cpu_supports("avx2");
+  static const bool kSsse3 = __builtin_cpu_supports("ssse3");
   switch (bytesPerPixel) {
     case 2:
-      return avx2 ? keyed16Avx2 : keyedPlain<2>;
+      return kAvx2 ? keyed16Avx2 : keyedPlain<2>;
     case 3:
-      return ssse3 ? keyed24Ssse3 : keyedPlain<3>;
+      return kSsse3 ? keyed24Ssse3 : keyedPlain<3>;
     default:
-      return avx2 ? keyed32Avx2 : keyedPlain<4>;
+      return kAvx2 ? keyed32Avx2 : keyedPlain<4>;
   }
 #else
   switch (bytesPerPixel) {
@@ -255,12 +255,12 @@ KeyedBlockFn keyedBlockFor(int bytesPerPixel) {
 
 MaskWordFn maskWordFor(int bytesPerPixel) {
 #ifdef KORVO_X86
-  static const bool ssse3 = __builtin_cpu_supports("ssse3");
+  static const bool kSsse3 = __builtin_cpu_supports("ssse3");
   switch (bytesPerPixel) {
     case 2:
       return maskWordSse2<2>;
     case 3:
-      return ssse3 ? maskWord24Ssse3 : maskWordPlain<3>;
+      return kSsse3 ? maskWord24Ssse3 : maskWordPlain<3>;
     default:
       return maskWordSse2<4>;
   }

@@ -36,12 +36,12 @@ struct Rect {
 // A rectangle from 64-bit edges, each clamped to the 32-bit range (so sums of program
 // coordinates cannot overflow; clamped edges lie far outside any surface).
 inline Rect clampedRect(std::int64_t x0, std::int64_t y0, std::int64_t x1, std::int64_t y1) {
-  constexpr std::int64_t lo = INT32_MIN;
-  constexpr std::int64_t hi = INT32_MAX;
-  return {static_cast<std::int32_t>(std::clamp(x0, lo, hi)),
-          static_cast<std::int32_t>(std::clamp(y0, lo, hi)),
-          static_cast<std::int32_t>(std::clamp(x1, lo, hi)),
-          static_cast<std::int32_t>(std::clamp(y1, lo, hi))};
+  constexpr std::int64_t kLow = INT32_MIN;
+  constexpr std::int64_t kHigh = INT32_MAX;
+  return {static_cast<std::int32_t>(std::clamp(x0, kLow, kHigh)),
+          static_cast<std::int32_t>(std::clamp(y0, kLow, kHigh)),
+          static_cast<std::int32_t>(std::clamp(x1, kLow, kHigh)),
+          static_cast<std::int32_t>(std::clamp(y1, kLow, kHigh))};
 }
 
 }  // namespace korvo::platform

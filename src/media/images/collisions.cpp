@@ -44,23 +44,23 @@ bool framesCollide(Canvas& a, std::int32_t x1, std::int32_t y1, Canvas& b, std::
   if (!ba.intersects(bb)) return false;
   a.ensureMask();
   b.ensureMask();
-  // L starts further left (A on a tie); R's column 0 falls on bit s of L's word u.
+  // left starts further left (a on a tie); right's column 0 falls on bit s of left's word u.
   const bool aLeft = ba.x0 <= bb.x0;
-  const Canvas& L = aLeft ? a : b;
-  const Canvas& R = aLeft ? b : a;
+  const Canvas& left = aLeft ? a : b;
+  const Canvas& right = aLeft ? b : a;
   const Box& bl = aLeft ? ba : bb;
   const Box& br = aLeft ? bb : ba;
-  const std::uint32_t* lMask = L.mask();
-  const std::uint32_t* rMask = R.mask();
+  const std::uint32_t* lMask = left.mask();
+  const std::uint32_t* rMask = right.mask();
   if (!lMask || !rMask) return false;
   const std::int64_t xe = std::min(bl.x1, br.x1);
   const std::int64_t u = (br.x0 - bl.x0) / 32;
   const int s = static_cast<int>((br.x0 - bl.x0) % 32);
   const std::int64_t last = (xe - bl.x0 - 1) / 32;
   const std::uint32_t endMask = topBits((xe - bl.x0 - 1) % 32 + 1);
-  const std::int64_t rWords = R.maskWords();
+  const std::int64_t rWords = right.maskWords();
   for (std::int64_t row = std::max(bl.y0, br.y0); row < std::min(bl.y1, br.y1); ++row) {
-    const std::uint32_t* lRow = lMask + (row - bl.y0) * L.maskWords();
+    const std::uint32_t* lRow = lMask + (row - bl.y0) * left.maskWords();
     const std::uint32_t* rRow = rMask + (row - br.y0) * rWords;
     std::uint32_t carry = 0;
     for (std::int64_t k = u; k < last; ++k) {
@@ -68,7 +68,7 @@ bool framesCollide(Canvas& a, std::int32_t x1, std::int32_t y1, Canvas& b, std::
       if (((carry | (w >> s)) & lRow[k]) != 0) return true;
       carry = s != 0 ? w << (32 - s) : 0;
     }
-    // R's word after the loop may lie past its row's end: only the carry remains then.
+    // right's word after the loop may lie past its row's end: only the carry remains then.
     const std::uint32_t w = last - u < rWords ? rRow[last - u] : 0;
     if (((carry | (w >> s)) & lRow[last] & endMask) != 0) return true;
   }

@@ -96,9 +96,9 @@ class WavFileOutput : public OutputDriver {
  private:
   void writeHeader() {
     std::uint8_t h[44];
-    std::memcpy(h, "RIFF", 4);
+    std::copy_n("RIFF", 4, h);
     putLe(h + 4, 36 + dataBytes_, 4);
-    std::memcpy(h + 8, "WAVEfmt ", 8);
+    std::copy_n("WAVEfmt ", 8, h + 8);
     putLe(h + 16, 16, 4);
     putLe(h + 20, 1, 2);
     putLe(h + 22, static_cast<std::uint32_t>(channels_), 2);
@@ -106,7 +106,7 @@ class WavFileOutput : public OutputDriver {
     putLe(h + 28, static_cast<std::uint32_t>(rate_ * channels_ * 2), 4);
     putLe(h + 32, static_cast<std::uint32_t>(channels_ * 2), 2);
     putLe(h + 34, 16, 2);
-    std::memcpy(h + 36, "data", 4);
+    std::copy_n("data", 4, h + 36);
     putLe(h + 40, dataBytes_, 4);
     std::fwrite(h, 1, sizeof h, file_);
   }

@@ -27,7 +27,7 @@ void MixList::remove(Channel& c) {
 }
 
 const std::array<std::uint8_t, 256>& panGainTable() {
-  static const std::array<std::uint8_t, 256> table = [] {
+  static const std::array<std::uint8_t, 256> kTable = [] {
     std::array<std::uint8_t, 256> t{};
     for (std::uint32_t i = 0; i < 256; ++i) {
       // floor(sqrt(256 * i)) in integers, so no rounding of the root can move an entry.
@@ -37,7 +37,7 @@ const std::array<std::uint8_t, 256>& panGainTable() {
     }
     return t;
   }();
-  return table;
+  return kTable;
 }
 
 std::uint32_t computeTargets(std::int32_t volume, std::int32_t scale, std::int32_t pan) {

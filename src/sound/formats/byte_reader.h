@@ -30,6 +30,11 @@ class ByteReader {
     if (pos_ >= size_) return fail();
     return data_[pos_++];
   }
+  // A byte read as two's complement (-128..127).
+  std::int32_t s8() {
+    const std::int32_t b = u8();
+    return b < 128 ? b : b - 256;
+  }
   // Little-endian: least significant byte first.
   std::uint16_t u16le() {
     const std::uint16_t lo = u8();

@@ -15,9 +15,9 @@
 namespace korvo::sound::formats {
 namespace {
 
-std::mutex callbackMutex;
-FileCallbacks installed{};
-bool haveCallbacks = false;
+std::mutex gCallbackMutex;
+FileCallbacks gInstalled{};
+bool gHaveCallbacks = false;
 
 class DiskFile final : public SoundFile {
  public:
@@ -127,16 +127,16 @@ void swapItems(std::uint8_t* p, std::size_t itemSize, std::size_t count) {
 }  // namespace
 
 void setFileCallbacks(const FileCallbacks* callbacks) {
-  std::lock_guard lock(callbackMutex);
-  haveCallbacks = callbacks && callbacks->open && callbacks->close && callbacks->read && callbacks->seek && callbacks->tell;
-  installed = haveCallbacks ? *callbacks : FileCallbacks{};
+  std::lock_guard lock(gCallbackMutex);
+  gHaveCallbacks = callbacks && callbacks->open && callbacks->close && callbacks->read && callbacks->seek && callbacks->tell;
+  gInstalled = gHaveCallbacks ? *callbacks : FileCallbacks{};
 }
 
 std::unique_ptr<SoundFile> SoundFile::open(const std::string& name, bool buffered) {
   FileCallbacks callbacks{};
   {
-    std::lock_guard lock(callbackMutex);
-    if (haveCallbacks) callbacks = installed;
+    std::lock_guard lock(gCallbackMutex);
+    if (gHaveCallbacks) callbacks = gInstalled;
   }
   if (callbacks.open) {
     void* handle = callbacks.open(name.c_str());

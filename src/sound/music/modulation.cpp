@@ -17,14 +17,14 @@ constexpr std::array<std::int32_t, 32> kVibratoSine = {0,   24,  49,  74,  97,  
                                                       212, 197, 180, 161, 141, 120, 97,  74,  49,  24};
 
 const std::array<std::int8_t, 256>& autoVibratoSine() {
-  static const std::array<std::int8_t, 256> table = [] {
+  static const std::array<std::int8_t, 256> kTable = [] {
     std::array<std::int8_t, 256> t{};
     for (int q = 0; q < 256; ++q) {
       t[static_cast<std::size_t>(q)] = static_cast<std::int8_t>(std::lround(64.0 * std::sin(2.0 * M_PI * q / 256.0)));
     }
     return t;
   }();
-  return table;
+  return kTable;
 }
 
 // The random wave: a small generator of the mixing thread's own.

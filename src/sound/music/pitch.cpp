@@ -24,7 +24,7 @@ constexpr float kTempoFactor = 0.4f;
 }  // namespace
 
 const std::array<std::int32_t, kPeriodTableSize>& periodTable() {
-  static const std::array<std::int32_t, kPeriodTableSize> table = [] {
+  static const std::array<std::int32_t, kPeriodTableSize> kTable = [] {
     std::array<std::int32_t, kPeriodTableSize> t{};
     t[0] = kBelowLowestC;
     for (int i = 1; i < kPeriodTableSize; ++i) {
@@ -33,7 +33,7 @@ const std::array<std::int32_t, kPeriodTableSize>& periodTable() {
     }
     return t;
   }();
-  return table;
+  return kTable;
 }
 
 std::int32_t linearPeriod(std::int32_t note, std::int32_t finetune) {
@@ -43,8 +43,11 @@ std::int32_t linearPeriod(std::int32_t note, std::int32_t finetune) {
 std::int32_t amigaPeriod(std::int32_t note, std::int32_t finetune) {
   const auto& t = periodTable();
   note = std::clamp(note, 0, kMaxNote);
-  const std::int32_t here = t[static_cast<std::size_t>(note + 1)];
-  const std::int32_t other = t[static_cast<std::size_t>(finetune < 0 ? note : note + 2)];
+  // The table starts one note below note 0, so note n is entry n + 1.
+  const std::int32_t hereEntry = note + 1;
+  const std::int32_t otherEntry = finetune < 0 ? note : note + 2;
+  const std::int32_t here = t[static_cast<std::size_t>(hereEntry)];
+  const std::int32_t other = t[static_cast<std::size_t>(otherEntry)];
   return here + (other - here) * std::abs(finetune) / 128;
 }
 

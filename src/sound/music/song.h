@@ -344,9 +344,9 @@ struct Song {
   std::shared_ptr<MidiSong> midi;
 
   std::int32_t channelCount() const { return static_cast<std::int32_t>(channels.size()); }
-  const Cell& cell(std::int32_t pattern, std::int32_t row, std::int32_t channel) const {
-    return patterns[static_cast<std::size_t>(pattern)]
-        .cells[static_cast<std::size_t>(row) * channels.size() + static_cast<std::size_t>(channel)];
+  const Cell& cell(std::int32_t patternIndex, std::int32_t rowIndex, std::int32_t channelIndex) const {
+    return patterns[static_cast<std::size_t>(patternIndex)]
+        .cells[static_cast<std::size_t>(rowIndex) * channels.size() + static_cast<std::size_t>(channelIndex)];
   }
 };
 

@@ -126,10 +126,10 @@ void readSampleHeader(ByteReader& r, SongSample& s, std::uint32_t& dataBytes) {
   std::uint32_t loopStart = r.u32le();
   std::uint32_t loopLength = r.u32le();
   s.volume = std::min<std::int32_t>(r.u8(), 64);
-  s.finetune = static_cast<std::int8_t>(r.u8());
+  s.finetune = r.s8();
   const std::uint8_t type = r.u8();
   s.pan = r.u8();
-  s.relativeNote = static_cast<std::int8_t>(r.u8());
+  s.relativeNote = r.s8();
   r.u8();
   s.name = r.text(22);
   s.is16Bit = (type & k16BitData) != 0;

@@ -90,7 +90,9 @@ void SessionCore::onPending(Member& m, const Frame& frame) {
   const Link link = m.link;
   const bool full = memberCount() + 1 >= kMaxPeers;
   std::uint32_t session = 0, peerId = 0;
-  if (frame.from != 0) {
+  // The first and last branches both refuse: a frame that claims a sender is refused before
+  // any decoding, and the decoders in the conditions between run only in their turn.
+  if (frame.from != 0) {  // NOLINT(bugprone-branch-clone)
     refuse(link);
   } else if (frame.type == static_cast<std::int8_t>(Control::kWelcome) && link == joinLink_ && !welcomed_) {
     Welcome w;
