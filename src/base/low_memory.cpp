@@ -38,6 +38,15 @@ void* mapLow(std::size_t size, int protection) {
   return nullptr;
 }
 
+// The copies lowCopy made, kept for the process (compiled code holds their addresses): by
+// original address, carved out of low arenas, the last of which has used bytes taken.
+struct LowCopies {
+  std::mutex mutex;
+  std::map<const void*, const void*> copies;
+  std::vector<LowBlock> arenas;
+  std::size_t used = 0;
+};
+
 }  // namespace
 
 LowBlock::LowBlock(std::size_t size, bool executable) {
@@ -72,24 +81,21 @@ std::uint8_t* LowBlock::release() {
 
 const void* lowCopy(const void* address, std::size_t size) {
   if (isLow(address, size)) return address;
-  static std::mutex mutex;
-  static std::map<const void*, const void*> copies;
-  static std::vector<LowBlock> arenas;
-  static std::size_t used = 0;
+  static LowCopies low;
   constexpr std::size_t kAlign = 16;
-  std::lock_guard<std::mutex> lock(mutex);
-  if (auto it = copies.find(address); it != copies.end()) return it->second;
+  std::lock_guard<std::mutex> lock(low.mutex);
+  if (auto it = low.copies.find(address); it != low.copies.end()) return it->second;
   const std::size_t need = (size + kAlign - 1) / kAlign * kAlign;
-  if (arenas.empty() || used + need > arenas.back().size()) {
+  if (low.arenas.empty() || low.used + need > low.arenas.back().size()) {
     LowBlock block(need > 4096 ? need : 4096, false);
     if (!block.data()) return address;
-    arenas.push_back(std::move(block));
-    used = 0;
+    low.arenas.push_back(std::move(block));
+    low.used = 0;
   }
-  std::uint8_t* copy = arenas.back().data() + used;
-  used += need;
+  std::uint8_t* copy = low.arenas.back().data() + low.used;
+  low.used += need;
   std::memcpy(copy, address, size);
-  copies[address] = copy;
+  low.copies[address] = copy;
   return copy;
 }
 

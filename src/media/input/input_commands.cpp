@@ -11,9 +11,15 @@
 namespace korvo::platform {
 namespace {
 
-InputSystem* gInput = nullptr;
-// The values the three speed commands reported last.
-std::int32_t gLastX = 0, gLastY = 0, gLastZ = 0;
+// What the input commands work on: the process's input system (while the input module
+// lives) and the values the three speed commands reported last.
+struct CommandInput {
+  InputSystem* system = nullptr;
+  std::int32_t lastX = 0, lastY = 0, lastZ = 0;
+};
+CommandInput gCommand;
+
+InputSystem* input() { return gCommand.system; }
 
 // The pause between two looks at a device while waiting for a press.
 constexpr std::int32_t kWaitStepMs = 20;
@@ -31,7 +37,7 @@ std::int32_t waitFor(Next next) {
 }
 
 float joyAxis(std::int32_t port, int axis) {
-  JoystickDevice* j = gInput ? gInput->joystick(port) : nullptr;
+  JoystickDevice* j = input() ? input()->joystick(port) : nullptr;
   return j ? j->axis(axis) : 0.0f;
 }
 
@@ -49,87 +55,87 @@ std::int32_t direction(float value) {
 
 }  // namespace
 
-void setCommandInput(InputSystem* input) {
-  gInput = input;
-  gLastX = gLastY = gLastZ = 0;
+void setCommandInput(InputSystem* system) {
+  gCommand = CommandInput{system};
 }
 
-InputSystem* commandInput() { return gInput; }
+InputSystem* commandInput() { return input(); }
 
 }  // namespace korvo::platform
 
 namespace korvo::cmd {
 
-using platform::gInput;
+using platform::gCommand;
+using platform::input;
 using platform::JoystickDevice;
 
-std::int32_t KeyDown(std::int32_t key) { return gInput && gInput->keyboard().isDown(key) ? 1 : 0; }
-std::int32_t KeyHit(std::int32_t key) { return gInput ? gInput->keyboard().hitCount(key) : 0; }
-std::int32_t GetKey() { return gInput ? gInput->toChar(gInput->keyboard().next()) : 0; }
+std::int32_t KeyDown(std::int32_t key) { return input() && input()->keyboard().isDown(key) ? 1 : 0; }
+std::int32_t KeyHit(std::int32_t key) { return input() ? input()->keyboard().hitCount(key) : 0; }
+std::int32_t GetKey() { return input() ? input()->toChar(input()->keyboard().next()) : 0; }
 
 std::int32_t WaitKey() {
   return platform::waitFor([] {
-    if (!gInput) return 0;
-    const std::int32_t k = gInput->keyboard().next();
-    return k ? gInput->toChar(k) : 0;
+    if (!input()) return 0;
+    const std::int32_t k = input()->keyboard().next();
+    return k ? input()->toChar(k) : 0;
   });
 }
 
 void FlushKeys() {
-  if (gInput) gInput->keyboard().flush();
+  if (input()) input()->keyboard().flush();
 }
 
-std::int32_t MouseDown(std::int32_t button) { return gInput && gInput->mouse().isDown(button) ? 1 : 0; }
-std::int32_t MouseHit(std::int32_t button) { return gInput ? gInput->mouse().hitCount(button) : 0; }
-std::int32_t GetMouse() { return gInput ? gInput->mouse().next() : 0; }
+std::int32_t MouseDown(std::int32_t button) { return input() && input()->mouse().isDown(button) ? 1 : 0; }
+std::int32_t MouseHit(std::int32_t button) { return input() ? input()->mouse().hitCount(button) : 0; }
+std::int32_t GetMouse() { return input() ? input()->mouse().next() : 0; }
 
 std::int32_t WaitMouse() {
-  return platform::waitFor([] { return gInput ? gInput->mouse().next() : 0; });
+  return platform::waitFor([] { return input() ? input()->mouse().next() : 0; });
 }
 std::int32_t MouseWait() { return WaitMouse(); }
 
-std::int32_t MouseX() { return gInput ? platform::truncatedAxis(gInput->mouse().axis(0)) : 0; }
-std::int32_t MouseY() { return gInput ? platform::truncatedAxis(gInput->mouse().axis(1)) : 0; }
+std::int32_t MouseX() { return input() ? platform::truncatedAxis(input()->mouse().axis(0)) : 0; }
+std::int32_t MouseY() { return input() ? platform::truncatedAxis(input()->mouse().axis(1)) : 0; }
 std::int32_t MouseZ() {
   // One wheel notch of 120 units counts 1.
-  return gInput ? platform::truncatedAxis(gInput->mouse().axis(2) * 0.008333334f) : 0;
+  return input() ? platform::truncatedAxis(input()->mouse().axis(2) * 0.008333334f) : 0;
 }
 
-std::int32_t MouseXSpeed() { return platform::speed(MouseX(), platform::gLastX); }
+std::int32_t MouseXSpeed() { return platform::speed(MouseX(), gCommand.lastX); }
 
-std::int32_t MouseYSpeed() { return platform::speed(MouseY(), platform::gLastY); }
+std::int32_t MouseYSpeed() { return platform::speed(MouseY(), gCommand.lastY); }
 
-std::int32_t MouseZSpeed() { return platform::speed(MouseZ(), platform::gLastZ); }
+std::int32_t MouseZSpeed() { return platform::speed(MouseZ(), gCommand.lastZ); }
 
 void FlushMouse() {
-  if (gInput) gInput->mouse().flush();
+  if (input()) input()->mouse().flush();
 }
 
 void MoveMouse(std::int32_t x, std::int32_t y) {
-  platform::gLastX = x;
-  platform::gLastY = y;
-  if (gInput) gInput->moveMouse(x, y);
+  gCommand.lastX = x;
+  gCommand.lastY = y;
+  if (input()) input()->moveMouse(x, y);
 }
 
-std::int32_t JoyType(std::int32_t port) { return gInput ? gInput->joystickType(port) : 0; }
+std::int32_t JoyType(std::int32_t port) { return input() ? input()->joystickType(port) : 0; }
 
 std::int32_t JoyDown(std::int32_t button, std::int32_t port) {
-  JoystickDevice* j = gInput ? gInput->joystick(port) : nullptr;
+  JoystickDevice* j = input() ? input()->joystick(port) : nullptr;
   return j && j->isDown(button) ? 1 : 0;
 }
 
 std::int32_t JoyHit(std::int32_t button, std::int32_t port) {
-  JoystickDevice* j = gInput ? gInput->joystick(port) : nullptr;
+  JoystickDevice* j = input() ? input()->joystick(port) : nullptr;
   return j ? j->hitCount(button) : 0;
 }
 
 std::int32_t GetJoy(std::int32_t port) {
-  JoystickDevice* j = gInput ? gInput->joystick(port) : nullptr;
+  JoystickDevice* j = input() ? input()->joystick(port) : nullptr;
   return j ? j->next() : 0;
 }
 
 std::int32_t WaitJoy(std::int32_t port) {
-  JoystickDevice* j = gInput ? gInput->joystick(port) : nullptr;
+  JoystickDevice* j = input() ? input()->joystick(port) : nullptr;
   if (!j) return 0;
   return platform::waitFor([j] { return j->next(); });
 }
@@ -145,7 +151,7 @@ float JoyYaw(std::int32_t port) { return platform::joyAxis(port, JoystickDevice:
 float JoyRoll(std::int32_t port) { return platform::joyAxis(port, JoystickDevice::kRoll) * 180.0f; }
 
 std::int32_t JoyHat(std::int32_t port) {
-  JoystickDevice* j = gInput ? gInput->joystick(port) : nullptr;
+  JoystickDevice* j = input() ? input()->joystick(port) : nullptr;
   return j ? static_cast<std::int32_t>(j->axis(JoystickDevice::kHat)) : 0;
 }
 
@@ -156,14 +162,14 @@ std::int32_t JoyUDir(std::int32_t port) { return platform::direction(JoyU(port))
 std::int32_t JoyVDir(std::int32_t port) { return platform::direction(JoyV(port)); }
 
 void FlushJoy() {
-  if (!gInput) return;
-  for (std::int32_t n = 0; n < gInput->joystickCount(); ++n) gInput->joystick(n)->flush();
+  if (!input()) return;
+  for (std::int32_t n = 0; n < input()->joystickCount(); ++n) input()->joystick(n)->flush();
 }
 
 void EnableDirectInput(std::int32_t enable) {
-  if (gInput) gInput->enableDirectInput(enable != 0);
+  if (input()) input()->enableDirectInput(enable != 0);
 }
 
-std::int32_t DirectInputEnabled() { return gInput && gInput->directInputEnabled() ? 1 : 0; }
+std::int32_t DirectInputEnabled() { return input() && input()->directInputEnabled() ? 1 : 0; }
 
 }  // namespace korvo::cmd

@@ -15,9 +15,12 @@
 namespace korvo::sound::formats {
 namespace {
 
-std::mutex gCallbackMutex;
-FileCallbacks gInstalled{};
-bool gHaveCallbacks = false;
+// The program's file callbacks: a complete set or none. Files open on any thread.
+struct InstalledCallbacks {
+  std::mutex mutex;
+  FileCallbacks set{};
+};
+InstalledCallbacks gFileCallbacks;
 
 class DiskFile final : public SoundFile {
  public:
@@ -127,16 +130,17 @@ void swapItems(std::uint8_t* p, std::size_t itemSize, std::size_t count) {
 }  // namespace
 
 void setFileCallbacks(const FileCallbacks* callbacks) {
-  std::lock_guard lock(gCallbackMutex);
-  gHaveCallbacks = callbacks && callbacks->open && callbacks->close && callbacks->read && callbacks->seek && callbacks->tell;
-  gInstalled = gHaveCallbacks ? *callbacks : FileCallbacks{};
+  const bool complete =
+      callbacks && callbacks->open && callbacks->close && callbacks->read && callbacks->seek && callbacks->tell;
+  std::lock_guard lock(gFileCallbacks.mutex);
+  gFileCallbacks.set = complete ? *callbacks : FileCallbacks{};
 }
 
 std::unique_ptr<SoundFile> SoundFile::open(const std::string& name, bool buffered) {
   FileCallbacks callbacks{};
   {
-    std::lock_guard lock(gCallbackMutex);
-    if (gHaveCallbacks) callbacks = gInstalled;
+    std::lock_guard lock(gFileCallbacks.mutex);
+    callbacks = gFileCallbacks.set;
   }
   if (callbacks.open) {
     void* handle = callbacks.open(name.c_str());
