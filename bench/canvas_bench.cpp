@@ -56,8 +56,7 @@ std::unique_ptr<Canvas> makeSprite(const PixelFormat& f) {
 
 // An SDL surface holding a copy of the canvas's pixels.
 SDL_Surface* sdlCopy(const Canvas& c, int depth) {
-  SDL_Surface* s =
-      SDL_CreateRGBSurfaceWithFormat(0, c.width(), c.height(), depth, sdlFormatFor(depth));
+  SDL_Surface* s = SDL_CreateRGBSurfaceWithFormat(0, c.width(), c.height(), depth, sdlFormatFor(depth));
   for (int y = 0; y < c.height(); ++y) {
     std::memcpy(static_cast<std::uint8_t*>(s->pixels) + y * s->pitch, c.surface().at(0, y),
                 std::size_t(c.width()) * c.format().bytesPerPixel());
@@ -94,8 +93,7 @@ void korvoBlit(benchmark::State& state, bool solid, int w, int h) {
 void sdlBlit(benchmark::State& state, bool solid, int w, int h) {
   const int depth = static_cast<int>(state.range(0));
   const PixelFormat f = formatFor(depth);
-  SDL_Surface* screen =
-      SDL_CreateRGBSurfaceWithFormat(0, kScreenW, kScreenH, depth, sdlFormatFor(depth));
+  SDL_Surface* screen = SDL_CreateRGBSurfaceWithFormat(0, kScreenW, kScreenH, depth, sdlFormatFor(depth));
   auto sprite = makeSprite(f);
   SDL_Surface* src = sdlCopy(*sprite, depth);
   if (!solid) SDL_SetColorKey(src, SDL_TRUE, sprite->maskColour());
@@ -153,10 +151,8 @@ void BM_KorvoFullScreenCopy(benchmark::State& state) {
 
 void BM_SdlFullScreenCopy(benchmark::State& state) {
   const int depth = static_cast<int>(state.range(0));
-  SDL_Surface* from =
-      SDL_CreateRGBSurfaceWithFormat(0, kScreenW, kScreenH, depth, sdlFormatFor(depth));
-  SDL_Surface* to =
-      SDL_CreateRGBSurfaceWithFormat(0, kScreenW, kScreenH, depth, sdlFormatFor(depth));
+  SDL_Surface* from = SDL_CreateRGBSurfaceWithFormat(0, kScreenW, kScreenH, depth, sdlFormatFor(depth));
+  SDL_Surface* to = SDL_CreateRGBSurfaceWithFormat(0, kScreenW, kScreenH, depth, sdlFormatFor(depth));
   for (auto _ : state) SDL_BlitSurface(from, nullptr, to, nullptr);
   benchmark::DoNotOptimize(to->pixels);
   state.SetBytesProcessed(state.iterations() * std::int64_t{to->pitch} * kScreenH);
@@ -191,8 +187,7 @@ void BM_KorvoRectFill(benchmark::State& state) {
 
 void BM_SdlRectFill(benchmark::State& state) {
   const int depth = static_cast<int>(state.range(0));
-  SDL_Surface* screen =
-      SDL_CreateRGBSurfaceWithFormat(0, kScreenW, kScreenH, depth, sdlFormatFor(depth));
+  SDL_Surface* screen = SDL_CreateRGBSurfaceWithFormat(0, kScreenW, kScreenH, depth, sdlFormatFor(depth));
   const Uint32 colour = SDL_MapRGB(screen->format, 0x33, 0x66, 0x99);
   std::size_t i = 0;
   for (auto _ : state) {
@@ -220,8 +215,7 @@ void BM_KorvoLine(benchmark::State& state) {
 
 void BM_SdlLine(benchmark::State& state) {
   const int depth = static_cast<int>(state.range(0));
-  SDL_Surface* screen =
-      SDL_CreateRGBSurfaceWithFormat(0, kScreenW, kScreenH, depth, sdlFormatFor(depth));
+  SDL_Surface* screen = SDL_CreateRGBSurfaceWithFormat(0, kScreenW, kScreenH, depth, sdlFormatFor(depth));
   SDL_Renderer* r = SDL_CreateSoftwareRenderer(screen);
   SDL_SetRenderDrawColor(r, 255, 255, 255, 255);
   std::size_t i = 0;

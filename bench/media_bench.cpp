@@ -69,7 +69,8 @@ void ImagesCollideMaskWords(benchmark::State& state) {
 BENCHMARK(ImagesCollideMaskWords);
 
 // The test a program could write itself: every pixel of the overlap, both colours read.
-bool naiveCollide(const Canvas& a, std::int32_t x1, std::int32_t y1, const Canvas& b, std::int32_t x2, std::int32_t y2) {
+bool naiveCollide(const Canvas& a, std::int32_t x1, std::int32_t y1, const Canvas& b, std::int32_t x2,
+                  std::int32_t y2) {
   const std::int32_t x0 = std::max(x1, x2), xe = std::min(x1 + a.width(), x2 + b.width());
   const std::int32_t y0 = std::max(y1, y2), ye = std::min(y1 + a.height(), y2 + b.height());
   const std::uint32_t ma = a.maskColourARGB() & 0xFFFFFF, mb = b.maskColourARGB() & 0xFFFFFF;

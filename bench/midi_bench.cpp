@@ -43,8 +43,8 @@ bool ready(benchmark::State& state) {
 }
 
 void reportRealtime(benchmark::State& state) {
-  state.counters["x_realtime"] =
-      benchmark::Counter(static_cast<double>(kSeconds) * static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
+  state.counters["x_realtime"] = benchmark::Counter(
+      static_cast<double>(kSeconds) * static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
 }
 
 void EngineRendersMidi(benchmark::State& state) {

@@ -48,8 +48,8 @@ const std::string& movieFile(const std::string& codec, const std::string& contai
 
 void reportFrames(benchmark::State& state, std::int64_t frames) {
   state.SetItemsProcessed(frames);
-  state.counters["per_frame"] = benchmark::Counter(static_cast<double>(frames),
-                                                   benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+  state.counters["per_frame"] =
+      benchmark::Counter(static_cast<double>(frames), benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 
 // FFmpeg alone: every frame of the file demuxed and decoded, nothing more.
@@ -108,8 +108,7 @@ void DecodeAndDraw(benchmark::State& state, const char* codec, const char* conta
     }
     Canvas frame(Surface::create(decoder->width(), decoder->height(), buffer.format()));
     Movie movie(std::move(decoder), frame, 0);
-    for (std::uint32_t now = 0; movie.draw(buffer, 80, 60, -1, -1, now); now += 1000 / kFps) {
-    }
+    for (std::uint32_t now = 0; movie.draw(buffer, 80, 60, -1, -1, now); now += 1000 / kFps) {}
     frames += movie.framesShown();
   }
   reportFrames(state, frames);

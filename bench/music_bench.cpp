@@ -52,8 +52,8 @@ int songChannels() {
 }
 
 void reportRealtime(benchmark::State& state) {
-  state.counters["x_realtime"] =
-      benchmark::Counter(static_cast<double>(kSeconds) * static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
+  state.counters["x_realtime"] = benchmark::Counter(
+      static_cast<double>(kSeconds) * static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
 }
 
 void EngineRendersXm(benchmark::State& state) {

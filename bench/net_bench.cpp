@@ -27,8 +27,7 @@ KvString* text(const std::string& s) { return core::newString(s); }
 
 // Waits for the next message of the session; its type.
 std::int32_t nextMessage() {
-  while (!cmd::RecvNetMsg()) {
-  }
+  while (!cmd::RecvNetMsg()) {}
   return cmd::NetMsgType();
 }
 
@@ -102,7 +101,8 @@ void MessagesPerSecond(benchmark::State& state) {
     delivered += std::atoi(core::takeString(cmd::NetMsgData()).c_str());
   }
   state.counters["delivered/s"] = benchmark::Counter(static_cast<double>(delivered), benchmark::Counter::kIsRate);
-  state.counters["delivered %"] = 100.0 * static_cast<double>(delivered) / (static_cast<double>(state.iterations()) * kBatch);
+  state.counters["delivered %"] =
+      100.0 * static_cast<double>(delivered) / (static_cast<double>(state.iterations()) * kBatch);
 }
 BENCHMARK(MessagesPerSecond)->Arg(1)->Arg(0)->ArgName("reliable")->Unit(benchmark::kMillisecond)->UseRealTime();
 
@@ -120,8 +120,7 @@ int main(int argc, char** argv) {
   if (s.peer == 0) echoPeer();
   for (int tries = 0; tries < 50 && !cmd::JoinNetGame(text(kGame), text("127.0.0.1")); ++tries) ::usleep(20000);
   s.me = cmd::CreateNetPlayer(text("bench"));
-  while (nextMessage() != 100) {
-  }
+  while (nextMessage() != 100) {}
   s.echo = cmd::NetMsgFrom();
   benchmark::Initialize(&argc, argv);
   benchmark::RunSpecifiedBenchmarks();

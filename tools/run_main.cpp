@@ -58,5 +58,6 @@ int main(int argc, char** argv) {
     if (!parameters.empty()) parameters += ' ';
     parameters += argv[at];
   }
-  launchProgram(*runtimeGetRuntime(), [&] { return readModuleFile(path); }, parameters, hooks);
+  launchProgram(
+      *runtimeGetRuntime(), [&] { return readModuleFile(path); }, parameters, hooks);
 }

@@ -55,14 +55,10 @@ class Input {
 
 PixelFormat formatFor(std::uint8_t b) {
   switch (b % 4) {
-    case 0:
-      return PixelFormat::rgb565();
-    case 1:
-      return PixelFormat::rgb888();
-    case 2:
-      return PixelFormat::xrgb8888();
-    default:
-      return PixelFormat::argb8888();
+    case 0: return PixelFormat::rgb565();
+    case 1: return PixelFormat::rgb888();
+    case 2: return PixelFormat::xrgb8888();
+    default: return PixelFormat::argb8888();
   }
 }
 
@@ -112,9 +108,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         c.setHandle(v[0], v[1]);
         break;
       }
-      case 3:
-        c.setColour(in.colour());
-        break;
+      case 3: c.setColour(in.colour()); break;
       case 4:
         c.setMaskColour(in.colour());
         stale[which] = false;
@@ -177,15 +171,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         (void)c.getPixelFast(v[2], v[3]);
         break;
       }
-      case 16:
-        c.lock();
-        break;
-      case 17:
-        c.unlock();
-        break;
-      case 18:
-        c.ensureMask();
-        break;
+      case 16: c.lock(); break;
+      case 17: c.unlock(); break;
+      case 18: c.ensureMask(); break;
       default:
         // A lost surface between suspend and resume: the pixels go, the mask stays.
         c.saveContents();
@@ -214,7 +202,8 @@ void korvo::fuzz::makeSeeds(Seeds& seeds) {
   const auto program = [&](std::initializer_list<int> ops, std::uint8_t small) {
     Bytes b = canvases;
     for (int op : ops) {
-      b.insert(b.end(), {static_cast<std::uint8_t>(op % 3), static_cast<std::uint8_t>((op + 1) % 3), static_cast<std::uint8_t>(op)});
+      b.insert(b.end(), {static_cast<std::uint8_t>(op % 3), static_cast<std::uint8_t>((op + 1) % 3),
+                         static_cast<std::uint8_t>(op)});
       for (int i = 0; i < kArgBytes[op]; ++i) b.push_back(static_cast<std::uint8_t>(small + 7 * i));
     }
     return b;

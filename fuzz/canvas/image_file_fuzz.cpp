@@ -18,11 +18,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (kFile < 0 || ::ftruncate(kFile, 0) != 0 || ::pwrite(kFile, data, size, 0) != ssize_t(size)) return 0;
   // The first byte picks the target format, as the display's depth would.
   using korvo::platform::PixelFormat;
-  const PixelFormat formats[] = {PixelFormat::xrgb8888(), PixelFormat::rgb888(),
-                                 PixelFormat::rgb565()};
+  const PixelFormat formats[] = {PixelFormat::xrgb8888(), PixelFormat::rgb888(), PixelFormat::rgb565()};
   const auto surface = korvo::platform::loadSurface(kPath, formats[size ? data[0] % 3 : 0]);
-  if (surface && (surface->width() > korvo::platform::kMaxImageSide ||
-                  surface->height() > korvo::platform::kMaxImageSide)) {
+  if (surface &&
+      (surface->width() > korvo::platform::kMaxImageSide || surface->height() > korvo::platform::kMaxImageSide)) {
     __builtin_trap();
   }
   return 0;

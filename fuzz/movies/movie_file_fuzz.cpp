@@ -29,8 +29,8 @@ struct Draw {
   std::uint32_t at;
   std::int32_t x, y, w, h;
 };
-constexpr Draw kDraws[] = {{0, 0, 0, -1, -1},       {40, 100, 80, 200, 150}, {100, -7, -3, 9, 5},
-                           {1000, 0, 0, -1, -1},    {5000, 3, 2, 1, 1},     {60000, -100000, 5, 64, 48},
+constexpr Draw kDraws[] = {{0, 0, 0, -1, -1},       {40, 100, 80, 200, 150},    {100, -7, -3, 9, 5},
+                           {1000, 0, 0, -1, -1},    {5000, 3, 2, 1, 1},         {60000, -100000, 5, 64, 48},
                            {3600000, 0, 0, -1, -1}, {3600001, 0, 0, 1000, 1000}};
 
 // Largest frame the target draws.
@@ -73,13 +73,13 @@ void korvo::fuzz::makeSeeds(Seeds& seeds) {
     const char* codec;
     bool sound;
   };
-  const Kind kinds[] = {{"mpeg4.avi", "avi", "mpeg4", false},           {"mpeg4_pcm.mkv", "matroska", "mpeg4", true},
-                        {"mpeg4.mp4", "mp4", "mpeg4", false},           {"mpeg1.mpg", "mpeg", "mpeg1video", true},
-                        {"mpeg2.ts", "mpegts", "mpeg2video", false},    {"mpeg1.m1v", "mpeg1video", "mpeg1video", false},
-                        {"mpeg4.m4v", "m4v", "mpeg4", false},           {"wmv2.asf", "asf", "wmv2", false},
-                        {"flv1.flv", "flv", "flv", false},              {"theora.ogv", "ogg", "libtheora", false},
-                        {"vp8.ivf", "ivf", "libvpx", false},            {"h264.264", "h264", "libx264", false},
-                        {"mjpeg.avi", "avi", "mjpeg", false},           {"ffv1.mkv", "matroska", "ffv1", false},
+  const Kind kinds[] = {{"mpeg4.avi", "avi", "mpeg4", false},        {"mpeg4_pcm.mkv", "matroska", "mpeg4", true},
+                        {"mpeg4.mp4", "mp4", "mpeg4", false},        {"mpeg1.mpg", "mpeg", "mpeg1video", true},
+                        {"mpeg2.ts", "mpegts", "mpeg2video", false}, {"mpeg1.m1v", "mpeg1video", "mpeg1video", false},
+                        {"mpeg4.m4v", "m4v", "mpeg4", false},        {"wmv2.asf", "asf", "wmv2", false},
+                        {"flv1.flv", "flv", "flv", false},           {"theora.ogv", "ogg", "libtheora", false},
+                        {"vp8.ivf", "ivf", "libvpx", false},         {"h264.264", "h264", "libx264", false},
+                        {"mjpeg.avi", "avi", "mjpeg", false},        {"ffv1.mkv", "matroska", "ffv1", false},
                         {"raw.avi", "avi", "rawvideo", false}};
   for (const Kind& k : kinds) {
     korvo::testing::MovieSpec spec;

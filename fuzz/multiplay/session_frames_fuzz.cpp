@@ -45,9 +45,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     SessionCore& core = (op & 0x80) ? joiner : host;
     const Link link = 1 + (op & 3);
     switch ((op >> 2) & 7) {
-      case 0:
-        core.connected(link, {0, 0x7F000001, static_cast<std::uint16_t>(link)}, op);
-        break;
+      case 0: core.connected(link, {0, 0x7F000001, static_cast<std::uint16_t>(link)}, op); break;
       case 1:
       case 2:
       case 3: {
@@ -58,12 +56,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         at += length;
         break;
       }
-      case 4:
-        core.disconnected(link, op & 0x40);
-        break;
-      case 5:
-        core.expirePending(op * 100u, 1000);
-        break;
+      case 4: core.disconnected(link, op & 0x40); break;
+      case 5: core.expirePending(op * 100u, 1000); break;
       case 6: {
         if (local == 0) local = core.addLocalPlayer("p");
         std::vector<std::uint8_t> frame(kFrameHeaderBytes);
@@ -75,8 +69,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         Event event;
         while (core.nextEvent(event)) {
           Frame frame;
-          if (event.kind == Event::Kind::kMessage && !readFrame(ByteView(
-                  reinterpret_cast<const std::uint8_t*>(event.data.data()), event.data.size()), frame)) {
+          if (event.kind == Event::Kind::kMessage &&
+              !readFrame(ByteView(reinterpret_cast<const std::uint8_t*>(event.data.data()), event.data.size()),
+                         frame)) {
             __builtin_trap();
           }
         }

@@ -68,7 +68,6 @@ class CheckingEngine : public MusicEngine {
   bool reserved_[32] = {};
 };
 
-
 inline void loadAndPlay(const std::uint8_t* data, std::size_t size) {
   CheckingEngine engine;
   MusicPlayer player(engine);
@@ -86,7 +85,8 @@ inline void loadAndPlay(const std::uint8_t* data, std::size_t size) {
 inline std::vector<std::uint8_t> withSignature(const std::uint8_t* data, std::size_t size, std::size_t offset,
                                                const char* tag) {
   std::vector<std::uint8_t> bytes(data, data + size);
-  for (std::size_t i = 0; tag[i] && offset + i < bytes.size(); ++i) bytes[offset + i] = static_cast<std::uint8_t>(tag[i]);
+  for (std::size_t i = 0; tag[i] && offset + i < bytes.size(); ++i)
+    bytes[offset + i] = static_cast<std::uint8_t>(tag[i]);
   return bytes;
 }
 

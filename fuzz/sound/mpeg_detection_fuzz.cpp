@@ -13,7 +13,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   auto file = SoundFile::openMemory(data, size);
   MpegStart start;
   if (findMpegStart(*file, start)) {
-    if (start.offset < 0 || start.offset + 4 > start.end || start.end > static_cast<std::int64_t>(size)) __builtin_trap();
+    if (start.offset < 0 || start.offset + 4 > start.end || start.end > static_cast<std::int64_t>(size))
+      __builtin_trap();
     static const int noise = ::memfd_create("stderr", 0);
     const int saved = ::dup(2);
     ::ftruncate(noise, 0);

@@ -12,7 +12,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::memcpy(&modeWord, data, 4);
   auto file = SoundFile::openMemory(data + 4, size - 4);
   DecodedAudio out;
-  if (decodeSound(*file, modeWord | mode::kRaw, out) == EngineError::kNone && out.pcm.size() > static_cast<std::size_t>(size)) __builtin_trap();
+  if (decodeSound(*file, modeWord | mode::kRaw, out) == EngineError::kNone &&
+      out.pcm.size() > static_cast<std::size_t>(size))
+    __builtin_trap();
   return 0;
 }
 

@@ -10,11 +10,12 @@ namespace korvo::fuzz {
 inline void addWavSeeds(Seeds& seeds) {
   using namespace korvo::test;
   const Bytes pcm = pcm16({0, 1000, -1000, 32767, -32768, 5, -5, 0});
-  seeds.add("pcm8_mono.wav", riffWave({riffChunk("fmt ", fmtBody(1, 1, 22050, 8)), riffChunk("data", {0x80, 0xFF, 0x00})}));
+  seeds.add("pcm8_mono.wav",
+            riffWave({riffChunk("fmt ", fmtBody(1, 1, 22050, 8)), riffChunk("data", {0x80, 0xFF, 0x00})}));
   seeds.add("pcm16_stereo.wav", riffWave({riffChunk("fmt ", fmtBody(1, 2, 44100, 16)), riffChunk("data", pcm)}));
   seeds.add("loop_cues.wav",
-            riffWave({riffChunk("fmt ", fmtBody(1, 1, 8000, 16)), riffChunk("data", pcm), riffChunk("smpl", smplBody(1, 1, 6)),
-                      riffChunk("cue ", cueBody({{1, 2}, {2, 5}})),
+            riffWave({riffChunk("fmt ", fmtBody(1, 1, 8000, 16)), riffChunk("data", pcm),
+                      riffChunk("smpl", smplBody(1, 1, 6)), riffChunk("cue ", cueBody({{1, 2}, {2, 5}})),
                       container("LIST", "adtl", false, {labl(1, "start"), labl(2, "end")})}));
   seeds.add("extensible24.wav",
             riffWave({riffChunk("fmt ", extensibleFmtBody(1, 2, 48000, 24)), riffChunk("data", Bytes(24, 0x40))}));
@@ -30,7 +31,8 @@ inline void addAiffSeeds(Seeds& seeds) {
   using namespace korvo::test;
   seeds.add("pcm16.aiff", aiffForm({iffChunk("COMM", commBody(2, 2, 16, 44100)),
                                     iffChunk("SSND", ssndBody({0x12, 0x34, 0x80, 0x00, 0x7F, 0xFF, 0x00, 0x01}))}));
-  seeds.add("pcm8_offset.aiff", aiffForm({iffChunk("COMM", commBody(1, 3, 8, 8000)), iffChunk("SSND", ssndBody({1, 2, 3}, 2))}));
+  seeds.add("pcm8_offset.aiff",
+            aiffForm({iffChunk("COMM", commBody(1, 3, 8, 8000)), iffChunk("SSND", ssndBody({1, 2, 3}, 2))}));
   Bytes marks;
   putBe16(marks, 2);
   for (const auto& [id, position] : {std::pair{3u, 10u}, std::pair{7u, 60u}}) {

@@ -14,8 +14,8 @@ namespace {
 // A runtime map with targets both within and beyond the reach of 32-bit fields.
 const korvo::SymbolMap& runtimeMap() {
   static const korvo::SymbolMap kMap = {
-      {"__kvStrConst", 0x00401000},     {"__kvIntType", 0x00402000}, {"_fend", 0x7f0000001000},
-      {"_fcls", 0x7f0000002000},        {"_fprint", 0x0000555500003000},
+      {"__kvStrConst", 0x00401000}, {"__kvIntType", 0x00402000},     {"_fend", 0x7f0000001000},
+      {"_fcls", 0x7f0000002000},    {"_fprint", 0x0000555500003000},
   };
   return kMap;
 }
@@ -62,5 +62,6 @@ void korvo::fuzz::makeSeeds(Seeds& seeds) {
                                              {{"_fend", 1}, {"__kvStrConst", 1}},
                                              {{"_fx", 8}, {"__kvIntType", 12}}}));
   // Counts of -1, -7 and the smallest int: each table is empty.
-  seeds.add("negative_counts.kvm", Bytes{1, 0, 0, 0, 0xC3, 0xFF, 0xFF, 0xFF, 0xFF, 0xF9, 0xFF, 0xFF, 0xFF, 0, 0, 0, 0x80});
+  seeds.add("negative_counts.kvm",
+            Bytes{1, 0, 0, 0, 0xC3, 0xFF, 0xFF, 0xFF, 0xFF, 0xF9, 0xFF, 0xFF, 0xFF, 0, 0, 0, 0x80});
 }

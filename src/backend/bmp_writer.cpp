@@ -18,9 +18,7 @@ void put32(std::uint8_t* at, std::uint32_t v) {
 
 }  // namespace
 
-std::uint32_t bmpRowSize(std::int32_t width) {
-  return (static_cast<std::uint32_t>(width) * 3 + 3) & ~3u;
-}
+std::uint32_t bmpRowSize(std::int32_t width) { return (static_cast<std::uint32_t>(width) * 3 + 3) & ~3u; }
 
 bool writeBmp24(std::ostream& out, std::int32_t width, std::int32_t height, const BmpRowSource& rows) {
   if (width <= 0 || height <= 0) return false;

@@ -24,9 +24,7 @@ Clock& fallbackClock() {
 
 RealClock::RealClock() : startNs_(monotonicNs()) {}
 
-std::uint32_t RealClock::now() const {
-  return static_cast<std::uint32_t>((monotonicNs() - startNs_) / 1000000);
-}
+std::uint32_t RealClock::now() const { return static_cast<std::uint32_t>((monotonicNs() - startNs_) / 1000000); }
 
 void RealClock::sleep(std::uint32_t ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
 

@@ -13,7 +13,14 @@ namespace korvo::platform {
 
 // Raw axis slots of a reading, in this order.
 enum JoystickSlot : int {
-  kSlotX, kSlotY, kSlotZ, kSlotRotationX, kSlotRotationY, kSlotRotationZ, kSlotSlider0, kSlotSlider1,
+  kSlotX,
+  kSlotY,
+  kSlotZ,
+  kSlotRotationX,
+  kSlotRotationY,
+  kSlotRotationZ,
+  kSlotSlider0,
+  kSlotSlider1,
   kJoystickSlots
 };
 

@@ -17,8 +17,7 @@ inline constexpr std::uint32_t kRawDataResource = 10;
 std::optional<std::vector<std::uint8_t>> loadResource(std::uint32_t type, std::uint32_t id);
 
 // The same from the ELF file at path.
-std::optional<std::vector<std::uint8_t>> readElfResource(const std::string& path, std::uint32_t type,
-                                                         std::uint32_t id);
+std::optional<std::vector<std::uint8_t>> readElfResource(const std::string& path, std::uint32_t type, std::uint32_t id);
 
 // A copy of the ELF image elf carrying resource (type, id) = data, replacing an earlier
 // resource with that type and id and keeping the others. On failure bytes is empty and

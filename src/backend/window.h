@@ -10,17 +10,17 @@
 namespace korvo::platform {
 
 enum class WindowEventType {
-  kClose,        // the close button
-  kQuit,         // the session or a signal ends the process: no prompt
-  kActivate,     // the window gained the focus
-  kDeactivate,   // the window lost the focus
-  kExpose,       // the window must be redrawn
-  kKeyDown,      // key: runtime key number; repeat: held down before; alt: Alt was held
+  kClose,       // the close button
+  kQuit,        // the session or a signal ends the process: no prompt
+  kActivate,    // the window gained the focus
+  kDeactivate,  // the window lost the focus
+  kExpose,      // the window must be redrawn
+  kKeyDown,     // key: runtime key number; repeat: held down before; alt: Alt was held
   kKeyUp,
-  kMouseMove,    // x, y: client pixels; dx, dy: motion since the last one
-  kMouseDown,    // button: 1 left, 2 right, 3 middle
+  kMouseMove,  // x, y: client pixels; dx, dy: motion since the last one
+  kMouseDown,  // button: 1 left, 2 right, 3 middle
   kMouseUp,
-  kWheel,        // delta: 120 per notch, positive away from the user
+  kWheel,  // delta: 120 per notch, positive away from the user
 };
 
 struct WindowEvent {

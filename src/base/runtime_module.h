@@ -6,7 +6,7 @@
 #include "base/command_registry.h"
 
 // Declares the three routines of module name (inside namespace korvo).
-#define KORVO_DECLARE_MODULE(name)  \
-  bool create##name##Module();      \
-  void destroy##name##Module();     \
+#define KORVO_DECLARE_MODULE(name) \
+  bool create##name##Module();     \
+  void destroy##name##Module();    \
   void register##name##Commands(Registrar& registrar);

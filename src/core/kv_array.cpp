@@ -30,9 +30,7 @@ void freeSlots(KvSlot* block, std::int64_t count, std::int32_t tag) {
   blockSet().free(block);
 }
 
-std::int32_t elementCount(KvArray* array) {
-  return array->dims > 0 ? kvArrayScales(array)[array->dims - 1] : 0;
-}
+std::int32_t elementCount(KvArray* array) { return array->dims > 0 ? kvArrayScales(array)[array->dims - 1] : 0; }
 
 }  // namespace
 

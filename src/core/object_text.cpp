@@ -58,7 +58,11 @@ void appendObject(std::string& out, const KvObj* obj) {
     switch (records[i]->tag) {
       case KV_TAG_INT: out += std::to_string(slot.i); break;
       case KV_TAG_FLOAT: out += floatText(slot.f); break;
-      case KV_TAG_STRING: out += '"'; out += viewString(slot.s); out += '"'; break;
+      case KV_TAG_STRING:
+        out += '"';
+        out += viewString(slot.s);
+        out += '"';
+        break;
       case KV_TAG_OBJECT: appendObject(out, slot.o); break;
       default: out += "???"; break;
     }

@@ -112,8 +112,7 @@ bool RuntimeHost::idle() {
         hooks_ = nullptr;
         running_ = false;
         break;
-      default:
-        break;
+      default: break;
     }
   }
 }
@@ -122,8 +121,7 @@ bool RuntimeHost::delay(std::int32_t ms) {
   Clock& c = clock();
   const std::uint32_t start = c.now();
   while (idle()) {
-    const std::int64_t remaining =
-        static_cast<std::int64_t>(ms) - static_cast<std::int32_t>(c.now() - start);
+    const std::int64_t remaining = static_cast<std::int64_t>(ms) - static_cast<std::int32_t>(c.now() - start);
     if (remaining < 1) return true;
     c.sleep(static_cast<std::uint32_t>(remaining < 100 ? remaining : 100));
   }

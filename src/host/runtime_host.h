@@ -122,8 +122,8 @@ class RuntimeHost {
   void freeTimer(std::int32_t timer);
 
   // Calls procedure of library (loaded once, kept until the host goes) with four arguments.
-  std::int32_t callLibrary(const std::string& library, const std::string& procedure, void* inBank,
-                           std::int32_t inSize, void* outBank, std::int32_t outSize);
+  std::int32_t callLibrary(const std::string& library, const std::string& procedure, void* inBank, std::int32_t inSize,
+                           void* outBank, std::int32_t outSize);
 
   // Subsystems. open gives the new subsystem, of the type make makes, or null when the slot
   // is taken or make gives none.

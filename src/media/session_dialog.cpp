@@ -101,9 +101,7 @@ class SessionDialog {
     const bool wasOpen = model_.dropDown;
     model_.dropDown = false;
     switch (part) {
-      case Part::kConnectionItem:
-        choose(item);
-        return;
+      case Part::kConnectionItem: choose(item); return;
       case Part::kConnection:
         model_.focus = Focus::kConnection;
         model_.dropDown = !wasOpen;
@@ -127,11 +125,8 @@ class SessionDialog {
         if (model_.connected()) create();
         return;
       case Part::kCancel:
-      case Part::kClose:
-        finish(0);
-        return;
-      case Part::kNone:
-        return;
+      case Part::kClose: finish(0); return;
+      case Part::kNone: return;
     }
   }
 
@@ -227,7 +222,8 @@ class SessionDialog {
 
   void join() {
     if (model_.selected < 0 || model_.selected >= static_cast<int>(keys_.size())) return;
-    if (!actions_.join(keys_[static_cast<std::size_t>(model_.selected)])) return tell(kErrorCaption, "Unable to join game");
+    if (!actions_.join(keys_[static_cast<std::size_t>(model_.selected)]))
+      return tell(kErrorCaption, "Unable to join game");
     finish(1);
   }
 

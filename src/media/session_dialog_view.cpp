@@ -10,7 +10,6 @@
 namespace korvo::platform {
 namespace {
 
-
 // The dialog template: size and controls in dialog units.
 struct TemplateBox {
   int x, y, w, h;
@@ -50,11 +49,11 @@ int scaled(int units, int perHundred) { return units * perHundred / 100; }
 
 }  // namespace
 
-SessionDialogView::SessionDialogView(const PixelFormat& format, std::int32_t displayWidth,
-                                     std::int32_t displayHeight) {
+SessionDialogView::SessionDialogView(const PixelFormat& format, std::int32_t displayWidth, std::int32_t displayHeight) {
   const int fullWidth = scaled(kUnitsWide, kUnitX) + 2 * kBorder;
   const int fullHeight = scaled(kUnitsHigh, kUnitY) + kFontHeight + 5 + 2 * kBorder;
-  const int permille = std::clamp(std::min(displayWidth * 1000 / fullWidth, displayHeight * 1000 / fullHeight), 1, 1000);
+  const int permille =
+      std::clamp(std::min(displayWidth * 1000 / fullWidth, displayHeight * 1000 / fullHeight), 1, 1000);
   unitX_ = kUnitX * permille / 1000;
   unitY_ = kUnitY * permille / 1000;
   fontHeight_ = std::max(kSmallestFont, kFontHeight * permille / 1000);
@@ -126,8 +125,9 @@ void SessionDialogView::focusFrame(const Rect& r) {
 void SessionDialogView::draw(const DialogModel& model) {
   raised(canvas_->rect());
   drawCaption();
-  for (const auto& [box, label] : {std::pair{kConnectionLabel, "Connection"}, std::pair{kGamesLabel, "Games in progress"},
-                                   std::pair{kNameLabel, "Name for new game"}}) {
+  for (const auto& [box, label] :
+       {std::pair{kConnectionLabel, "Connection"}, std::pair{kGamesLabel, "Games in progress"},
+        std::pair{kNameLabel, "Name for new game"}}) {
     const Rect r = dialogRect(box.x, box.y, box.w, box.h);
     text({r.x0, r.y0, r.x1, r.y0 + fontHeight_}, r.x0, r.y0, label, kText);
   }

@@ -146,7 +146,8 @@ std::unique_ptr<VideoBackend> makeChosenVideo() {
 }
 
 Clock& chosenClock() {
-  if (const ClockRow* row = findRow<ClockRow>(kClocks, environment("KORVO_CLOCK"), &ClockRow::name)) return row->clock();
+  if (const ClockRow* row = findRow<ClockRow>(kClocks, environment("KORVO_CLOCK"), &ClockRow::name))
+    return row->clock();
   return std::strcmp(chosenVideo(), "headless") == 0 ? virtualClock() : realClock();
 }
 
@@ -171,10 +172,11 @@ void reportUnacceptedChoices() {
     reportUnaccepted("KORVO_CLOCK", clock, rowNames<ClockRow>(kClocks, &ClockRow::name));
   const char* audio = environment("KORVO_AUDIO");
   if (audio && chosenAudioOutput().kind == AudioOutputKind::kAuto)
-    reportUnaccepted("KORVO_AUDIO", audio, "none, " + rowNames<AudioDeviceRow>(kAudioDevices, &AudioDeviceRow::name) +
-                                               ", wav:PATH");
+    reportUnaccepted("KORVO_AUDIO", audio,
+                     "none, " + rowNames<AudioDeviceRow>(kAudioDevices, &AudioDeviceRow::name) + ", wav:PATH");
   const char* refresh = environment("KORVO_REFRESH");
-  if (refresh && !parseRefreshRate(refresh)) reportUnaccepted("KORVO_REFRESH", refresh, "whole hertz from 1 to " + std::to_string(kMaxRefreshRate));
+  if (refresh && !parseRefreshRate(refresh))
+    reportUnaccepted("KORVO_REFRESH", refresh, "whole hertz from 1 to " + std::to_string(kMaxRefreshRate));
 }
 
 }  // namespace

@@ -29,8 +29,12 @@ constexpr char kStackOverflow[] = "Stack overflow!";
 constexpr char kIntegerDivide[] = "Integer divide by zero";
 
 const Translated kTranslated[] = {
-    {SIGSEGV, "Memory access violation"}, {SIGBUS, "Memory access violation"}, {SIGILL, "Illegal instruction"},
-    {SIGFPE, kIntegerDivide},             {SIGTRAP, kUnknown},                 {SIGSYS, kUnknown},
+    {SIGSEGV, "Memory access violation"},
+    {SIGBUS, "Memory access violation"},
+    {SIGILL, "Illegal instruction"},
+    {SIGFPE, kIntegerDivide},
+    {SIGTRAP, kUnknown},
+    {SIGSYS, kUnknown},
 };
 constexpr std::size_t kSignalCount = std::size(kTranslated);
 
@@ -41,7 +45,7 @@ constexpr std::size_t kAltStackSize = 128 * 1024;
 
 struct State {
   pthread_t thread{};
-  struct sigaction previous[kSignalCount]{};
+  struct sigaction previous[kSignalCount] {};
   stack_t previousStack{};
   void* altStack = nullptr;
   std::uintptr_t stackLow = 0;
@@ -117,7 +121,7 @@ FatalTranslation::FatalTranslation() {
     alt.ss_size = kAltStackSize;
     sigaltstack(&alt, &gState.previousStack);
   }
-  struct sigaction action{};
+  struct sigaction action {};
   action.sa_sigaction = &translate;
   action.sa_flags = SA_SIGINFO | SA_ONSTACK;
   sigemptyset(&action.sa_mask);

@@ -119,8 +119,10 @@ LinkResult linkModule(std::span<const std::uint8_t> resource, const SymbolMap& r
     }
     return nullptr;
   };
-  if (const std::string* missing = resolve(image->relatives, relatives)) return fail(kCantFindSymbol + *missing, kMissingSymbolExit);
-  if (const std::string* missing = resolve(image->absolutes, absolutes)) return fail(kCantFindSymbol + *missing, kMissingSymbolExit);
+  if (const std::string* missing = resolve(image->relatives, relatives))
+    return fail(kCantFindSymbol + *missing, kMissingSymbolExit);
+  if (const std::string* missing = resolve(image->absolutes, absolutes))
+    return fail(kCantFindSymbol + *missing, kMissingSymbolExit);
 
   platform::LowBlock block(alignUp(codeSize, kThunkSize) + runtimeTargets * kThunkSize, true);
   if (!block.data()) return fail(kUnableToRun, -1);

@@ -102,7 +102,7 @@ std::string processCommandLine() {
 
 extern "C" void kvWinMain() {
   using namespace korvo;
-  launchProgram(*runtimeGetRuntime(),
-                [] { return platform::loadResource(platform::kRawDataResource, kModuleResource); },
-                splitCommandLine(processCommandLine()), hooksFromEnvironment());
+  launchProgram(
+      *runtimeGetRuntime(), [] { return platform::loadResource(platform::kRawDataResource, kModuleResource); },
+      splitCommandLine(processCommandLine()), hooksFromEnvironment());
 }

@@ -18,15 +18,15 @@ using ProgramMain = void (*)();
 class RuntimeInterface {
  public:
   virtual ~RuntimeInterface() = default;
-  virtual int version();                                          // 0
-  virtual const char* nextSymbol();                               // 1
-  virtual std::intptr_t symbolAddress(const char* name);          // 2
-  virtual void startUp(void* instance);                           // 3
-  virtual void shutDown();                                        // 4
-  virtual void requestSuspend();                                  // 5
-  virtual void requestResume();                                   // 6
-  virtual void requestEnd();                                      // 7
-  virtual void reportMemory(void* stream);                        // 8
+  virtual int version();                                                                  // 0
+  virtual const char* nextSymbol();                                                       // 1
+  virtual std::intptr_t symbolAddress(const char* name);                                  // 2
+  virtual void startUp(void* instance);                                                   // 3
+  virtual void shutDown();                                                                // 4
+  virtual void requestSuspend();                                                          // 5
+  virtual void requestResume();                                                           // 6
+  virtual void requestEnd();                                                              // 7
+  virtual void reportMemory(void* stream);                                                // 8
   virtual void runProgram(ProgramMain main, const char* commandLine, DebugHooks* hooks);  // 9
 
   void* instance() const { return instance_; }

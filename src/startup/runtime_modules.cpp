@@ -13,12 +13,14 @@ const RuntimeModule kModules[] = {
     {"string", &createStringModule, &destroyStringModule, "string_create failed", &registerStringCommands},
     {"stream", &createStreamModule, &destroyStreamModule, "stream_create failed", &registerStreamCommands},
     {"sockets", &createSocketsModule, &destroySocketsModule, "sockets_create failed", &registerSocketsCommands},
-    {"filesystem", &createFilesystemModule, &destroyFilesystemModule, "filesystem_create failed", &registerFilesystemCommands},
+    {"filesystem", &createFilesystemModule, &destroyFilesystemModule, "filesystem_create failed",
+     &registerFilesystemCommands},
     {"bank", &createBankModule, &destroyBankModule, "bank_create failed", &registerBankCommands},
     {"graphics", &createGraphicsModule, &destroyGraphicsModule, "graphics_create failed", &registerGraphicsCommands},
     {"input", &createInputModule, &destroyInputModule, "input_create failed", &registerInputCommands},
     {"audio", &createAudioModule, &destroyAudioModule, "audio_create failed", &registerAudioCommands},
-    {"multiplay", &createMultiplayModule, &destroyMultiplayModule, "multiplay_create failed", &registerMultiplayCommands},
+    {"multiplay", &createMultiplayModule, &destroyMultiplayModule, "multiplay_create failed",
+     &registerMultiplayCommands},
     {"korvo3d", &createNothing, &destroyNothing, "korvo3d_create failed"},
 };
 

@@ -86,11 +86,17 @@ void CopyBank(std::int32_t srcBank, std::int32_t srcOffset, std::int32_t destBan
   if (from && to && count > 0) std::memmove(to, from, static_cast<std::size_t>(count));
 }
 
-std::int32_t PeekByte(std::int32_t bank, std::int32_t offset) { return static_cast<std::int32_t>(peek(bank, offset, 1)); }
+std::int32_t PeekByte(std::int32_t bank, std::int32_t offset) {
+  return static_cast<std::int32_t>(peek(bank, offset, 1));
+}
 
-std::int32_t PeekShort(std::int32_t bank, std::int32_t offset) { return static_cast<std::int32_t>(peek(bank, offset, 2)); }
+std::int32_t PeekShort(std::int32_t bank, std::int32_t offset) {
+  return static_cast<std::int32_t>(peek(bank, offset, 2));
+}
 
-std::int32_t PeekInt(std::int32_t bank, std::int32_t offset) { return static_cast<std::int32_t>(peek(bank, offset, 4)); }
+std::int32_t PeekInt(std::int32_t bank, std::int32_t offset) {
+  return static_cast<std::int32_t>(peek(bank, offset, 4));
+}
 
 float PeekFloat(std::int32_t bank, std::int32_t offset) { return std::bit_cast<float>(peek(bank, offset, 4)); }
 

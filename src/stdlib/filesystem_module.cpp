@@ -78,7 +78,8 @@ std::int32_t SeekFile(std::int32_t fileStream, std::int32_t pos) {
 bool createFilesystemModule() {
   platform::RuntimeHost* host = platform::RuntimeHost::current();
   if (!host) return false;
-  files().fileSystem = host->open(platform::SubsystemSlot::kFiles, [] { return std::make_unique<stdlib::FileSystem>(); });
+  files().fileSystem =
+      host->open(platform::SubsystemSlot::kFiles, [] { return std::make_unique<stdlib::FileSystem>(); });
   return files().fileSystem != nullptr;
 }
 

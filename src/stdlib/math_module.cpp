@@ -18,8 +18,8 @@ constexpr float kRadToDeg = 57.29578f;
 // nothing overflows 32 bits.
 constexpr std::int32_t kModulus = 2147483647;
 constexpr std::int32_t kMultiplier = 48271;
-constexpr std::int32_t kQuotient = 44488;   // kModulus / kMultiplier
-constexpr std::int32_t kRemainder = 3399;   // kModulus % kMultiplier
+constexpr std::int32_t kQuotient = 44488;  // kModulus / kMultiplier
+constexpr std::int32_t kRemainder = 3399;  // kModulus % kMultiplier
 
 constexpr std::int32_t kStartSeed = 0x1234;
 

@@ -66,8 +66,8 @@ KvString* ReadString(std::int32_t stream) {
   if (!s) return core::newString("");
   unsigned char header[4] = {};
   if (s->read(header, 4) <= 0) return core::newString("");
-  const std::int32_t count =
-      static_cast<std::int32_t>(header[0] | (header[1] << 8) | (header[2] << 16) | (static_cast<std::uint32_t>(header[3]) << 24));
+  const std::int32_t count = static_cast<std::int32_t>(header[0] | (header[1] << 8) | (header[2] << 16) |
+                                                       (static_cast<std::uint32_t>(header[3]) << 24));
   std::string text;
   std::int32_t remaining = count;
   while (remaining > 0) {
@@ -92,11 +92,17 @@ KvString* ReadLine(std::int32_t stream) {
   return core::newString(std::move(line));
 }
 
-void WriteByte(std::int32_t stream, std::int32_t value) { writeLittleEndian(stream, static_cast<std::uint32_t>(value), 1); }
+void WriteByte(std::int32_t stream, std::int32_t value) {
+  writeLittleEndian(stream, static_cast<std::uint32_t>(value), 1);
+}
 
-void WriteShort(std::int32_t stream, std::int32_t value) { writeLittleEndian(stream, static_cast<std::uint32_t>(value), 2); }
+void WriteShort(std::int32_t stream, std::int32_t value) {
+  writeLittleEndian(stream, static_cast<std::uint32_t>(value), 2);
+}
 
-void WriteInt(std::int32_t stream, std::int32_t value) { writeLittleEndian(stream, static_cast<std::uint32_t>(value), 4); }
+void WriteInt(std::int32_t stream, std::int32_t value) {
+  writeLittleEndian(stream, static_cast<std::uint32_t>(value), 4);
+}
 
 void WriteFloat(std::int32_t stream, float value) { writeLittleEndian(stream, std::bit_cast<std::uint32_t>(value), 4); }
 

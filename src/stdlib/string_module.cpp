@@ -80,7 +80,8 @@ KvString* Replace(KvString* string, KvString* from, KvString* to) {
   // original text, left to right, so the result's length is known before it is built.
   const std::string& text = s->text;
   std::size_t matches = 0;
-  for (std::size_t at = text.find(pattern); at != std::string::npos; at = text.find(pattern, at + pattern.size())) ++matches;
+  for (std::size_t at = text.find(pattern); at != std::string::npos; at = text.find(pattern, at + pattern.size()))
+    ++matches;
   if (matches == 0) return s;
   const std::size_t length = text.size() - matches * pattern.size() + matches * replacement.size();
   if (length > core::kMaxStringLength) reject(s, kOutOfMemory);

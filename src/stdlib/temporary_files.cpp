@@ -24,7 +24,8 @@ std::string baseName(const std::string& target) {
 
 // The process id in a temporary's name ".BASE.part-PID-N" of base; 0 when name is not one.
 pid_t writerOf(std::string_view name, const std::string& base) {
-  if (name.size() < 1 + base.size() + kPartMark.size() || name[0] != '.' || name.substr(1, base.size()) != base) return 0;
+  if (name.size() < 1 + base.size() + kPartMark.size() || name[0] != '.' || name.substr(1, base.size()) != base)
+    return 0;
   name.remove_prefix(1 + base.size());
   if (!name.starts_with(kPartMark)) return 0;
   name.remove_prefix(kPartMark.size());
@@ -48,8 +49,8 @@ std::string directoryOf(const std::string& path) {
 
 std::string createTemporaryBeside(const std::string& target, const struct stat* old) {
   static unsigned counter = 0;
-  const std::string prefix = directoryOf(target) + "/." + baseName(target) + std::string(kPartMark) +
-                             std::to_string(::getpid()) + "-";
+  const std::string prefix =
+      directoryOf(target) + "/." + baseName(target) + std::string(kPartMark) + std::to_string(::getpid()) + "-";
   for (int attempt = 0; attempt < 100; ++attempt) {
     const std::string name = prefix + std::to_string(++counter);
     const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);

@@ -63,9 +63,19 @@ TEST(InputScript, LinesOutOfOrderAreSortedStably) {
 }
 
 TEST(InputScript, BadLinesAreReportedWithTheirNumber) {
-  const char* bad[] = {"abc key down 1", "10 key down 0", "10 key down 256", "10 key hold 5",
-                       "10 mouse down 4", "10 mouse move 1", "10 joy 16 down 1", "10 joy 0 axis w=1",
-                       "10 joy 0 axis x=abc", "10 wheel", "10 teleport", "-5 close", "10"};
+  const char* bad[] = {"abc key down 1",
+                       "10 key down 0",
+                       "10 key down 256",
+                       "10 key hold 5",
+                       "10 mouse down 4",
+                       "10 mouse move 1",
+                       "10 joy 16 down 1",
+                       "10 joy 0 axis w=1",
+                       "10 joy 0 axis x=abc",
+                       "10 wheel",
+                       "10 teleport",
+                       "-5 close",
+                       "10"};
   for (const char* line : bad) {
     const InputScript s = parse(std::string("# ok\n") + line + "\n");
     EXPECT_TRUE(s.events.empty()) << line;

@@ -111,7 +111,7 @@ TEST_F(Arrays, VectorFieldsComeAndGoWithTheirObject) {
   static const KvVecType numbers{KV_TAG_VECTOR, 4, &kvIntType};
   static const KvVecType words{KV_TAG_VECTOR, 2, &kvStrType};
   static UserType<2> holder{reinterpret_cast<const KvTypeRecord*>(&numbers),
-                     reinterpret_cast<const KvTypeRecord*>(&words)};
+                            reinterpret_cast<const KvTypeRecord*>(&words)};
   kvStrRelease(kvStrConst(""));  // the string pool's first block
   const std::size_t blocks = blockSet().size();
   KvObj* o = kvObjNew(&holder.type);
@@ -127,9 +127,9 @@ TEST_F(Arrays, VectorFieldsComeAndGoWithTheirObject) {
 TEST_F(Data, ReadsConvertEachEntryByTag) {
   static const char kText[] = "42";
   const KvDataEntry data[] = {
-      {KV_TAG_FLOAT, 0, {.f = 2.7f}}, {KV_TAG_FLOAT, 0, {.f = -2.7f}},  {KV_TAG_CSTRING, 0, {.s = kText}},
-      {KV_TAG_CSTRING, 0, {.s = kText}}, {KV_TAG_INT, 0, {.i = -5}},    {KV_TAG_FLOAT, 0, {.f = 0.5f}},
-      {KV_TAG_INT, 0, {.i = 16777217}}, {KV_TAG_CSTRING, 0, {.s = "1e3"}}, {KV_TAG_FLOAT, 0, {.f = 1e10f}},
+      {KV_TAG_FLOAT, 0, {.f = 2.7f}},    {KV_TAG_FLOAT, 0, {.f = -2.7f}},   {KV_TAG_CSTRING, 0, {.s = kText}},
+      {KV_TAG_CSTRING, 0, {.s = kText}}, {KV_TAG_INT, 0, {.i = -5}},        {KV_TAG_FLOAT, 0, {.f = 0.5f}},
+      {KV_TAG_INT, 0, {.i = 16777217}},  {KV_TAG_CSTRING, 0, {.s = "1e3"}}, {KV_TAG_FLOAT, 0, {.f = 1e10f}},
       {KV_TAG_END, 0, {.i = 0}},
   };
   kvRestore(data);

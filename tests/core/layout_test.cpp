@@ -17,7 +17,12 @@ TEST(Layout, CAndCppAgree) {
     const KvTypeRecord* fields[1];
   } oneField;
   const std::size_t fromCpp[8] = {
-      sizeof(KvSlot), sizeof(KvObj), sizeof(KvObjType), sizeof(KvArray), sizeof(KvVecType), sizeof(KvDataEntry),
+      sizeof(KvSlot),
+      sizeof(KvObj),
+      sizeof(KvObjType),
+      sizeof(KvArray),
+      sizeof(KvVecType),
+      sizeof(KvDataEntry),
       offsetof(KvObj, refs),
       static_cast<std::size_t>(reinterpret_cast<const char*>(kvObjTypeFields(&oneField.type)) -
                                reinterpret_cast<const char*>(&oneField)),

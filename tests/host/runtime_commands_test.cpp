@@ -127,8 +127,7 @@ TEST_F(HostCommands, StopInFullScreenGivesTheDesktopBackUntilResumed) {
   host->setWindow(std::make_unique<FullScreenWindow>(hooks.events));
   host->requestResume();
   cmd::Stop();
-  EXPECT_EQ(hooks.events,
-            (std::vector<std::string>{"suspended", "desktop forward", "window forward", "resumed"}));
+  EXPECT_EQ(hooks.events, (std::vector<std::string>{"suspended", "desktop forward", "window forward", "resumed"}));
   EXPECT_FALSE(host->suspended());
 }
 

@@ -14,8 +14,8 @@ using test::picture;
 class CanvasAtDepth : public ::testing::TestWithParam<PixelFormat> {};
 
 INSTANTIATE_TEST_SUITE_P(Formats, CanvasAtDepth,
-                         ::testing::Values(PixelFormat::rgb565(), PixelFormat::rgb888(),
-                                           PixelFormat::xrgb8888(), PixelFormat::argb8888()),
+                         ::testing::Values(PixelFormat::rgb565(), PixelFormat::rgb888(), PixelFormat::xrgb8888(),
+                                           PixelFormat::argb8888()),
                          [](const auto& format) {
                            return "Depth" + std::to_string(format.param.depth()) +
                                   (format.param.alphaMask() ? "Alpha" : "");
@@ -203,9 +203,9 @@ TEST(Canvas, DrawingWithAnOriginIsClippedToTheViewport) {
             "############\n");
   c->setClsColour(0);
   c->cls();
-  c->plot(-9, -9);                 // (1,1): outside
-  c->plot(-8, -7);                 // (2,3)
-  c->rect(-4, -5, 10, 10, true);   // (6,5)..: clipped to (6..9, 5)
+  c->plot(-9, -9);                // (1,1): outside
+  c->plot(-8, -7);                // (2,3)
+  c->rect(-4, -5, 10, 10, true);  // (6,5)..: clipped to (6..9, 5)
   EXPECT_EQ(picture(*c),
             "............\n"
             "............\n"

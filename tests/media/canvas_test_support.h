@@ -19,15 +19,12 @@ using platform::Canvas;
 using platform::PixelFormat;
 using platform::Surface;
 
-inline std::unique_ptr<Canvas> makeCanvas(int w, int h,
-                                          const PixelFormat& f = PixelFormat::xrgb8888()) {
+inline std::unique_ptr<Canvas> makeCanvas(int w, int h, const PixelFormat& f = PixelFormat::xrgb8888()) {
   return std::make_unique<Canvas>(Surface::create(w, h, f));
 }
 
 // argb after a round trip through format f.
-inline std::uint32_t roundTrip(const PixelFormat& f, std::uint32_t argb) {
-  return f.toARGB(f.toSurface(argb));
-}
+inline std::uint32_t roundTrip(const PixelFormat& f, std::uint32_t argb) { return f.toARGB(f.toSurface(argb)); }
 
 // The canvas as rows of text: '.' for pixels equal to background (ARGB; by default what a new
 // surface holds), '#' otherwise.
@@ -97,8 +94,7 @@ inline std::optional<Bitmap> readBmp(const std::string& path) {
   if (s.size() < 54 || s[0] != 'B' || s[1] != 'M') return std::nullopt;
   const auto u32 = [&](std::size_t o) {
     return std::uint32_t(std::uint8_t(s[o])) | std::uint32_t(std::uint8_t(s[o + 1])) << 8 |
-           std::uint32_t(std::uint8_t(s[o + 2])) << 16 |
-           std::uint32_t(std::uint8_t(s[o + 3])) << 24;
+           std::uint32_t(std::uint8_t(s[o + 2])) << 16 | std::uint32_t(std::uint8_t(s[o + 3])) << 24;
   };
   Bitmap b{int(u32(18)), int(u32(22)), {}};
   const int rowSize = (b.width * 3 + 3) & ~3;

@@ -32,13 +32,42 @@ class Arguments {
   int pick(std::initializer_list<int> values) { return values.begin()[rng_() % values.size()]; }
   // Places and sizes from the edges of buffers, masks and the int range.
   int any() {
-    return pick({-1, 0, 1, 2, 3, 5, 7, 16, 31, 32, 33, 63, 64, 65, 100, 199, 200, 299, 300, 399, 400, -33, -64,
-                 INT32_MIN, INT32_MAX, INT32_MIN + 1, INT32_MAX - 1, -100000, 100000, 1 << 30, -(1 << 30)});
+    return pick({-1,
+                 0,
+                 1,
+                 2,
+                 3,
+                 5,
+                 7,
+                 16,
+                 31,
+                 32,
+                 33,
+                 63,
+                 64,
+                 65,
+                 100,
+                 199,
+                 200,
+                 299,
+                 300,
+                 399,
+                 400,
+                 -33,
+                 -64,
+                 INT32_MIN,
+                 INT32_MAX,
+                 INT32_MIN + 1,
+                 INT32_MAX - 1,
+                 -100000,
+                 100000,
+                 1 << 30,
+                 -(1 << 30)});
   }
   int small() { return pick({-3, -1, 0, 1, 2, 3, 5, 8, 17, 31, 32, 33, 40, 64, 65, 100}); }
   float real() {
-    static constexpr std::array<float, 13> kValues = {0.f,   -1.f, 0.5f, 2.f,  1e-3f, 1e3f,     INFINITY,
-                                                      -INFINITY, 1e-30f, 3.f, 90.f, 45.f, NAN};
+    static constexpr std::array<float, 13> kValues = {0.f,       -1.f,   0.5f, 2.f,  1e-3f, 1e3f, INFINITY,
+                                                      -INFINITY, 1e-30f, 3.f,  90.f, 45.f,  NAN};
     return kValues[rng_() % kValues.size()];
   }
   KvString* text() {
@@ -67,14 +96,18 @@ class Arguments {
 using Step = void (*)(Arguments&);
 
 constexpr Step kSteps[] = {
-    [](Arguments& a) { a.keep(cmd::CreateImage(a.small(), a.small(), a.pick({1, 1, 2, 3, 0, -1}))); },
+    [](Arguments& a) {
+      a.keep(cmd::CreateImage(a.small(), a.small(), a.pick({1, 1, 2, 3, 0, -1})));
+    },
     [](Arguments& a) { a.keep(cmd::CopyImage(a.handle())); },
     [](Arguments& a) { cmd::FreeImage(a.handle()); },
     [](Arguments& a) { cmd::GrabImage(a.handle(), a.any(), a.any(), a.small()); },
     [](Arguments& a) { cmd::SetBuffer(a.keep(cmd::ImageBuffer(a.handle(), a.small()))); },
     [](Arguments& a) { cmd::DrawImage(a.handle(), a.any(), a.any(), a.small()); },
     [](Arguments& a) { cmd::DrawBlock(a.handle(), a.any(), a.any(), a.small()); },
-    [](Arguments& a) { cmd::DrawImageRect(a.handle(), a.any(), a.any(), a.any(), a.any(), a.any(), a.any(), a.small()); },
+    [](Arguments& a) {
+      cmd::DrawImageRect(a.handle(), a.any(), a.any(), a.any(), a.any(), a.any(), a.any(), a.small());
+    },
     [](Arguments& a) { cmd::TileImage(a.handle(), a.any(), a.any(), a.small()); },
     [](Arguments& a) { cmd::TileBlock(a.handle(), a.any(), a.any(), a.small()); },
     [](Arguments& a) { cmd::MaskImage(a.handle(), a.any(), a.any(), a.any()); },
@@ -90,7 +123,9 @@ constexpr Step kSteps[] = {
     [](Arguments& a) {
       cmd::ImagesCollide(a.handle(), a.any(), a.any(), a.small(), a.handle(), a.any(), a.any(), a.small());
     },
-    [](Arguments& a) { cmd::ImageRectCollide(a.handle(), a.any(), a.any(), a.small(), a.any(), a.any(), a.any(), a.any()); },
+    [](Arguments& a) {
+      cmd::ImageRectCollide(a.handle(), a.any(), a.any(), a.small(), a.any(), a.any(), a.any(), a.any());
+    },
     [](Arguments& a) { cmd::RectsOverlap(a.any(), a.any(), a.any(), a.any(), a.any(), a.any(), a.any(), a.any()); },
     [](Arguments& a) { cmd::ImageWidth(a.handle()), cmd::ImageXHandle(a.handle()); },
     [](Arguments& a) { cmd::Origin(a.any(), a.any()); },
@@ -120,7 +155,9 @@ constexpr Step kSteps[] = {
       cmd::GammaRed(a.any());
     },
     [](Arguments& a) {
-      if (a.oneIn(8)) cmd::Graphics(a.pick({1, 2, 33, 320, 400}), a.pick({1, 2, 33, 200, 300}), a.pick({0, 8, 16, 24, 32}), a.pick({2, 3}));
+      if (a.oneIn(8))
+        cmd::Graphics(a.pick({1, 2, 33, 320, 400}), a.pick({1, 2, 33, 200, 300}), a.pick({0, 8, 16, 24, 32}),
+                      a.pick({2, 3}));
     },
     [](Arguments& a) {
       if (!a.oneIn(8)) return;
@@ -136,7 +173,8 @@ constexpr Step kSteps[] = {
     [](Arguments& a) { cmd::Locate(a.any(), a.any()); },
     [](Arguments& a) {
       const char* face = a.oneIn(2) ? "DejaVu Sans" : "courier";
-      cmd::SetFont(a.keep(cmd::LoadFont(core::newString(face), a.pick({0, 1, 5, 12, 40, -9}), a.small(), a.small(), a.small())));
+      cmd::SetFont(
+          a.keep(cmd::LoadFont(core::newString(face), a.pick({0, 1, 5, 12, 40, -9}), a.small(), a.small(), a.small())));
     },
     [](Arguments& a) { cmd::FreeFont(a.handle()); },
     [](Arguments& a) { cmd::SetFont(a.handle()); },
@@ -145,7 +183,9 @@ constexpr Step kSteps[] = {
     [](Arguments& a) { cmd::MouseDown(a.any()), cmd::MouseHit(a.any()), cmd::GetMouse(); },
     [](Arguments& a) { cmd::MoveMouse(a.any(), a.any()); },
     [](Arguments&) { cmd::MouseXSpeed(), cmd::MouseYSpeed(), cmd::MouseZSpeed(), cmd::MouseX(), cmd::MouseZ(); },
-    [](Arguments& a) { cmd::JoyX(a.any()), cmd::JoyHat(a.any()), cmd::JoyXDir(a.any()), cmd::JoyDown(a.any(), a.any()); },
+    [](Arguments& a) {
+      cmd::JoyX(a.any()), cmd::JoyHat(a.any()), cmd::JoyXDir(a.any()), cmd::JoyDown(a.any(), a.any());
+    },
     [](Arguments&) { cmd::FlushKeys(), cmd::FlushMouse(), cmd::FlushJoy(); },
     [](Arguments& a) { cmd::EnableDirectInput(a.small()); },
 };

@@ -83,7 +83,8 @@ TEST_F(Console, InputEditsTheLine) {
   Canvas expected(Surface::create(100, 30, PixelFormat::xrgb8888()), 0, font);
   drawText(expected, 0, 0, "? i!");
   for (std::int32_t y = 0; y < 12; ++y)
-    for (std::int32_t x = 0; x < 100; ++x) ASSERT_EQ(front->getPixelFast(x, y), expected.getPixelFast(x, y)) << x << "," << y;
+    for (std::int32_t x = 0; x < 100; ++x)
+      ASSERT_EQ(front->getPixelFast(x, y), expected.getPixelFast(x, y)) << x << "," << y;
 }
 
 TEST_F(Console, EscapeEmptiesAndTheEndRequestReturnsEmpty) {
@@ -114,8 +115,8 @@ TEST_P(KeyRepeat, HeldKeysRepeatAfterTheDelayThenAtTheRate) {
 
 INSTANTIATE_TEST_SUITE_P(Console, KeyRepeat,
                          ::testing::Values(std::pair<std::uint32_t, std::size_t>{270, 1}, std::pair{290, 1},
-                                           std::pair{310, 2}, std::pair{330, 2}, std::pair{350, 3},
-                                           std::pair{390, 4}, std::pair{430, 5}));
+                                           std::pair{310, 2}, std::pair{330, 2}, std::pair{350, 3}, std::pair{390, 4},
+                                           std::pair{430, 5}));
 
 TEST_F(Console, TheCaretBlinksEvery320Milliseconds) {
   // Sample the caret cell (at the start of the line) at times within each phase.

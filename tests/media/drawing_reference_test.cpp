@@ -85,8 +85,7 @@ TEST(DrawingReference, SixteenBitDrawsTheSameShapes) {
   drawOvals(*narrow);
   for (int y = 0; y < 64; ++y) {
     for (int x = 0; x < 96; ++x) {
-      ASSERT_EQ(narrow->getPixelFast(x, y),
-                test::roundTrip(PixelFormat::rgb565(), wide->getPixelFast(x, y)))
+      ASSERT_EQ(narrow->getPixelFast(x, y), test::roundTrip(PixelFormat::rgb565(), wide->getPixelFast(x, y)))
           << x << "," << y;
     }
   }

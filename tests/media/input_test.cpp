@@ -91,8 +91,8 @@ TEST_F(InputCommands, CharactersFollowTheUsLayoutAndShiftOnly) {
   EXPECT_EQ(cmd::GetKey(), 3);  // Control+C
   input->keyUp(platform::kKeyRightControl);
 
-  const std::pair<std::int32_t, std::int32_t> kFixed[] = {
-      {203, 31}, {205, 30}, {200, 28}, {208, 29}, {199, 1}, {207, 2}, {210, 3}, {211, 4}, {201, 5}, {209, 6}};
+  const std::pair<std::int32_t, std::int32_t> kFixed[] = {{203, 31}, {205, 30}, {200, 28}, {208, 29}, {199, 1},
+                                                          {207, 2},  {210, 3},  {211, 4},  {201, 5},  {209, 6}};
   for (auto [key, code] : kFixed) {
     input->keyDown(key);
     EXPECT_EQ(cmd::GetKey(), code) << key;

@@ -30,8 +30,10 @@ KvString* str(const std::string& s) { return core::newString(s); }
 
 // What ffprobe says of a file's first video stream: "width,height,frames", or "" without it.
 std::string probe(const std::string& file) {
-  const std::string command = "ffprobe -v error -count_frames -select_streams v:0 -show_entries "
-                              "stream=width,height,nb_read_frames -of csv=p=0 '" + file + "' 2>/dev/null";
+  const std::string command =
+      "ffprobe -v error -count_frames -select_streams v:0 -show_entries "
+      "stream=width,height,nb_read_frames -of csv=p=0 '" +
+      file + "' 2>/dev/null";
   std::unique_ptr<FILE, int (*)(FILE*)> pipe(::popen(command.c_str(), "r"), &::pclose);
   std::string out;
   char chunk[256];
@@ -66,21 +68,23 @@ class MovieFiles : public ::testing::Test {
   // Opens file and draws it at 60 draws a second until it stops (at most limitMs).
   Played play(const std::string& file, std::uint32_t limitMs = 120000) {
     Played p;
-    const std::string error = testing::runGraphicsProgram([&] {
-      const std::int32_t movie = cmd::OpenMovie(str(file));
-      p.opened = movie != 0;
-      if (!movie) return;
-      p.width = cmd::MovieWidth(movie);
-      p.height = cmd::MovieHeight(movie);
-      const std::uint32_t start = clock_.now();
-      for (std::uint32_t n = 0; cmd::DrawMovie(movie, 0, 0, -1, -1) && clock_.now() - start < limitMs; ++n) {
-        ++p.draws;
-        clock_.advance(n % 3 == 2 ? 16 : 17);
-      }
-      p.frames = platform::findMovie(movie)->framesShown();
-      EXPECT_EQ(cmd::DrawMovie(movie, 0, 0, -1, -1), 0);
-      EXPECT_EQ(cmd::MoviePlaying(movie), 0);
-    }, false);
+    const std::string error = testing::runGraphicsProgram(
+        [&] {
+          const std::int32_t movie = cmd::OpenMovie(str(file));
+          p.opened = movie != 0;
+          if (!movie) return;
+          p.width = cmd::MovieWidth(movie);
+          p.height = cmd::MovieHeight(movie);
+          const std::uint32_t start = clock_.now();
+          for (std::uint32_t n = 0; cmd::DrawMovie(movie, 0, 0, -1, -1) && clock_.now() - start < limitMs; ++n) {
+            ++p.draws;
+            clock_.advance(n % 3 == 2 ? 16 : 17);
+          }
+          p.frames = platform::findMovie(movie)->framesShown();
+          EXPECT_EQ(cmd::DrawMovie(movie, 0, 0, -1, -1), 0);
+          EXPECT_EQ(cmd::MoviePlaying(movie), 0);
+        },
+        false);
     EXPECT_EQ(error, "");
     return p;
   }
@@ -122,7 +126,7 @@ TEST_F(MovieFiles, ARealMpeg1FilePlaysEveryFrame) {
 
 TEST_F(MovieFiles, EveryContainerAndCodecPlaysEveryFrame) {
   const std::pair<const char*, const char*> kinds[] = {
-      {"avi", "mpeg4"}, {"matroska", "mpeg4"}, {"mp4", "mpeg4"}, {"mpeg", "mpeg1video"},
+      {"avi", "mpeg4"},       {"matroska", "mpeg4"},    {"mp4", "mpeg4"}, {"mpeg", "mpeg1video"},
       {"mpeg", "mpeg2video"}, {"mpegts", "mpeg2video"}, {"avi", "mjpeg"}, {"matroska", "ffv1"}};
   for (const auto& [container, codec] : kinds) {
     const Bytes bytes = testing::writeMovie(colours(container, codec, 25));
@@ -146,8 +150,9 @@ TEST_F(MovieFiles, FilesWithoutPicturesOrOfOtherKindsAreRefused) {
   EXPECT_FALSE(play(write(noise, "noise.avi")).opened);
   EXPECT_FALSE(play(write({}, "empty.avi")).opened);
   // A WAV file is a container of no movie.
-  const Bytes wav = {'R', 'I', 'F', 'F', 36, 0, 0, 0, 'W', 'A', 'V', 'E', 'f', 'm', 't', ' ', 16, 0, 0, 0, 1, 0, 1, 0,
-                     0x44, 0xAC, 0, 0, 0x88, 0x58, 1, 0, 2, 0, 16, 0, 'd', 'a', 't', 'a', 0, 0, 0, 0};
+  const Bytes wav = {'R', 'I', 'F', 'F', 36, 0, 0,   0,   'W', 'A',  'V',  'E', 'f', 'm',  't',
+                     ' ', 16,  0,   0,   0,  1, 0,   1,   0,   0x44, 0xAC, 0,   0,   0x88, 0x58,
+                     1,   0,   2,   0,   16, 0, 'd', 'a', 't', 'a',  0,    0,   0,   0};
   EXPECT_FALSE(play(write(wav, "sound.wav")).opened);
 }
 
@@ -225,15 +230,17 @@ TEST_F(MovieFiles, FramesOfAnotherSizeMidStreamAreScaledIntoTheMoviesSize) {
   stream.insert(stream.end(), rest.begin(), rest.end());
   const std::string file = write(stream, "sizes.m1v");
   std::uint32_t corner = 0;
-  const std::string error = testing::runGraphicsProgram([&] {
-    const std::int32_t movie = cmd::OpenMovie(str(file));
-    ASSERT_NE(movie, 0);
-    EXPECT_EQ(cmd::MovieWidth(movie), 64);
-    EXPECT_EQ(cmd::MovieHeight(movie), 48);
-    clock_.advance(1500);
-    EXPECT_EQ(cmd::DrawMovie(movie, 0, 0, -1, -1), 1);
-    corner = platform::currentBuffer()->getPixelFast(63, 47);
-  }, false);
+  const std::string error = testing::runGraphicsProgram(
+      [&] {
+        const std::int32_t movie = cmd::OpenMovie(str(file));
+        ASSERT_NE(movie, 0);
+        EXPECT_EQ(cmd::MovieWidth(movie), 64);
+        EXPECT_EQ(cmd::MovieHeight(movie), 48);
+        clock_.advance(1500);
+        EXPECT_EQ(cmd::DrawMovie(movie, 0, 0, -1, -1), 1);
+        corner = platform::currentBuffer()->getPixelFast(63, 47);
+      },
+      false);
   EXPECT_EQ(error, "");
   EXPECT_GT(corner & 0xFF, 200u) << std::hex << corner;
   EXPECT_LT(corner >> 16 & 0xFF, 40u) << std::hex << corner;

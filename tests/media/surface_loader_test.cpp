@@ -22,9 +22,8 @@ namespace fs = std::filesystem;
 class SurfaceLoader : public ::testing::Test {
  protected:
   void SetUp() override {
-    dir_ = fs::temp_directory_path() /
-           ("korvo-loader-" + std::to_string(::getpid()) + "-" +
-            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    dir_ = fs::temp_directory_path() / ("korvo-loader-" + std::to_string(::getpid()) + "-" +
+                                        ::testing::UnitTest::GetInstance()->current_test_info()->name());
     fs::create_directories(dir_);
   }
   void TearDown() override { fs::remove_all(dir_); }
@@ -40,17 +39,14 @@ class SurfaceLoader : public ::testing::Test {
 };
 
 // A 3x2 picture: top row red, green, blue; bottom row white, black, grey.
-test::Bitmap sample() {
-  return {3, 2, {0xFFFF0000, 0xFF00FF00, 0xFF0000FF, 0xFFFFFFFF, 0xFF000000, 0xFF808080}};
-}
+test::Bitmap sample() { return {3, 2, {0xFFFF0000, 0xFF00FF00, 0xFF0000FF, 0xFFFFFFFF, 0xFF000000, 0xFF808080}}; }
 
 std::uint32_t pixel(const Surface& s, int x, int y) { return s.format().fetch(s.at(x, y)); }
 
 TEST_F(SurfaceLoader, BmpArrivesUprightAndOpaqueInTheAskedFormat) {
   const std::string file = write("sample.bmp", test::encodeBmp(sample()));
   for (const PixelFormat& f :
-       {PixelFormat::xrgb8888(), PixelFormat::argb8888(), PixelFormat::rgb888(),
-        PixelFormat::rgb565()}) {
+       {PixelFormat::xrgb8888(), PixelFormat::argb8888(), PixelFormat::rgb888(), PixelFormat::rgb565()}) {
     auto s = loadSurface(file, f);
     ASSERT_TRUE(s) << f.depth();
     ASSERT_EQ(s->width(), 3);
@@ -76,8 +72,7 @@ TEST_F(SurfaceLoader, TgaIsRecognisedByItsName) {
   ASSERT_TRUE(s);
   EXPECT_EQ(pixel(*s, 0, 0), 0xFF302010u) << "alpha 0 in the file still loads opaque";
   EXPECT_EQ(pixel(*s, 1, 0), 0xFF605040u);
-  EXPECT_FALSE(loadSurface(write("tile.dat", tga), PixelFormat::xrgb8888()))
-      << "no signature and no known extension";
+  EXPECT_FALSE(loadSurface(write("tile.dat", tga), PixelFormat::xrgb8888())) << "no signature and no known extension";
 }
 
 TEST_F(SurfaceLoader, NamesFollowThePathRules) {
@@ -94,9 +89,7 @@ TEST_F(SurfaceLoader, NamesFollowThePathRules) {
 }
 
 // Big-endian 32-bit field.
-std::string be32(std::uint32_t v) {
-  return {char(v >> 24), char(v >> 16), char(v >> 8), char(v)};
-}
+std::string be32(std::uint32_t v) { return {char(v >> 24), char(v >> 16), char(v >> 8), char(v)}; }
 std::string le16(unsigned v) { return {char(v & 255), char(v >> 8)}; }
 std::string le32(std::uint32_t v) { return le16(v & 0xFFFF) + le16(v >> 16); }
 
@@ -106,8 +99,8 @@ std::string pngHeader(std::uint32_t w, std::uint32_t h) {
 }
 
 std::string bmpHeader(std::int32_t w, std::int32_t h) {
-  return "BM" + le32(0) + le32(0) + le32(54) + le32(40) + le32(w) + le32(h) + le16(1) +
-         le16(24) + std::string(24, '\0');
+  return "BM" + le32(0) + le32(0) + le32(54) + le32(40) + le32(w) + le32(h) + le16(1) + le16(24) +
+         std::string(24, '\0');
 }
 
 TEST_F(SurfaceLoader, OversizedHeadersAreRefusedBeforeDecoding) {
@@ -117,20 +110,18 @@ TEST_F(SurfaceLoader, OversizedHeadersAreRefusedBeforeDecoding) {
       {"tall.bmp", bmpHeader(1, 20000)},
       {"topdown.bmp", bmpHeader(9000, -9000)},
       {"negative.bmp", bmpHeader(-5, 5)},
-      {"screen.gif", "GIF89a" + le16(65535) + le16(65535) + std::string("\0\0\0,", 4) +
-                         le16(0) + le16(0) + le16(1) + le16(1) + std::string(1, '\0')},
-      {"frame.gif", "GIF89a" + le16(1) + le16(1) + std::string("\0\0\0", 3) +
-                        std::string("!\xF9\x04\0\0\0\0\0,", 9) + le16(60000) + le16(0) +
-                        le16(10) + le16(10) + std::string(1, '\0')},
-      {"big.pcx", std::string("\x0A\x05\x01\x08", 4) + le16(0) + le16(0) + le16(30000) +
-                      le16(10) + std::string(116, '\0')},
-      {"inverted.pcx", std::string("\x0A\x05\x01\x08", 4) + le16(10) + le16(0) + le16(5) +
-                           le16(10) + std::string(116, '\0')},
+      {"screen.gif", "GIF89a" + le16(65535) + le16(65535) + std::string("\0\0\0,", 4) + le16(0) + le16(0) + le16(1) +
+                         le16(1) + std::string(1, '\0')},
+      {"frame.gif", "GIF89a" + le16(1) + le16(1) + std::string("\0\0\0", 3) + std::string("!\xF9\x04\0\0\0\0\0,", 9) +
+                        le16(60000) + le16(0) + le16(10) + le16(10) + std::string(1, '\0')},
+      {"big.pcx",
+       std::string("\x0A\x05\x01\x08", 4) + le16(0) + le16(0) + le16(30000) + le16(10) + std::string(116, '\0')},
+      {"inverted.pcx",
+       std::string("\x0A\x05\x01\x08", 4) + le16(10) + le16(0) + le16(5) + le16(10) + std::string(116, '\0')},
       {"big.jpg", std::string("\xFF\xD8\xFF\xE0", 4) + std::string("\x00\x04\x00\x00", 4) +
-                      std::string("\xFF\xC0\x00\x11\x08", 5) + le16(0x3075) + le16(0x3075) +
-                      std::string(12, '\x01')},
-      {"big.tga", std::string("\0\0\x02", 3) + std::string(9, '\0') + le16(20000) +
-                      le16(20000) + std::string("\x20\x08", 2)},
+                      std::string("\xFF\xC0\x00\x11\x08", 5) + le16(0x3075) + le16(0x3075) + std::string(12, '\x01')},
+      {"big.tga",
+       std::string("\0\0\x02", 3) + std::string(9, '\0') + le16(20000) + le16(20000) + std::string("\x20\x08", 2)},
   };
   for (const auto& [name, bytes] : files) {
     EXPECT_FALSE(loadSurface(write(name, bytes), PixelFormat::xrgb8888())) << name;
@@ -139,9 +130,8 @@ TEST_F(SurfaceLoader, OversizedHeadersAreRefusedBeforeDecoding) {
 
 TEST_F(SurfaceLoader, BitfieldBmpWithUnusualMasksLoads) {
   // 2x2 top-down, 32 bits, red in the top byte (a layout the library refuses).
-  std::string bmp = "BM" + le32(0) + le32(0) + le32(66) + le32(40) + le32(2) + le32(-2) +
-                    le16(1) + le16(32) + le32(3) + std::string(20, '\0') + le32(0xFF000000) +
-                    le32(0x00FF0000) + le32(0x0000FF00);
+  std::string bmp = "BM" + le32(0) + le32(0) + le32(66) + le32(40) + le32(2) + le32(-2) + le16(1) + le16(32) + le32(3) +
+                    std::string(20, '\0') + le32(0xFF000000) + le32(0x00FF0000) + le32(0x0000FF00);
   for (std::uint32_t p : {0x11223300u, 0x44556600u, 0x778899FFu, 0xAABBCC00u}) bmp += le32(p);
   auto s = loadSurface(write("masks.bmp", bmp), PixelFormat::xrgb8888());
   ASSERT_TRUE(s);
@@ -149,8 +139,7 @@ TEST_F(SurfaceLoader, BitfieldBmpWithUnusualMasksLoads) {
   EXPECT_EQ(pixel(*s, 1, 0), 0xFF445566u);
   EXPECT_EQ(pixel(*s, 0, 1), 0xFF778899u);
   EXPECT_EQ(pixel(*s, 1, 1), 0xFFAABBCCu);
-  EXPECT_FALSE(loadSurface(write("cutmasks.bmp", bmp.substr(0, bmp.size() - 4)),
-                           PixelFormat::xrgb8888()));
+  EXPECT_FALSE(loadSurface(write("cutmasks.bmp", bmp.substr(0, bmp.size() - 4)), PixelFormat::xrgb8888()));
 }
 
 TEST_F(SurfaceLoader, CorruptAndTruncatedInputFailsWithoutACrash) {
@@ -166,8 +155,7 @@ TEST_F(SurfaceLoader, CorruptAndTruncatedInputFailsWithoutACrash) {
       {"nopixels.png", pngHeader(4, 4)},
       {"noframe.jpg", std::string("\xFF\xD8\xFF\xD9", 4)},
       {"zerolength.jpg", std::string("\xFF\xD8\xFF\xE0\x00\x00", 6)},
-      {"loop.gif", "GIF89a" + le16(4) + le16(4) + std::string("\0\0\0", 3) +
-                       std::string("!\xFE\xFF", 3)},
+      {"loop.gif", "GIF89a" + le16(4) + le16(4) + std::string("\0\0\0", 3) + std::string("!\xFE\xFF", 3)},
       {"tiff.tif", std::string("II*\0\x08\0\0\0", 8) + garbage},
   };
   for (const auto& [name, bytes] : refused) {
@@ -195,8 +183,7 @@ TEST(SurfaceLoaderRealFiles, DebianPicturesLoad) {
       {"allegro5-doc", "/usr/share/doc/allegro5-doc/examples/data/cursor.tga", 0, 0},
       {"libsdl2-tests", "/usr/libexec/installed-tests/SDL2/axis.bmp", 0, 0},
       {"tuxpaint-data", "/usr/share/doc/tuxpaint-data/html/images/tips.jpg", 0, 0},
-      {"pingus-data",
-       "/usr/share/games/pingus/data/images/groundpieces/transparent/foliage/grass2.png", 0, 0},
+      {"pingus-data", "/usr/share/games/pingus/data/images/groundpieces/transparent/foliage/grass2.png", 0, 0},
   };
   int loaded = 0;
   for (const RealFile& f : files) {
@@ -221,8 +208,7 @@ TEST(SurfaceLoaderRealFiles, DebianPicturesLoad) {
 }
 
 TEST(SurfaceLoaderRealFiles, PngSuite) {
-  const auto dir =
-      test::debianFile("golang-1.19-src", "/usr/share/go-1.19/src/image/png/testdata/pngsuite");
+  const auto dir = test::debianFile("golang-1.19-src", "/usr/share/go-1.19/src/image/png/testdata/pngsuite");
   if (!dir) GTEST_SKIP() << "package golang-1.19-src not available";
   int good = 0;
   int bad = 0;
@@ -237,9 +223,8 @@ TEST(SurfaceLoaderRealFiles, PngSuite) {
     ASSERT_TRUE(s) << name;
     // Cropped variants are named base-NN...: NN × NN pixels; the others are 32 × 32.
     const std::size_t dash = name.find('-');
-    const int side = dash != std::string::npos && std::isdigit(name[dash + 1])
-                         ? std::stoi(name.substr(dash + 1, 2))
-                         : 32;
+    const int side =
+        dash != std::string::npos && std::isdigit(name[dash + 1]) ? std::stoi(name.substr(dash + 1, 2)) : 32;
     EXPECT_EQ(s->width(), side) << name;
     EXPECT_EQ(s->height(), side) << name;
     ++good;

@@ -67,7 +67,8 @@ TEST_F(Fonts, GlyphCellsWrapAtTheLineWidthWithoutOverlapping) {
     EXPECT_GE(w, g.advance) << c;
     EXPECT_GE(w, g.width) << c;
     if (expectX != 0 && expectX + w > kLine) expectX = 0, expectY += 20;
-    EXPECT_EQ(font->glyphPos(code), static_cast<std::uint32_t>(expectX) << 16 | static_cast<std::uint32_t>(expectY)) << c;
+    EXPECT_EQ(font->glyphPos(code), static_cast<std::uint32_t>(expectX) << 16 | static_cast<std::uint32_t>(expectY))
+        << c;
     expectX += w;
   }
   EXPECT_EQ(font->glyphSheet().height(), expectY + 20);
@@ -226,7 +227,8 @@ TEST_F(Fonts, FontFileByRelativePathIsAddedOnceUnderItsFileName) {
   if (!std::filesystem::exists(kDejaVu)) GTEST_SKIP() << "fonts-dejavu-core is not installed";
   const auto dir = std::filesystem::temp_directory_path() / "korvo_font_test";
   std::filesystem::create_directories(dir / "fonts");
-  std::filesystem::copy_file(kDejaVu, dir / "fonts" / "Zorkface.ttf", std::filesystem::copy_options::overwrite_existing);
+  std::filesystem::copy_file(kDejaVu, dir / "fonts" / "Zorkface.ttf",
+                             std::filesystem::copy_options::overwrite_existing);
   const auto old = std::filesystem::current_path();
   std::filesystem::current_path(dir);
   const std::int32_t a = cmd::LoadFont(str("fonts\\Zorkface.ttf"), 14, 0, 0, 0);

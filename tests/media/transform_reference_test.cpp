@@ -43,15 +43,20 @@ std::unique_ptr<Canvas> sheet(const PixelFormat& f) {
       if (!box) continue;
       auto result = test::makeCanvas(box->width, box->height, f);
       transformInto(*source, kTransforms[n], *box, filter == 1, *result);
-      out->blit(static_cast<std::int32_t>(n) * 48 + 16, filter * 40 + 14, *result, 0, 0, box->width, box->height, false);
+      out->blit(static_cast<std::int32_t>(n) * 48 + 16, filter * 40 + 14, *result, 0, 0, box->width, box->height,
+                false);
     }
   }
   return out;
 }
 
-TEST(TransformReferences, ThirtyTwoBits) { test::expectMatchesReference(*sheet(PixelFormat::xrgb8888()), "transforms32.bmp"); }
+TEST(TransformReferences, ThirtyTwoBits) {
+  test::expectMatchesReference(*sheet(PixelFormat::xrgb8888()), "transforms32.bmp");
+}
 
-TEST(TransformReferences, SixteenBits) { test::expectMatchesReference(*sheet(PixelFormat::rgb565()), "transforms16.bmp"); }
+TEST(TransformReferences, SixteenBits) {
+  test::expectMatchesReference(*sheet(PixelFormat::rgb565()), "transforms16.bmp");
+}
 
 }  // namespace
 }  // namespace korvo::platform

@@ -47,18 +47,15 @@ class WindowedHostTest : public ::testing::Test {
     auto window = std::make_unique<WindowedHost>(*host_, std::move(video));
     window_ = window.get();
     host_->setWindow(std::move(window));
-    input_ = static_cast<InputSystem*>(host_->open(SubsystemSlot::kInput, [this] {
-      return std::make_unique<InputSystem>(inputHost_, virtualJoysticks());
-    }));
+    input_ = static_cast<InputSystem*>(host_->open(
+        SubsystemSlot::kInput, [this] { return std::make_unique<InputSystem>(inputHost_, virtualJoysticks()); }));
   }
   void TearDown() override {
     RuntimeHost::destroy(host_);
     setMessageBoxPresenter(nullptr);
     setClock(nullptr);
   }
-  void open(std::int32_t w, std::int32_t h, DisplayKind kind) {
-    ASSERT_TRUE(window_->openDisplay({w, h, 0, 0, kind}));
-  }
+  void open(std::int32_t w, std::int32_t h, DisplayKind kind) { ASSERT_TRUE(window_->openDisplay({w, h, 0, 0, kind})); }
   bool keyHeld(std::int32_t k) { return input_->keyboard().rawDown(k); }
   float mouseAxis(int i) { return input_->mouse().rawAxis(i); }
 
@@ -318,9 +315,8 @@ TEST_F(WindowedHostTest, ScriptedEventsArriveWhenTheirTimeHasCome) {
   host_->setWindow(std::move(window));
   // Joystick lines add their ports before the input devices enumerate them.
   EXPECT_GE(virtualJoysticks().count(), 2);
-  input_ = static_cast<InputSystem*>(host_->open(SubsystemSlot::kInput, [this] {
-    return std::make_unique<InputSystem>(inputHost_, virtualJoysticks());
-  }));
+  input_ = static_cast<InputSystem*>(host_->open(
+      SubsystemSlot::kInput, [this] { return std::make_unique<InputSystem>(inputHost_, virtualJoysticks()); }));
   ASSERT_TRUE(w->openDisplay({640, 480, 0, 0, DisplayKind::kWindow}));
   host_->idle();
   EXPECT_FALSE(keyHeld(44));

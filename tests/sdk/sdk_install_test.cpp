@@ -40,13 +40,16 @@ class InstalledSdk : public ::testing::Test {
 
   static std::string prefix(const std::string& path) { return dir_->file("prefix/" + path); }
   static std::string built(const std::string& name) { return dir_->file("examples/" + name); }
-  static std::string exampleFolder(const std::string& name) { return std::string(KORVO_SOURCE_DIR) + "/examples/" + name; }
+  static std::string exampleFolder(const std::string& name) {
+    return std::string(KORVO_SOURCE_DIR) + "/examples/" + name;
+  }
 
   // Runs a command headless on the virtual clock in the scratch folder, with environment.
   static CommandResult headless(const std::string& environment, const std::string& command) {
-    return runCommand("cd " + dir_->path() + " && env KORVO_VIDEO=headless KORVO_CLOCK=virtual KORVO_AUDIO=none "
-                      "LSAN_OPTIONS=print_suppressions=0:suppressions=" + std::string(KORVO_LSAN_SUPPRESSIONS) + " " +
-                      environment + " " + command);
+    return runCommand("cd " + dir_->path() +
+                      " && env KORVO_VIDEO=headless KORVO_CLOCK=virtual KORVO_AUDIO=none "
+                      "LSAN_OPTIONS=print_suppressions=0:suppressions=" +
+                      std::string(KORVO_LSAN_SUPPRESSIONS) + " " + environment + " " + command);
   }
   static void write(const std::string& name, const std::string& text) {
     testing::writeFile(dir_->file(name), std::vector<std::uint8_t>(text.begin(), text.end()));
@@ -60,10 +63,10 @@ testing::ScratchDir* InstalledSdk::dir_ = nullptr;
 CommandResult InstalledSdk::setUp_;
 
 TEST_F(InstalledSdk, HoldsTheToolsHeadersSupportSourceAndPackages) {
-  for (const char* path : {"bin/korvo-runtime", "bin/korvo-run", "bin/korvo-pack", "bin/korvo-attach",
-                           "include/korvo/korvo.h", "include/korvo/korvo.hpp", "share/korvo/korvo_support.c",
-                           "lib/cmake/Korvo/KorvoConfig.cmake", "lib/cmake/Korvo/KorvoProgram.cmake",
-                           "lib/pkgconfig/korvo.pc"}) {
+  for (const char* path :
+       {"bin/korvo-runtime", "bin/korvo-run", "bin/korvo-pack", "bin/korvo-attach", "include/korvo/korvo.h",
+        "include/korvo/korvo.hpp", "share/korvo/korvo_support.c", "lib/cmake/Korvo/KorvoConfig.cmake",
+        "lib/cmake/Korvo/KorvoProgram.cmake", "lib/pkgconfig/korvo.pc"}) {
     EXPECT_TRUE(fs::exists(prefix(path))) << path;
   }
   // The runtime every program is a copy of carries no debug information.
@@ -74,12 +77,12 @@ TEST_F(InstalledSdk, HoldsTheToolsHeadersSupportSourceAndPackages) {
 TEST_F(InstalledSdk, PkgConfigGivesWhatABuildByHandNeeds) {
   const std::string pc = "PKG_CONFIG_PATH=" + prefix("lib/pkgconfig") + " pkg-config ";
   const std::string c = std::string(KORVO_TEST_CC);
-  const CommandResult result = runCommand(
-      "cd " + dir_->path() + " && " + c + " $(" + pc + "--cflags korvo) -c " + exampleFolder("hello") +
-      "/hello.c -o hello.o && " + c + " $(" + pc + "--cflags korvo) -c $(" + pc +
-      "--variable=support_source korvo) -o support.o && $(" + pc +
-      "--variable=korvo_pack korvo) -o by-hand.kvm hello.o support.o && $(" + pc +
-      "--variable=korvo_attach korvo) $(" + pc + "--variable=korvo_runtime korvo) by-hand.kvm by-hand");
+  const CommandResult result =
+      runCommand("cd " + dir_->path() + " && " + c + " $(" + pc + "--cflags korvo) -c " + exampleFolder("hello") +
+                 "/hello.c -o hello.o && " + c + " $(" + pc + "--cflags korvo) -c $(" + pc +
+                 "--variable=support_source korvo) -o support.o && $(" + pc +
+                 "--variable=korvo_pack korvo) -o by-hand.kvm hello.o support.o && $(" + pc +
+                 "--variable=korvo_attach korvo) $(" + pc + "--variable=korvo_runtime korvo) by-hand.kvm by-hand");
   ASSERT_EQ(result.status, 0) << result.output;
   write("press.txt", "100 key press 57\n");
   const CommandResult run = headless("KORVO_INPUT=press.txt KORVO_DEBUG=1", dir_->file("by-hand") + " Newcomer");
@@ -89,14 +92,17 @@ TEST_F(InstalledSdk, PkgConfigGivesWhatABuildByHandNeeds) {
 
 TEST_F(InstalledSdk, TheBouncingRectangleStopsAtTheScriptedEscapeAfter120Frames) {
   write("escape.txt", "2000 key press 1\n");
-  const CommandResult run = headless("KORVO_INPUT=escape.txt KORVO_SNAPSHOT_PATTERN=bounce###.bmp KORVO_SNAPSHOT_FRAMES=120",
-                                     prefix("bin/korvo-run") + " --debug " + built("bounce.kvm"));
+  const CommandResult run =
+      headless("KORVO_INPUT=escape.txt KORVO_SNAPSHOT_PATTERN=bounce###.bmp KORVO_SNAPSHOT_FRAMES=120",
+               prefix("bin/korvo-run") + " --debug " + built("bounce.kvm"));
   EXPECT_EQ(run.status, 0) << run.output;
   EXPECT_EQ(run.output, "120 frames, ended at 2000 ms\nProgram has ended\n");
   // 119 steps of (5, 4) from the corner, turned at x 576 and y 416: (595 -> 557, 476 -> 356).
   const auto picture = test::readBmp(dir_->file("bounce120.bmp"));
   ASSERT_TRUE(picture);
-  const auto at = [&](int x, int y) { return picture->argb[static_cast<std::size_t>(y) * picture->width + x] & 0xFFFFFF; };
+  const auto at = [&](int x, int y) {
+    return picture->argb[static_cast<std::size_t>(y) * picture->width + x] & 0xFFFFFF;
+  };
   EXPECT_EQ(at(557, 356), 0xFFC800u);
   EXPECT_EQ(at(557 + 63, 356 + 63), 0xFFC800u);
   EXPECT_EQ(at(556, 356), 0x000030u);
@@ -106,12 +112,14 @@ TEST_F(InstalledSdk, TheBouncingRectangleStopsAtTheScriptedEscapeAfter120Frames)
 
 TEST_F(InstalledSdk, ThePictureProgramDrawsItsImageAndCaption) {
   write("space.txt", "100 key press 57\n");
-  const CommandResult run =
-      headless("KORVO_INPUT=space.txt KORVO_SNAPSHOT=picture.bmp", built("bin/picture") + " " + exampleFolder("picture"));
+  const CommandResult run = headless("KORVO_INPUT=space.txt KORVO_SNAPSHOT=picture.bmp",
+                                     built("bin/picture") + " " + exampleFolder("picture"));
   EXPECT_EQ(run.status, 0) << run.output;
   const auto picture = test::readBmp(dir_->file("picture.bmp"));
   ASSERT_TRUE(picture);
-  const auto at = [&](int x, int y) { return picture->argb[static_cast<std::size_t>(y) * picture->width + x] & 0xFFFFFF; };
+  const auto at = [&](int x, int y) {
+    return picture->argb[static_cast<std::size_t>(y) * picture->width + x] & 0xFFFFFF;
+  };
   // The 96 x 64 image centred on (160, 100): the sun at (70, 18) of it, grass at its bottom left.
   EXPECT_EQ(at(112 + 70, 68 + 18), 0xFFDC28u);
   EXPECT_EQ(at(112 + 2, 68 + 62), 0x1E8C32u);
@@ -155,7 +163,8 @@ TEST_F(InstalledSdk, TheSoundProgramsRecordingHoldsTheSoundAndTheTune) {
   // mixing blocks of 25 ms later.
   const auto quarter = [&](int n) {
     const auto from = mono.begin() + static_cast<std::ptrdiff_t>(n * kRate / 4);
-    return std::vector<double>(from + static_cast<std::ptrdiff_t>(0.08 * kRate), from + static_cast<std::ptrdiff_t>(kRate / 4));
+    return std::vector<double>(from + static_cast<std::ptrdiff_t>(0.08 * kRate),
+                               from + static_cast<std::ptrdiff_t>(kRate / 4));
   };
   // The tune's notes, C E G c G E C G, a quarter second each (a 32-sample cycle at 8363 Hz
   // is its C, a semitone below middle C's 261.6 Hz by a hair); the beep (1760 Hz) in the first
@@ -164,10 +173,8 @@ TEST_F(InstalledSdk, TheSoundProgramsRecordingHoldsTheSoundAndTheTune) {
   for (int n = 0; n < 8; ++n) {
     const double hertz = 8363.0 / 32 * std::pow(2.0, semitones[n] / 12.0);
     EXPECT_GT(strength(quarter(n), hertz, kRate), 0.1) << "note " << n;
-    if (n % 2 == 0)
-      EXPECT_GT(strength(quarter(n), 1760, kRate), 0.1) << "beep in quarter " << n;
-    else
-      EXPECT_LT(strength(quarter(n), 1760, kRate), 0.03) << "quarter " << n;
+    if (n % 2 == 0) EXPECT_GT(strength(quarter(n), 1760, kRate), 0.1) << "beep in quarter " << n;
+    else EXPECT_LT(strength(quarter(n), 1760, kRate), 0.03) << "quarter " << n;
   }
 }
 

@@ -44,7 +44,8 @@ Bytes instBody(std::uint16_t playMode, std::uint16_t begin, std::uint16_t end) {
 TEST(AiffLoaderTest, SixteenBitBigEndianSamplesAndTheExtendedRate) {
   DecodedAudio a;
   const Bytes data = {0x12, 0x34, 0xFF, 0xFE, 0x00, 0x01, 0x80, 0x00};
-  ASSERT_EQ(decode(aiffForm({iffChunk("COMM", commBody(2, 2, 16, 22050)), iffChunk("SSND", ssndBody(data))}), a), EngineError::kNone);
+  ASSERT_EQ(decode(aiffForm({iffChunk("COMM", commBody(2, 2, 16, 22050)), iffChunk("SSND", ssndBody(data))}), a),
+            EngineError::kNone);
   EXPECT_EQ(a.rate, 22050);
   EXPECT_EQ(a.channels, 2);
   EXPECT_EQ(a.frames, 2);
@@ -56,14 +57,17 @@ TEST(AiffLoaderTest, SixteenBitBigEndianSamplesAndTheExtendedRate) {
   EXPECT_EQ(s[2], 1);
   EXPECT_EQ(s[3], -32768);
   for (double rate : {8000.0, 11025.0, 44100.0, 96000.0, 22254.5454}) {
-    ASSERT_EQ(decode(aiffForm({iffChunk("COMM", commBody(1, 1, 16, rate)), iffChunk("SSND", ssndBody({0, 0}))}), a), EngineError::kNone);
+    ASSERT_EQ(decode(aiffForm({iffChunk("COMM", commBody(1, 1, 16, rate)), iffChunk("SSND", ssndBody({0, 0}))}), a),
+              EngineError::kNone);
     EXPECT_EQ(a.rate, static_cast<int>(rate));
   }
 }
 
 TEST(AiffLoaderTest, EightBitDataIsFlaggedUnsignedButLoadedAsIs) {
   DecodedAudio a;
-  ASSERT_EQ(decode(aiffForm({iffChunk("COMM", commBody(1, 3, 8, 11025)), iffChunk("SSND", ssndBody({0x7F, 0x80, 0x00}))}), a), EngineError::kNone);
+  ASSERT_EQ(
+      decode(aiffForm({iffChunk("COMM", commBody(1, 3, 8, 11025)), iffChunk("SSND", ssndBody({0x7F, 0x80, 0x00}))}), a),
+      EngineError::kNone);
   EXPECT_EQ(a.mode & 0x1F8u, 0x8u | 0x20 | 0x80);
   EXPECT_EQ(a.sourceMode & 0x80u, 0u);
   EXPECT_EQ(a.pcm, (Bytes{0x7F, 0x80, 0x00}));
@@ -71,9 +75,13 @@ TEST(AiffLoaderTest, EightBitDataIsFlaggedUnsignedButLoadedAsIs) {
 
 TEST(AiffLoaderTest, SoundDataOffsetAndFrameCountBoundTheData) {
   DecodedAudio a;
-  ASSERT_EQ(decode(aiffForm({iffChunk("COMM", commBody(1, 2, 8, 8000)), iffChunk("SSND", ssndBody({1, 2, 3, 4}, 3))}), a), EngineError::kNone);
+  ASSERT_EQ(
+      decode(aiffForm({iffChunk("COMM", commBody(1, 2, 8, 8000)), iffChunk("SSND", ssndBody({1, 2, 3, 4}, 3))}), a),
+      EngineError::kNone);
   EXPECT_EQ(a.pcm, (Bytes{1, 2}));  // two frames, after the three offset bytes
-  ASSERT_EQ(decode(aiffForm({iffChunk("COMM", commBody(1, 0xFFFFFFFF, 8, 8000)), iffChunk("SSND", ssndBody({1, 2, 3}))}), a), EngineError::kNone);
+  ASSERT_EQ(
+      decode(aiffForm({iffChunk("COMM", commBody(1, 0xFFFFFFFF, 8, 8000)), iffChunk("SSND", ssndBody({1, 2, 3}))}), a),
+      EngineError::kNone);
   EXPECT_EQ(a.frames, 3);  // the data present, not the count claimed
 }
 
@@ -90,8 +98,9 @@ TEST(AiffLoaderTest, SustainLoopComesFromMarkersMatchedById) {
   EXPECT_EQ(a.cues[0].name, "beg");
   EXPECT_EQ(a.cues[1].name, "end");
   EXPECT_EQ(a.cues[2].position, 99u);  // beyond the frames: the last one
-  const Bytes noLoop = aiffForm({iffChunk("COMM", commBody(1, 100, 8, 8000)), iffChunk("MARK", markBody({{1, 10, "a"}, {2, 60, "bc"}})),
-                                 iffChunk("INST", instBody(0, 1, 2)), iffChunk("SSND", ssndBody(Bytes(100, 0)))});
+  const Bytes noLoop =
+      aiffForm({iffChunk("COMM", commBody(1, 100, 8, 8000)), iffChunk("MARK", markBody({{1, 10, "a"}, {2, 60, "bc"}})),
+                iffChunk("INST", instBody(0, 1, 2)), iffChunk("SSND", ssndBody(Bytes(100, 0)))});
   ASSERT_EQ(decode(noLoop, a), EngineError::kNone);
   EXPECT_FALSE(a.loopFound);  // play mode 0: no sustain loop
   EXPECT_EQ(a.loopEnd, 99);
@@ -100,9 +109,12 @@ TEST(AiffLoaderTest, SustainLoopComesFromMarkersMatchedById) {
 TEST(AiffLoaderTest, OddChunksArePaddedAndUnpaddedWritersStillRead) {
   DecodedAudio a;
   const Bytes ssnd = iffChunk("SSND", ssndBody({5, 6}));
-  ASSERT_EQ(decode(aiffForm({iffChunk("COMM", commBody(1, 2, 8, 8000)), iffChunk("NAME", {'a', 'b', 'c'}), ssnd}), a), EngineError::kNone);
+  ASSERT_EQ(decode(aiffForm({iffChunk("COMM", commBody(1, 2, 8, 8000)), iffChunk("NAME", {'a', 'b', 'c'}), ssnd}), a),
+            EngineError::kNone);
   EXPECT_EQ(a.pcm, (Bytes{5, 6}));
-  ASSERT_EQ(decode(aiffForm({iffChunk("COMM", commBody(1, 2, 8, 8000)), iffChunk("NAME", {'a', 'b', 'c'}, false), ssnd}), a), EngineError::kNone);
+  ASSERT_EQ(
+      decode(aiffForm({iffChunk("COMM", commBody(1, 2, 8, 8000)), iffChunk("NAME", {'a', 'b', 'c'}, false), ssnd}), a),
+      EngineError::kNone);
   EXPECT_EQ(a.pcm, (Bytes{5, 6}));
 }
 
@@ -121,12 +133,15 @@ TEST(AiffLoaderTest, MissingPiecesAndBadValuesAreRefused) {
 }
 
 TEST(AiffLoaderTest, EveryTruncationAndCorruptionEndsCleanly) {
-  const Bytes file = aiffForm({iffChunk("COMM", commBody(2, 4, 16, 44100)), iffChunk("MARK", markBody({{1, 1, "a"}, {2, 3, "b"}})),
-                               iffChunk("INST", instBody(1, 1, 2)), iffChunk("SSND", ssndBody(Bytes(16, 1)))});
+  const Bytes file =
+      aiffForm({iffChunk("COMM", commBody(2, 4, 16, 44100)), iffChunk("MARK", markBody({{1, 1, "a"}, {2, 3, "b"}})),
+                iffChunk("INST", instBody(1, 1, 2)), iffChunk("SSND", ssndBody(Bytes(16, 1)))});
   for (std::size_t n = 0; n <= file.size(); ++n) {
     DecodedAudio a;
     const EngineError code = decode(Bytes(file.begin(), file.begin() + static_cast<std::ptrdiff_t>(n)), a);
-    EXPECT_TRUE(code == EngineError::kNone || code == EngineError::kUnrecognised || code == EngineError::kInvalidArgument) << n;
+    EXPECT_TRUE(code == EngineError::kNone || code == EngineError::kUnrecognised ||
+                code == EngineError::kInvalidArgument)
+        << n;
   }
   for (std::size_t at = 4; at + 2 <= file.size(); ++at) {
     Bytes bad = file;

@@ -36,14 +36,16 @@ class AudioCommandsTest : public EngineTest {
   // A 16-bit mono WAV file of frames samples at rate, looped when looped.
   std::string soundFile(int frames, int rate = 22050, bool looped = false) {
     Bytes data(static_cast<std::size_t>(frames) * 2, 0x10);
-    const Bytes wav = looped ? korvo::test::riffWave({korvo::test::riffChunk("fmt ", korvo::test::fmtBody(1, 1, rate, 16)),
-                                                      korvo::test::riffChunk("smpl", korvo::test::smplBody(1, 0, frames - 1)),
-                                                      korvo::test::riffChunk("data", data)})
-                             : korvo::test::riffWave({korvo::test::riffChunk("fmt ", korvo::test::fmtBody(1, 1, rate, 16)),
-                                                      korvo::test::riffChunk("data", data)});
+    const Bytes wav =
+        looped ? korvo::test::riffWave({korvo::test::riffChunk("fmt ", korvo::test::fmtBody(1, 1, rate, 16)),
+                                        korvo::test::riffChunk("smpl", korvo::test::smplBody(1, 0, frames - 1)),
+                                        korvo::test::riffChunk("data", data)})
+               : korvo::test::riffWave({korvo::test::riffChunk("fmt ", korvo::test::fmtBody(1, 1, rate, 16)),
+                                        korvo::test::riffChunk("data", data)});
     const auto path = std::filesystem::temp_directory_path() /
                       ("korvo_audio_" + std::to_string(::getpid()) + "_" + std::to_string(files_.size()) + ".wav");
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(wav.data()), static_cast<std::streamsize>(wav.size()));
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(wav.data()), static_cast<std::streamsize>(wav.size()));
     files_.push_back(path);
     return path.string();
   }
@@ -105,8 +107,9 @@ TEST_F(AudioCommandsTest, SoundHandlesAreCheckedOnlyInDebugMode) {
   setDebugMode(true);
   EXPECT_EQ(cmd::PlaySound(0), 0);
   cmd::FreeSound(12345);  // never checked
-  for (auto command : {+[] { cmd::LoopSound(12345); }, +[] { cmd::SoundPitch(12345, 1); }, +[] { cmd::SoundVolume(12345, 1); },
-                       +[] { cmd::SoundPan(12345, 0); }, +[] { cmd::PlaySound(12345); }}) {
+  for (auto command :
+       {+[] { cmd::LoopSound(12345); }, +[] { cmd::SoundPitch(12345, 1); }, +[] { cmd::SoundVolume(12345, 1); },
+        +[] { cmd::SoundPan(12345, 0); }, +[] { cmd::PlaySound(12345); }}) {
     try {
       command();
       ADD_FAILURE() << "no error";
@@ -282,8 +285,8 @@ TEST_F(AudioCommandsTest, CdTracksMapTheirModesAndTheCdChannelAlwaysPlays) {
   cmd::PlayCDTrack(4, 3);
   cmd::PlayCDTrack(5, 7);
   cmd::ChannelVolume(silent, 1.0f);
-  EXPECT_EQ(cd.events, (std::vector<std::string>{"stop", "mode 2", "track 2", "stop", "mode 0", "track 4", "stop", "mode 1",
-                                                 "track 5", "volume 255"}));
+  EXPECT_EQ(cd.events, (std::vector<std::string>{"stop", "mode 2", "track 2", "stop", "mode 0", "track 4", "stop",
+                                                 "mode 1", "track 5", "volume 255"}));
   driver_->cdChannel().setDrive(nullptr);
 }
 

@@ -37,9 +37,12 @@ class AudioStartupTest : public ::testing::Test {
  protected:
   void SetUp() override {
     platform::setClock(&clock_);
-    gSoundPath = (std::filesystem::temp_directory_path() / ("korvo-startup-" + std::to_string(::getpid()) + ".wav")).string();
-    const test::Bytes wav = test::riffWave({test::riffChunk("fmt ", test::fmtBody(1, 1, 8000, 8)), test::riffChunk("data", test::Bytes(800, 0x90))});
-    std::ofstream(gSoundPath, std::ios::binary).write(reinterpret_cast<const char*>(wav.data()), static_cast<std::streamsize>(wav.size()));
+    gSoundPath =
+        (std::filesystem::temp_directory_path() / ("korvo-startup-" + std::to_string(::getpid()) + ".wav")).string();
+    const test::Bytes wav = test::riffWave(
+        {test::riffChunk("fmt ", test::fmtBody(1, 1, 8000, 8)), test::riffChunk("data", test::Bytes(800, 0x90))});
+    std::ofstream(gSoundPath, std::ios::binary)
+        .write(reinterpret_cast<const char*>(wav.data()), static_cast<std::streamsize>(wav.size()));
   }
   void TearDown() override {
     std::filesystem::remove(gSoundPath);

@@ -153,8 +153,8 @@ class CdAudioTest : public ::testing::Test {
   void SetUp() override {
     dir_ = std::filesystem::temp_directory_path() / ("korvo-cd-" + std::to_string(::getpid()));
     std::filesystem::create_directories(dir_ / "disc");
-    for (const char* name : {"track01.wav", "Track02.OGG", "track02.wav", "track03.mp3", "track05.wav", "notes.txt",
-                             "track4.wav"}) {
+    for (const char* name :
+         {"track01.wav", "Track02.OGG", "track02.wav", "track03.mp3", "track05.wav", "notes.txt", "track4.wav"}) {
       std::ofstream(dir_ / "disc" / name) << "x";
     }
     setenv("KORVO_CDROM", (dir_ / "disc").c_str(), 1);

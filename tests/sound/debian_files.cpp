@@ -26,12 +26,13 @@ std::string debianFile(const std::string& package, const std::string& member) {
   fs::create_directories(cache / "debs");
   fs::create_directories(root);
   // Checked again under the lock: another test process may have fetched it meanwhile.
-  const std::string script =
-      "test -e " + quoted(wanted.string()) + " || (cd " + quoted((cache / "debs").string()) + " && (ls " + quoted(package) +
-      "_*.deb || apt-get download " + quoted(package) + ") && dpkg --fsys-tarfile " + quoted(package) + "_*.deb | tar -x -C " +
-      quoted(root.string()) + " " + quoted("." + member) + (packed ? " && gzip -df " + quoted((root / member.substr(1)).string()) : "") +
-      ")";
-  const std::string command = "flock " + quoted((cache / ".lock").string()) + " sh -c " + quoted(script) + " >/dev/null 2>&1";
+  const std::string script = "test -e " + quoted(wanted.string()) + " || (cd " + quoted((cache / "debs").string()) +
+                             " && (ls " + quoted(package) + "_*.deb || apt-get download " + quoted(package) +
+                             ") && dpkg --fsys-tarfile " + quoted(package) + "_*.deb | tar -x -C " +
+                             quoted(root.string()) + " " + quoted("." + member) +
+                             (packed ? " && gzip -df " + quoted((root / member.substr(1)).string()) : "") + ")";
+  const std::string command =
+      "flock " + quoted((cache / ".lock").string()) + " sh -c " + quoted(script) + " >/dev/null 2>&1";
   if (std::system(command.c_str()) != 0 || !fs::exists(wanted)) return "";
   return wanted.string();
 }

@@ -46,7 +46,8 @@ TEST(RawLoaderTest, EmptyAndTooShortFilesAreRefused) {
 
 TEST(DecodeOrderTest, ContentPicksTheLoaderAndJunkIsNotRecognised) {
   DecodedAudio a;
-  const Bytes wav = test::riffWave({test::riffChunk("fmt ", test::fmtBody(1, 1, 8000, 8)), test::riffChunk("data", {1, 2})});
+  const Bytes wav =
+      test::riffWave({test::riffChunk("fmt ", test::fmtBody(1, 1, 8000, 8)), test::riffChunk("data", {1, 2})});
   ASSERT_EQ(decode(wav, 0x2130, a), EngineError::kNone);
   EXPECT_EQ(a.bits, 8);
   // Raw mode takes even a WAV file as data.

@@ -76,7 +76,8 @@ TEST_F(ChannelTest, FrequencyClampingAndDirection) {
   Sample* s = sample16(std::vector<std::int16_t>(100, 1), mode::kLoopNormal);
   const std::int32_t h = engine_.playSample(kFreeChannel, s);
   ASSERT_GE(h, 0);
-  const std::pair<int, int> cases[] = {{50, 100}, {-50, -100}, {800000, 705600}, {-800000, -705600}, {0, 100}, {22050, 22050}};
+  const std::pair<int, int> cases[] = {{50, 100},          {-50, -100}, {800000, 705600},
+                                       {-800000, -705600}, {0, 100},    {22050, 22050}};
   for (auto [set, got] : cases) {
     EXPECT_TRUE(engine_.setChannelFrequency(h, set));
     EXPECT_EQ(engine_.channelFrequency(h), got) << set;
@@ -137,7 +138,8 @@ TEST_F(ChannelTest, StealingTakesLowestPriorityAndSkipsReserved) {
 
 TEST_F(ChannelTest, OneAtATimeStopsTheEarlierPlayback) {
   start(44100, 4);
-  Sample* s = engine_.allocSample(kSlotFree, 100, mode::k16Bits | mode::kLoopNormal | mode::kOneAtATime, 44100, 255, 128, 255);
+  Sample* s =
+      engine_.allocSample(kSlotFree, 100, mode::k16Bits | mode::kLoopNormal | mode::kOneAtATime, 44100, 255, 128, 255);
   ASSERT_NE(s, nullptr);
   const std::int32_t a = engine_.playSample(kFreeChannel, s);
   const std::int32_t b = engine_.playSample(kFreeChannel, s);

@@ -73,7 +73,7 @@ TEST_F(ItTest, NewNoteActionContinueKeepsTheOldVoiceSounding) {
 TEST_F(ItTest, DuplicateCheckCutsTheMatchingVoice) {
   ItSongSpec spec;
   spec.instruments[0].newNoteAction = 1;
-  spec.instruments[0].duplicateCheck = 1;  // same note
+  spec.instruments[0].duplicateCheck = 1;   // same note
   spec.instruments[0].duplicateAction = 0;  // cut
   spec.patterns[0].cells[{0, 0}] = itNote(kItC5);
   spec.patterns[0].cells[{1, 0}] = itNote(kItC5 + 7);

@@ -78,7 +78,8 @@ std::vector<std::uint8_t> writeIt(const ItSongSpec& spec) {
     for (int row = 0; row < p.rows; ++row) {
       for (const auto& [where, c] : p.cells) {
         if (where.first != row) continue;
-        const std::uint8_t mask = (c.hasNote ? 1 : 0) | (c.instrument ? 2 : 0) | (c.volume != 255 ? 4 : 0) | (c.effect ? 8 : 0);
+        const std::uint8_t mask =
+            (c.hasNote ? 1 : 0) | (c.instrument ? 2 : 0) | (c.volume != 255 ? 4 : 0) | (c.effect ? 8 : 0);
         data.u8(static_cast<std::uint32_t>(where.second + 1) | 0x80);
         data.u8(mask);
         if (c.hasNote) data.u8(c.note);

@@ -10,7 +10,7 @@ namespace korvo::sound::test {
 
 struct ItEnvelopeSpec {
   std::vector<std::pair<std::int8_t, std::uint16_t>> points;  // value, tick
-  std::uint8_t flags = 0;  // 1 on, 2 loop, 4 sustain loop, 8 carry, 0x80 filter
+  std::uint8_t flags = 0;                                     // 1 on, 2 loop, 4 sustain loop, 8 carry, 0x80 filter
   std::uint8_t loopStart = 0, loopEnd = 0, sustainStart = 0, sustainEnd = 0;
 };
 
@@ -20,9 +20,9 @@ struct ItInstrumentSpec {
   std::uint8_t duplicateAction = 0;
   std::uint16_t fadeout = 0;
   std::uint8_t globalVolume = 128;
-  std::uint8_t defaultPan = 0x80;  // bit 7: not used
+  std::uint8_t defaultPan = 0x80;          // bit 7: not used
   std::uint8_t cutoff = 0, resonance = 0;  // bit 7: used
-  std::uint8_t sample = 1;  // every note plays it
+  std::uint8_t sample = 1;                 // every note plays it
   ItEnvelopeSpec volume, pan, pitch;
 };
 

@@ -79,8 +79,8 @@ TEST(MidiFileTest, FramesPerSecondDivisionIgnoresTempo) {
 TEST(MidiFileTest, RunningStatusCarriesOverMetaAndSystemExclusiveWhichAreSkipped) {
   MidiTrack t;
   t.noteOn(0, 2, 60).event(0, {61, 90});
-  t.event(0, {0xFF, 0x01, 0x03, 'a', 'b', 'c'});       // text
-  t.event(0, {0xF0, 0x04, 0x7E, 0x7F, 0x09, 0xF7});   // General MIDI on
+  t.event(0, {0xFF, 0x01, 0x03, 'a', 'b', 'c'});     // text
+  t.event(0, {0xF0, 0x04, 0x7E, 0x7F, 0x09, 0xF7});  // General MIDI on
   t.event(10, {62, 0}).event(0, {0xE2, 0x00, 0x40}).event(0, {0xD2, 0x33}).event(0, {0x20}).end();
   const MidiSequence seq = read(midiFile(0, 96, {t}));
   EXPECT_EQ(statuses(seq), (std::vector<int>{0x92, 0x92, 0x92, 0xE2, 0xD2, 0xD2}));

@@ -75,10 +75,12 @@ class MidiRun {
     platform::setClock(&clock_);
     setenv("KORVO_AUDIO", ("wav:" + wav_).c_str(), 1);
     started_ = engine_.init(kRate, 32, 0);
-    engine_.createDspUnit([this](void* buffer, std::int32_t, std::int32_t n) {
-      mixed_ += n;
-      return buffer;
-    }, 199, true);
+    engine_.createDspUnit(
+        [this](void* buffer, std::int32_t, std::int32_t n) {
+          mixed_ += n;
+          return buffer;
+        },
+        199, true);
   }
   ~MidiRun() {
     platform::setClock(nullptr);
@@ -235,15 +237,16 @@ TEST(MidiSoundFontTest, WithoutItsSoundFontAMidiFileIsNotLoadedAndDebugModeSaysW
   static testing::RecordingHooks hooks;
   setHooksSource([]() -> DebugHooks* { return &hooks; });
   setDebugMode(true);
-  const std::vector<std::uint8_t> file = {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 0, 0, 1, 0, 96,
-                                          'M', 'T', 'r', 'k', 0, 0, 0, 4, 0, 0xFF, 0x2F, 0};
+  const std::vector<std::uint8_t> file = {'M', 'T', 'h', 'd', 0,   0, 0, 6, 0, 0, 0,    1,    0,
+                                          96,  'M', 'T', 'r', 'k', 0, 0, 0, 4, 0, 0xFF, 0x2F, 0};
   EXPECT_EQ(r.player().loadSongFromMemory(file.data(), file.size()), nullptr);
   setDebugMode(false);
   setHooksSource(nullptr);
   unsetenv("KORVO_SOUNDFONT");
   EXPECT_EQ(lastError(), EngineError::kUnrecognised);
   ASSERT_EQ(hooks.logs.size(), 1u);
-  EXPECT_NE(hooks.logs[0].find("the SoundFont " + missing + " could not be loaded"), std::string::npos) << hooks.logs[0];
+  EXPECT_NE(hooks.logs[0].find("the SoundFont " + missing + " could not be loaded"), std::string::npos)
+      << hooks.logs[0];
 }
 
 INSTANTIATE_TEST_SUITE_P(DebianMidi, RealMidiTest,

@@ -38,10 +38,9 @@ struct Voice {
     channel.targets.store(computeTargets(volume, 255, pan));
   }
   // A 16-bit mono voice.
-  Voice(const std::vector<std::int16_t>& values, std::uint32_t loop, int hz = kRate, int volume = 255,
-        int pan = kNoPan)
-      : Voice(values.data(), static_cast<std::uint32_t>(values.size()), mode::k16Bits | mode::kMono | loop, hz,
-              volume, pan) {}
+  Voice(const std::vector<std::int16_t>& values, std::uint32_t loop, int hz = kRate, int volume = 255, int pan = kNoPan)
+      : Voice(values.data(), static_cast<std::uint32_t>(values.size()), mode::k16Bits | mode::kMono | loop, hz, volume,
+              pan) {}
   void setFrequency(int hz) {
     channel.backward.store(hz < 0);
     channel.increment.store(frequencyIncrement(static_cast<std::uint32_t>(hz < 0 ? -hz : hz), kRate));
@@ -115,8 +114,8 @@ TEST(MixLoop, PitchAndDirection) {
 // The program's thread gives a channel a negative pitch while the mixing thread is inside
 // that channel's mix: a kernel that makes the store the way setFrequency does, mid-mix.
 Channel* gTurnDuringMix = nullptr;
-void turningKernel(std::int16_t* out, const std::uint8_t* data, std::int64_t& pos, std::int64_t step, std::int32_t count,
-                   const KernelGains& g) {
+void turningKernel(std::int16_t* out, const std::uint8_t* data, std::int64_t& pos, std::int64_t step,
+                   std::int32_t count, const KernelGains& g) {
   if (gTurnDuringMix) std::exchange(gTurnDuringMix, nullptr)->backward.store(true);
   int16mix::portableKernels().kernels[1](out, data, pos, step, count, g);
 }
@@ -288,9 +287,9 @@ TEST(Clipping, IntegerMixerSaturatesPerChannelFloatClipsOnce) {
 // The float mixer's output conversion rounds to nearest with ties to even and clamps, as
 // nearbyint and a clamp do, for halves, near-halves, the limits and far beyond them.
 TEST(Clipping, FloatOutputRoundsHalvesToEvenAndClamps) {
-  std::vector<float> in = {0.5f, 1.5f, 2.5f, -0.5f, -1.5f, -2.5f, 0.49999997f, -0.49999997f,
-                           32766.5f, 32767.4f, 32767.5f, 40000.0f, 1e30f, -32767.5f, -32768.5f,
-                           -32769.0f, -1e30f, 0.0f, -0.0f, 12345.678f, -12345.678f};
+  std::vector<float> in = {0.5f,         1.5f,      2.5f,     -0.5f,    -1.5f,    -2.5f,      0.49999997f,
+                           -0.49999997f, 32766.5f,  32767.4f, 32767.5f, 40000.0f, 1e30f,      -32767.5f,
+                           -32768.5f,    -32769.0f, -1e30f,   0.0f,     -0.0f,    12345.678f, -12345.678f};
   std::mt19937 rng(99);
   std::uniform_real_distribution<float> wide(-70000.0f, 70000.0f);
   for (int i = 0; i < 4000; ++i) in.push_back(wide(rng));
@@ -316,8 +315,9 @@ TEST(MixLoop, RandomChannelsStayInsideTheirData) {
   for (int round = 0; round < 600; ++round) {
     const std::uint32_t frames = 1 + rng() % 500;
     const std::uint32_t loop = loops[rng() % 3];
-    Voice v(pcm.data(), frames, formats[rng() % 4] | loop, static_cast<int>(rng() % (2 * kMaxFrequency)) - kMaxFrequency,
-            static_cast<int>(rng() % 256), static_cast<int>(rng() % 257) - 1);
+    Voice v(pcm.data(), frames, formats[rng() % 4] | loop,
+            static_cast<int>(rng() % (2 * kMaxFrequency)) - kMaxFrequency, static_cast<int>(rng() % 256),
+            static_cast<int>(rng() % 257) - 1);
     v.sample.loopStart = rng() % frames;
     v.sample.loopLength = 1 + rng() % (frames - v.sample.loopStart);
     SampleStore::refreshGuards(v.sample);

@@ -136,7 +136,8 @@ TEST_F(RealClockMixing, NoSoundOutputOnTheRealClockUsesTheThread) {
 TEST_F(RealClockMixing, SongVoicesStartNotesWhileTheProgramUsesChannelsAndSamples) {
   // The song's sample sits past many others, as when a game loaded its sounds first.
   std::vector<Sample*> loaded;
-  for (int i = 0; i < 255; ++i) loaded.push_back(engine.allocSample(kSlotFree, 100, mode::k16Bits, 22050, 255, 128, 255));
+  for (int i = 0; i < 255; ++i)
+    loaded.push_back(engine.allocSample(kSlotFree, 100, mode::k16Bits, 22050, 255, 128, 255));
   std::vector<std::int16_t> tone(1000, 5000);
   Sample* s = engine.allocSample(kSlotFree, 1000, mode::k16Bits | mode::kLoopNormal, 44100, 255, 128, 255);
   ASSERT_NE(s, nullptr);
@@ -148,10 +149,12 @@ TEST_F(RealClockMixing, SongVoicesStartNotesWhileTheProgramUsesChannelsAndSample
   engine.setChannelReserved(index, true);
   MixList voices;
   std::atomic<int> notes{0};
-  DspUnit* unit = engine.createDspUnit([&](void* buffer, std::int32_t, std::int32_t) {
-    if (engine.playSample(index, s, false, &voices) >= 0) notes.fetch_add(1);
-    return buffer;
-  }, dsp::kMusic, true);
+  DspUnit* unit = engine.createDspUnit(
+      [&](void* buffer, std::int32_t, std::int32_t) {
+        if (engine.playSample(index, s, false, &voices) >= 0) notes.fetch_add(1);
+        return buffer;
+      },
+      dsp::kMusic, true);
   const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(150);
   for (std::size_t round = 0; std::chrono::steady_clock::now() < until || notes.load() < 2; ++round) {
     engine.isChannelPlaying(stale);

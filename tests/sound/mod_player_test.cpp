@@ -19,7 +19,7 @@ class ModTest : public MusicTest {
 };
 
 TEST_F(ModTest, SignaturesNameTheChannelCount) {
-  const std::vector<std::pair<std::string, int>> cases = {{"M.K.", 4}, {"M!K!", 4}, {"FLT4", 4}, {"6CHN", 6},
+  const std::vector<std::pair<std::string, int>> cases = {{"M.K.", 4}, {"M!K!", 4},  {"FLT4", 4}, {"6CHN", 6},
                                                           {"8CHN", 8}, {"12CH", 12}, {"32CH", 32}};
   for (const auto& [signature, channels] : cases) {
     ModSongSpec spec = oneSample();

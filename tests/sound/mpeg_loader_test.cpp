@@ -112,12 +112,14 @@ TEST(MpegFramesTest, TwoConsecutiveHeadersMustStartWithinTheFirst4096Bytes) {
 TEST(MpegFramesTest, RiffWrappersAreSearchedOnlyWhenTheyDeclareMpegData) {
   MpegStart start;
   const Bytes frames = test::silentMpegFrames(3);
-  const Bytes wrapped = test::riffWave({test::riffChunk("fmt ", test::fmtBody(0x55, 1, 44100, 0)), test::riffChunk("data", frames)});
+  const Bytes wrapped =
+      test::riffWave({test::riffChunk("fmt ", test::fmtBody(0x55, 1, 44100, 0)), test::riffChunk("data", frames)});
   ASSERT_TRUE(detect(wrapped, start));
   EXPECT_EQ(start.offset, 12 + 8 + 16 + 8);
   EXPECT_EQ(start.end, start.offset + static_cast<std::int64_t>(frames.size()));  // before the pad byte
   // PCM that happens to hold frame headers is a WAV file.
-  const Bytes pcm = test::riffWave({test::riffChunk("fmt ", test::fmtBody(1, 1, 44100, 16)), test::riffChunk("data", frames)});
+  const Bytes pcm =
+      test::riffWave({test::riffChunk("fmt ", test::fmtBody(1, 1, 44100, 16)), test::riffChunk("data", frames)});
   EXPECT_FALSE(detect(pcm, start));
   DecodedAudio a;
   ASSERT_EQ(decode(pcm, a), EngineError::kNone);
@@ -143,7 +145,9 @@ TEST(MpegLoaderTest, DamagedStreamsDecodeWhatTheyCanWithoutFailing) {
   for (std::size_t n = 0; n <= file.size(); n += 97) {
     DecodedAudio a;
     const EngineError code = decode(Bytes(file.begin(), file.begin() + static_cast<std::ptrdiff_t>(n)), a);
-    EXPECT_TRUE(code == EngineError::kNone || code == EngineError::kUnrecognised || code == EngineError::kInvalidArgument) << n;
+    EXPECT_TRUE(code == EngineError::kNone || code == EngineError::kUnrecognised ||
+                code == EngineError::kInvalidArgument)
+        << n;
     EXPECT_LE(a.frames, 20 * 1152) << n;
   }
 }
@@ -154,7 +158,8 @@ Bytes framesOf(std::array<std::uint8_t, 4> h, int frameBytes, int count) {
   std::uint32_t noise = 12345;
   for (int f = 0; f < count; ++f) {
     b.insert(b.end(), h.begin(), h.end());
-    for (int i = 4; i < frameBytes; ++i) b.push_back(static_cast<std::uint8_t>((noise = noise * 1103515245 + 12345) >> 16));
+    for (int i = 4; i < frameBytes; ++i)
+      b.push_back(static_cast<std::uint8_t>((noise = noise * 1103515245 + 12345) >> 16));
   }
   return b;
 }
@@ -242,7 +247,8 @@ TEST(MpegLoaderTest, NoJointStereoLayerTwoFrameIsNoisy) {
       MpegHeader h;
       ASSERT_TRUE(parseMpegHeader(header.data(), h));
       DecodedAudio a;
-      EXPECT_EQ(standardErrorOf([&] { ASSERT_EQ(decode(framesOf(header, h.frameBytes, 4), a), EngineError::kNone); }), "")
+      EXPECT_EQ(standardErrorOf([&] { ASSERT_EQ(decode(framesOf(header, h.frameBytes, 4), a), EngineError::kNone); }),
+                "")
           << std::hex << int{rates} << " " << int{bound};
       EXPECT_GE(a.frames, 3 * 1152);
     }

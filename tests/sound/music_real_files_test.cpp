@@ -143,9 +143,9 @@ TEST_P(RealModuleTest, PlaysLikeAnIndependentPlayer) {
     // Ticks are a whole number of samples (881 where 882 would be exact at 125 BPM), so a
     // long song runs ahead by about a row every hundred seconds.
     const int allowed = 1 + static_cast<int>(s / 100);
-    EXPECT_LE(std::abs(ours - theirs), allowed) << "second " << s + 1 << ": order " << positions[s].first << " row "
-                                          << positions[s].second << ", reference order " << ref.positions[s].first
-                                          << " row " << ref.positions[s].second;
+    EXPECT_LE(std::abs(ours - theirs), allowed)
+        << "second " << s + 1 << ": order " << positions[s].first << " row " << positions[s].second
+        << ", reference order " << ref.positions[s].first << " row " << ref.positions[s].second;
   }
   RecordProperty("worst_row_difference", worst);
 
@@ -173,28 +173,27 @@ TEST_P(RealModuleTest, PlaysLikeAnIndependentPlayer) {
   EXPECT_GT(r, 0.9);
 }
 
-INSTANTIATE_TEST_SUITE_P(DebianModules, RealModuleTest,
-                         ::testing::Values(RealModule{"njam-data", "/usr/share/games/njam/data/dali.xm"},
-                                           RealModule{"ceferino-data", "/usr/share/games/ceferino/music/menu.xm"},
-                                           RealModule{"tecnoballz-data",
-                                                      "/usr/share/games/tecnoballz/musics/area1-game2.mod"},
-                                           RealModule{"circuslinux-data", "/usr/share/games/circuslinux/data/music/hiscreen.mod"},
-                                           RealModule{"freedroid-data", "/usr/share/games/freedroid/sound/AnarchyMenu1.mod"},
-                                           RealModule{"tecnoballz-data", "/usr/share/games/tecnoballz/musics/area2-game.mod"},
-                                           RealModule{"njam-data", "/usr/share/games/njam/data/ritam.s3m"},
-                                           RealModule{"pingus-data", "/usr/share/games/pingus/data/music/gd-giirm.s3m"},
-                                           RealModule{"pingus-data", "/usr/share/games/pingus/data/music/gd-matth.it"},
-                                           RealModule{"pingus-data", "/usr/share/games/pingus/data/music/pingus-1.it"},
-                                           RealModule{"pingus-data",
-                                                      "/usr/share/games/pingus/data/music/the_big_march_in_space.it"}),
-                         [](const auto& test) {
-                           const std::string p = test.param.path;
-                           std::string name = p.substr(p.rfind('/') + 1);
-                           for (char& c : name) {
-                             if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
-                           }
-                           return name;
-                         });
+INSTANTIATE_TEST_SUITE_P(
+    DebianModules, RealModuleTest,
+    ::testing::Values(RealModule{"njam-data", "/usr/share/games/njam/data/dali.xm"},
+                      RealModule{"ceferino-data", "/usr/share/games/ceferino/music/menu.xm"},
+                      RealModule{"tecnoballz-data", "/usr/share/games/tecnoballz/musics/area1-game2.mod"},
+                      RealModule{"circuslinux-data", "/usr/share/games/circuslinux/data/music/hiscreen.mod"},
+                      RealModule{"freedroid-data", "/usr/share/games/freedroid/sound/AnarchyMenu1.mod"},
+                      RealModule{"tecnoballz-data", "/usr/share/games/tecnoballz/musics/area2-game.mod"},
+                      RealModule{"njam-data", "/usr/share/games/njam/data/ritam.s3m"},
+                      RealModule{"pingus-data", "/usr/share/games/pingus/data/music/gd-giirm.s3m"},
+                      RealModule{"pingus-data", "/usr/share/games/pingus/data/music/gd-matth.it"},
+                      RealModule{"pingus-data", "/usr/share/games/pingus/data/music/pingus-1.it"},
+                      RealModule{"pingus-data", "/usr/share/games/pingus/data/music/the_big_march_in_space.it"}),
+    [](const auto& test) {
+      const std::string p = test.param.path;
+      std::string name = p.substr(p.rfind('/') + 1);
+      for (char& c : name) {
+        if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
+      }
+      return name;
+    });
 
 }  // namespace
 }  // namespace korvo::sound::test

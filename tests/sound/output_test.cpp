@@ -109,7 +109,8 @@ TEST_P(ReferenceRender, MatchesStoredDigest) {
   Sample* mono16 = sample16(saw, mode::kLoopBidi);
   std::vector<std::int8_t> pulse(400);
   for (std::size_t i = 0; i < pulse.size(); ++i) pulse[i] = static_cast<std::int8_t>(i % 40 < 20 ? 100 : -100);
-  Sample* stereo8 = engine_.allocSample(kSlotFree, 200, mode::k8Bits | mode::kStereo | mode::kLoopNormal, 30000, 200, 60, 255);
+  Sample* stereo8 =
+      engine_.allocSample(kSlotFree, 200, mode::k8Bits | mode::kStereo | mode::kLoopNormal, 30000, 200, 60, 255);
   ASSERT_TRUE(engine_.uploadSampleData(stereo8, pulse.data(), mode::k8Bits));
   const std::int32_t a = engine_.playSample(kFreeChannel, mono16);
   engine_.setChannelFrequency(a, 33075);
@@ -128,7 +129,8 @@ TEST_P(ReferenceRender, MatchesStoredDigest) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Mixers, ReferenceRender,
-                         ::testing::Values(std::pair{mixer::kQualityInt16Family6, std::uint64_t{6026928894093330840ull}},
+                         ::testing::Values(std::pair{mixer::kQualityInt16Family6,
+                                                     std::uint64_t{6026928894093330840ull}},
                                            std::pair{mixer::kQualityFloat, std::uint64_t{18170185771035312264ull}}));
 
 }  // namespace

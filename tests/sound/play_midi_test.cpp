@@ -63,7 +63,8 @@ double rms(const std::vector<std::int16_t>& left, double from, double to) {
 
 TEST(PlayMidiTest, AMidiFilePlaysOnAMusicChannelLikeATrackerSong) {
   if (sound::music::soundFontPath().empty()) GTEST_SKIP() << "no SoundFont installed";
-  const std::string base = (std::filesystem::temp_directory_path() / ("korvo-midi-" + std::to_string(::getpid()))).string();
+  const std::string base =
+      (std::filesystem::temp_directory_path() / ("korvo-midi-" + std::to_string(::getpid()))).string();
   gSongPath = base + ".mid";
   const std::string wav = base + ".wav";
   sound::test::MidiTrack t;
@@ -71,7 +72,8 @@ TEST(PlayMidiTest, AMidiFilePlaysOnAMusicChannelLikeATrackerSong) {
   for (int key : {60, 64, 67}) t.noteOn(0, 0, key);
   t.event(384, {0x80, 60, 64, 64, 64, 67, 64}).end(96);
   const sound::test::MidiBytes bytes = sound::test::midiFile(0, 96, {t});
-  std::ofstream(gSongPath, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  std::ofstream(gSongPath, std::ios::binary)
+      .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 
   platform::VirtualClock clock;
   gClock = &clock;
@@ -94,7 +96,8 @@ TEST(PlayMidiTest, AMidiFilePlaysOnAMusicChannelLikeATrackerSong) {
   EXPECT_EQ(gSeen.afterStop, 0);
 
   std::vector<std::int16_t> left;
-  for (std::size_t at = 44; at + 4 <= file.size(); at += 4) left.push_back(static_cast<std::int16_t>(file[at] | file[at + 1] << 8));
+  for (std::size_t at = 44; at + 4 <= file.size(); at += 4)
+    left.push_back(static_cast<std::int16_t>(file[at] | file[at + 1] << 8));
   ASSERT_GE(left.size(), 4u * 44100);
   // Volume 0.5 is master volume 127: the chord goes down by the table's step for it.
   const double full = rms(left, 0.5, 0.9);

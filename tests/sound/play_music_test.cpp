@@ -82,7 +82,8 @@ TEST(PlayMusicTest, TrackerModulesPlayOnTheMusicPlayer) {
   spec.patterns[0].cells[{0, 0}] = sound::test::cell(sound::test::kC4, 1);
   const auto bytes = sound::test::writeXm(spec);
   gSongPath = (std::filesystem::temp_directory_path() / ("korvo-music-" + std::to_string(::getpid()) + ".xm")).string();
-  std::ofstream(gSongPath, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  std::ofstream(gSongPath, std::ios::binary)
+      .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
   testing::RecordingHooks hooks;
 
   EXPECT_EQ(runOnModules(&programBody, "", &hooks, kAudioOnly), nullptr);

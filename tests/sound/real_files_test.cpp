@@ -31,8 +31,8 @@ DecodedAudio load(const std::string& package, const std::string& member) {
   return a;
 }
 
-#define LOAD_OR_SKIP(var, package, member)                                                       \
-  const DecodedAudio var = load(package, member);                                                \
+#define LOAD_OR_SKIP(var, package, member)        \
+  const DecodedAudio var = load(package, member); \
   if (test::debianFile(package, member).empty()) GTEST_SKIP() << "package " << package << " unavailable"
 
 TEST(RealSoundFilesTest, WavAiffOggAndMp3FilesLoadWithTheirFormats) {
@@ -43,7 +43,7 @@ TEST(RealSoundFilesTest, WavAiffOggAndMp3FilesLoadWithTheirFormats) {
       {"freedroid-data", "/usr/share/games/freedroid/sound/Move_Menu_Position_Sound_0.wav", 22050, 2, 16},
       {"heroes-sound-effects", "/usr/share/games/heroes/sfx/menu02.wav", 11025, 1, 8},
       {"pachi-data", "/usr/share/pachi/sounds/stageready.wav", 11025, 1, 16},  // MS-ADPCM
-      {"kbounce", "/usr/share/kbounce/sounds/seconds.wav", 8000, 1, 16},        // µ-law
+      {"kbounce", "/usr/share/kbounce/sounds/seconds.wav", 8000, 1, 16},       // µ-law
       {"csound-doc", "/usr/share/doc/csound-doc/html/examples/ahh.aiff", 22050, 1, 16},
       {"libpython3.11-testsuite", "/usr/lib/python3.11/test/audiodata/pluck-pcm16.aiff", 11025, 2, 16},
       {"sound-theme-freedesktop", "/usr/share/sounds/freedesktop/stereo/phone-outgoing-calling.oga", 8000, 1, 16},

@@ -21,11 +21,13 @@ constexpr std::uint32_t kLoadSoundMode = 0x2130;
 class SampleLoaderTest : public EngineTest {
  protected:
   Sample* fromMemory(const Bytes& bytes, std::uint32_t modeWord = kLoadSoundMode, int slot = kSlotFree) {
-    return loadSample(engine_, slot, bytes.data(), modeWord | mode::kFromMemory, static_cast<std::int32_t>(bytes.size()));
+    return loadSample(engine_, slot, bytes.data(), modeWord | mode::kFromMemory,
+                      static_cast<std::int32_t>(bytes.size()));
   }
   std::string writeFile(const Bytes& bytes) {
     const auto path = std::filesystem::temp_directory_path() / ("korvo_loader_" + std::to_string(::getpid()) + ".snd");
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
     files_.push_back(path);
     return path.string();
   }
@@ -64,8 +66,9 @@ TEST_F(SampleLoaderTest, EightBitWavBecomesASignedSampleWithItsLoop) {
   start();
   Bytes data(100);
   for (std::size_t i = 0; i < data.size(); ++i) data[i] = static_cast<std::uint8_t>(128 + i);
-  const Bytes wav = riffWave({riffChunk("fmt ", fmtBody(1, 1, 11025, 8)), riffChunk("smpl", korvo::test::smplBody(1, 10, 49)),
-                              riffChunk("cue ", korvo::test::cueBody({{1, 70}, {2, 5}})), riffChunk("data", data)});
+  const Bytes wav =
+      riffWave({riffChunk("fmt ", fmtBody(1, 1, 11025, 8)), riffChunk("smpl", korvo::test::smplBody(1, 10, 49)),
+                riffChunk("cue ", korvo::test::cueBody({{1, 70}, {2, 5}})), riffChunk("data", data)});
   Sample* s = loadSample(engine_, kSlotFree, writeFile(wav).c_str(), kLoadSoundMode, 0);
   ASSERT_NE(s, nullptr);
   EXPECT_EQ(lastError(), EngineError::kNone);
@@ -93,8 +96,9 @@ TEST_F(SampleLoaderTest, EightBitWavBecomesASignedSampleWithItsLoop) {
 
 TEST_F(SampleLoaderTest, LoopOffRequestedKeepsTheFilesLoopPointsWithoutLooping) {
   start();
-  const Bytes wav = riffWave({riffChunk("fmt ", fmtBody(1, 2, 22050, 16)), riffChunk("smpl", korvo::test::smplBody(1, 1, 2)),
-                              riffChunk("data", korvo::test::pcm16({1, 2, 3, 4, 5, 6, 7, 8}))});
+  const Bytes wav =
+      riffWave({riffChunk("fmt ", fmtBody(1, 2, 22050, 16)), riffChunk("smpl", korvo::test::smplBody(1, 1, 2)),
+                riffChunk("data", korvo::test::pcm16({1, 2, 3, 4, 5, 6, 7, 8}))});
   Sample* s = fromMemory(wav, kLoadSoundMode | mode::kLoopOff);
   ASSERT_NE(s, nullptr);
   EXPECT_EQ(s->name, "Memory file");

@@ -80,7 +80,6 @@ TEST_F(SampleTest, UploadConversions) {
   const std::int16_t* d = reinterpret_cast<const std::int16_t*>(s16->data());
   EXPECT_EQ(d[0], 0);
   EXPECT_EQ(d[1], 32767);
-
 }
 
 TEST_F(SampleTest, TrackerPackedDataIsUnpacked) {
@@ -88,12 +87,12 @@ TEST_F(SampleTest, TrackerPackedDataIsUnpacked) {
   // 8-bit codes at the full width 9, whose top bit names a new width (3); a delta of -1 at
   // width 3; at narrow widths the code 1 << (width - 1) takes the next 3 bits + 1 as the width.
   BitWriter bits;
-  bits.put(5, 9);              // +5
-  bits.put(0x100 | 2, 9);      // width := 3
-  bits.put(7, 3);              // -1
-  bits.put(4, 3);              // first rule: the next 3 bits + 1 name the width
-  bits.put(7, 3);              // 8 -> width 9
-  bits.put(0xFE, 9);           // -2
+  bits.put(5, 9);          // +5
+  bits.put(0x100 | 2, 9);  // width := 3
+  bits.put(7, 3);          // -1
+  bits.put(4, 3);          // first rule: the next 3 bits + 1 name the width
+  bits.put(7, 3);          // 8 -> width 9
+  bits.put(0xFE, 9);       // -2
   std::vector<std::uint8_t> packed = {static_cast<std::uint8_t>(bits.bytes.size()), 0};
   packed.insert(packed.end(), bits.bytes.begin(), bits.bytes.end());
   Sample* s8 = engine_.allocSample(kSlotFree, 4, mode::k8Bits, 44100, 255, 128, 255);
@@ -107,17 +106,20 @@ TEST_F(SampleTest, TrackerPackedDataIsUnpacked) {
   for (std::size_t i = 0; i < wave.size(); ++i) wave[i] = static_cast<std::int16_t>((i * 2654435761u) >> 20) - 2048;
   for (const bool second : {false, true}) {
     const auto bytes = packTrackerSample(wave, true, second);
-    Sample* s16 = engine_.allocSample(kSlotFree, static_cast<std::uint32_t>(wave.size()), mode::k16Bits, 44100, 255, 128, 255);
+    Sample* s16 =
+        engine_.allocSample(kSlotFree, static_cast<std::uint32_t>(wave.size()), mode::k16Bits, 44100, 255, 128, 255);
     const std::uint32_t m = mode::k16Bits | (second ? mode::kTrackerPacked2 : mode::kTrackerPacked);
     ASSERT_TRUE(engine_.uploadSampleData(s16, bytes.data(), m, bytes.size()));
     EXPECT_EQ(std::memcmp(s16->data(), wave.data(), wave.size() * 2), 0) << "second variant " << second;
     // Cut short: what is missing is silence, nothing is read past the end.
-    Sample* cut = engine_.allocSample(kSlotFree, static_cast<std::uint32_t>(wave.size()), mode::k16Bits, 44100, 255, 128, 255);
+    Sample* cut =
+        engine_.allocSample(kSlotFree, static_cast<std::uint32_t>(wave.size()), mode::k16Bits, 44100, 255, 128, 255);
     ASSERT_TRUE(engine_.uploadSampleData(cut, bytes.data(), m, 1000));
     EXPECT_EQ(reinterpret_cast<const std::int16_t*>(cut->data())[wave.size() - 1], 0);
   }
   std::vector<std::int16_t> bytes8(600);
-  for (std::size_t i = 0; i < bytes8.size(); ++i) bytes8[i] = static_cast<std::int16_t>(static_cast<std::int8_t>(i * 37));
+  for (std::size_t i = 0; i < bytes8.size(); ++i)
+    bytes8[i] = static_cast<std::int16_t>(static_cast<std::int8_t>(i * 37));
   const auto packed8 = packTrackerSample(bytes8, false, true);
   Sample* second8 = engine_.allocSample(kSlotFree, 600, mode::k8Bits, 44100, 255, 128, 255);
   ASSERT_TRUE(engine_.uploadSampleData(second8, packed8.data(), mode::kTrackerPacked2, packed8.size()));

@@ -22,7 +22,8 @@ std::vector<std::uint8_t> counting(std::size_t n) {
 
 std::string writeTemp(const std::vector<std::uint8_t>& bytes) {
   const auto path = std::filesystem::temp_directory_path() / ("korvo_sound_file_" + std::to_string(::getpid()));
-  std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  std::ofstream(path, std::ios::binary)
+      .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
   return path.string();
 }
 

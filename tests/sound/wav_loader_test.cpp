@@ -28,7 +28,8 @@ std::vector<std::int16_t> samples16(const DecodedAudio& a) {
 
 TEST(WavLoaderTest, EightBitMonoIsFlaggedUnsignedAndKeepsOtherRequestedBits) {
   DecodedAudio a;
-  ASSERT_EQ(decode(riffWave({riffChunk("fmt ", fmtBody(1, 1, 22050, 8)), riffChunk("data", {0x80, 0xFF, 0x00})}), a), EngineError::kNone);
+  ASSERT_EQ(decode(riffWave({riffChunk("fmt ", fmtBody(1, 1, 22050, 8)), riffChunk("data", {0x80, 0xFF, 0x00})}), a),
+            EngineError::kNone);
   EXPECT_EQ(a.rate, 22050);
   EXPECT_EQ(a.bits, 8);
   EXPECT_EQ(a.frames, 3);
@@ -44,7 +45,8 @@ TEST(WavLoaderTest, EightBitMonoIsFlaggedUnsignedAndKeepsOtherRequestedBits) {
 TEST(WavLoaderTest, SixteenBitStereoCountsFramesAndDropsAPartialOne) {
   DecodedAudio a;
   const Bytes data = test::pcm16({1, -1, 1000, -1000, 7});
-  ASSERT_EQ(decode(riffWave({riffChunk("fmt ", fmtBody(1, 2, 44100, 16)), riffChunk("data", data)}), a), EngineError::kNone);
+  ASSERT_EQ(decode(riffWave({riffChunk("fmt ", fmtBody(1, 2, 44100, 16)), riffChunk("data", data)}), a),
+            EngineError::kNone);
   EXPECT_EQ(a.frames, 2);
   EXPECT_EQ(a.mode, 0x2000u | 0x10 | 0x40 | 0x100);
   EXPECT_EQ(samples16(a), (std::vector<std::int16_t>{1, -1, 1000, -1000}));
@@ -61,14 +63,17 @@ TEST(WavLoaderTest, ChunkPaddingIsHonouredAndUnknownChunksSkipped) {
 
 TEST(WavLoaderTest, DataBeforeFormatAndDataLongerThanTheFileAreTaken) {
   DecodedAudio a;
-  Bytes wav = riffWave({riffChunk("data", test::pcm16({9, 8, 7}), true, 1000), riffChunk("fmt ", fmtBody(1, 1, 8000, 16))});
+  Bytes wav =
+      riffWave({riffChunk("data", test::pcm16({9, 8, 7}), true, 1000), riffChunk("fmt ", fmtBody(1, 1, 8000, 16))});
   // The claimed size swallows the format chunk: the walk ends there, without a format.
   EXPECT_EQ(decode(wav, a), EngineError::kUnrecognised);
-  wav = riffWave({riffChunk("fmt ", fmtBody(1, 1, 8000, 16)), riffChunk("data", test::pcm16({9, 8, 7}), true, 0x7FFFFFF0)});
+  wav = riffWave(
+      {riffChunk("fmt ", fmtBody(1, 1, 8000, 16)), riffChunk("data", test::pcm16({9, 8, 7}), true, 0x7FFFFFF0)});
   ASSERT_EQ(decode(wav, a), EngineError::kNone);
   EXPECT_EQ(a.frames, 3);
   // A streamed file: the data size is unknown (all ones) and the RIFF size 0.
-  wav = riffWave({riffChunk("fmt ", fmtBody(1, 1, 8000, 16)), riffChunk("data", test::pcm16({1, 2}), true, 0xFFFFFFFF)});
+  wav =
+      riffWave({riffChunk("fmt ", fmtBody(1, 1, 8000, 16)), riffChunk("data", test::pcm16({1, 2}), true, 0xFFFFFFFF)});
   wav[4] = wav[5] = wav[6] = wav[7] = 0;
   ASSERT_EQ(decode(wav, a), EngineError::kNone);
   EXPECT_EQ(a.frames, 2);
@@ -103,8 +108,9 @@ TEST(WavLoaderTest, CuePointsAreSortedAndNamedByTheirLabels) {
   test::append(adtl, test::labl(2, "early"));
   test::append(adtl, test::labl(1, "late"));
   test::append(adtl, test::labl(9, "orphan"));
-  const Bytes wav = riffWave({riffChunk("LIST", adtl), riffChunk("fmt ", fmtBody(1, 1, 8000, 8)),
-                              riffChunk("cue ", test::cueBody({{1, 90}, {2, 10}, {3, 10}})), riffChunk("data", Bytes(100, 0))});
+  const Bytes wav =
+      riffWave({riffChunk("LIST", adtl), riffChunk("fmt ", fmtBody(1, 1, 8000, 8)),
+                riffChunk("cue ", test::cueBody({{1, 90}, {2, 10}, {3, 10}})), riffChunk("data", Bytes(100, 0))});
   ASSERT_EQ(decode(wav, a), EngineError::kNone);
   ASSERT_EQ(a.cues.size(), 3u);
   EXPECT_EQ(a.cues[0].position, 10u);
@@ -119,19 +125,24 @@ TEST(WavLoaderTest, AbsurdCueCountsAreBoundedByTheChunk) {
   DecodedAudio a;
   Bytes cue = test::cueBody({{1, 5}});
   cue[0] = cue[1] = cue[2] = cue[3] = 0xFF;
-  const Bytes wav = riffWave({riffChunk("fmt ", fmtBody(1, 1, 8000, 8)), riffChunk("cue ", cue), riffChunk("data", Bytes(10, 0))});
+  const Bytes wav =
+      riffWave({riffChunk("fmt ", fmtBody(1, 1, 8000, 8)), riffChunk("cue ", cue), riffChunk("data", Bytes(10, 0))});
   ASSERT_EQ(decode(wav, a), EngineError::kNone);
   EXPECT_EQ(a.cues.size(), 1u);
 }
 
 TEST(WavLoaderTest, ExtensiblePcmAndWideSamplesBecomeSixteenBit) {
   DecodedAudio a;
-  ASSERT_EQ(decode(riffWave({riffChunk("fmt ", test::extensibleFmtBody(1, 2, 48000, 16)), riffChunk("data", test::pcm16({3, 4}))}), a),
+  ASSERT_EQ(decode(riffWave({riffChunk("fmt ", test::extensibleFmtBody(1, 2, 48000, 16)),
+                             riffChunk("data", test::pcm16({3, 4}))}),
+                   a),
             EngineError::kNone);
   EXPECT_EQ(a.channels, 2);
   EXPECT_EQ(samples16(a), (std::vector<std::int16_t>{3, 4}));
   // 24-bit: the top two bytes of each sample.
-  ASSERT_EQ(decode(riffWave({riffChunk("fmt ", fmtBody(1, 1, 48000, 24)), riffChunk("data", {0x11, 0x34, 0x12, 0x22, 0xFF, 0xFF})}), a),
+  ASSERT_EQ(decode(riffWave({riffChunk("fmt ", fmtBody(1, 1, 48000, 24)),
+                             riffChunk("data", {0x11, 0x34, 0x12, 0x22, 0xFF, 0xFF})}),
+                   a),
             EngineError::kNone);
   EXPECT_EQ(a.bits, 16);
   EXPECT_EQ(samples16(a), (std::vector<std::int16_t>{0x1234, -1}));
@@ -147,7 +158,8 @@ TEST(WavLoaderTest, MuLawAndALawAreConvertedToSixteenBit) {
   EXPECT_EQ(a.rate, 8000);
   EXPECT_EQ(a.mode, 0x2000u | 0x10 | 0x20 | 0x100);
   EXPECT_EQ(samples16(a), (std::vector<std::int16_t>{0, 32124, -32124, 0}));
-  ASSERT_EQ(decode(riffWave({riffChunk("fmt ", fmtBody(6, 2, 8000, 8)), riffChunk("data", {0xAA, 0x2A})}), a), EngineError::kNone);
+  ASSERT_EQ(decode(riffWave({riffChunk("fmt ", fmtBody(6, 2, 8000, 8)), riffChunk("data", {0xAA, 0x2A})}), a),
+            EngineError::kNone);
   EXPECT_EQ(a.frames, 1);
   EXPECT_EQ(samples16(a), (std::vector<std::int16_t>{32256, -32256}));
 }
@@ -160,7 +172,8 @@ TEST(WavLoaderTest, FloatSamplesBeyondFullScaleSaturateInsteadOfWrapping) {
     test::putLe32(data, bits);
   }
   DecodedAudio a;
-  ASSERT_EQ(decode(riffWave({riffChunk("fmt ", fmtBody(3, 1, 22050, 32)), riffChunk("data", data)}), a), EngineError::kNone);
+  ASSERT_EQ(decode(riffWave({riffChunk("fmt ", fmtBody(3, 1, 22050, 32)), riffChunk("data", data)}), a),
+            EngineError::kNone);
   const std::vector<std::int16_t> s = samples16(a);
   ASSERT_EQ(s.size(), 4u);
   EXPECT_NEAR(s[0], 16384, 1);
@@ -172,14 +185,20 @@ TEST(WavLoaderTest, FloatSamplesBeyondFullScaleSaturateInsteadOfWrapping) {
 TEST(WavLoaderTest, UnconvertibleAndMalformedFilesAreRefused) {
   DecodedAudio a;
   const Bytes data = test::pcm16({1, 2});
-  EXPECT_EQ(decode(riffWave({riffChunk("fmt ", fmtBody(0x1234, 1, 8000, 16)), riffChunk("data", data)}), a), EngineError::kUnrecognised);
+  EXPECT_EQ(decode(riffWave({riffChunk("fmt ", fmtBody(0x1234, 1, 8000, 16)), riffChunk("data", data)}), a),
+            EngineError::kUnrecognised);
   EXPECT_EQ(decode(riffWave({riffChunk("fmt ", fmtBody(1, 1, 8000, 16))}), a), EngineError::kUnrecognised);
   EXPECT_EQ(decode(riffWave({riffChunk("data", data)}), a), EngineError::kUnrecognised);
-  EXPECT_EQ(decode(riffWave({riffChunk("fmt ", fmtBody(1, 1, 0, 16)), riffChunk("data", data)}), a), EngineError::kUnrecognised);
-  EXPECT_EQ(decode(riffWave({riffChunk("fmt ", fmtBody(1, 0, 8000, 16)), riffChunk("data", data)}), a), EngineError::kUnrecognised);
-  EXPECT_EQ(decode(riffWave({riffChunk("fmt ", fmtBody(1, 6, 8000, 16)), riffChunk("data", data)}), a), EngineError::kUnrecognised);
-  EXPECT_EQ(decode(riffWave({riffChunk("fmt ", fmtBody(1, 1, 8000, 40)), riffChunk("data", data)}), a), EngineError::kUnrecognised);
-  EXPECT_EQ(decode(riffWave({riffChunk("fmt ", fmtBody(1, 1, 8000, 16)), riffChunk("data", {})}), a), EngineError::kInvalidArgument);
+  EXPECT_EQ(decode(riffWave({riffChunk("fmt ", fmtBody(1, 1, 0, 16)), riffChunk("data", data)}), a),
+            EngineError::kUnrecognised);
+  EXPECT_EQ(decode(riffWave({riffChunk("fmt ", fmtBody(1, 0, 8000, 16)), riffChunk("data", data)}), a),
+            EngineError::kUnrecognised);
+  EXPECT_EQ(decode(riffWave({riffChunk("fmt ", fmtBody(1, 6, 8000, 16)), riffChunk("data", data)}), a),
+            EngineError::kUnrecognised);
+  EXPECT_EQ(decode(riffWave({riffChunk("fmt ", fmtBody(1, 1, 8000, 40)), riffChunk("data", data)}), a),
+            EngineError::kUnrecognised);
+  EXPECT_EQ(decode(riffWave({riffChunk("fmt ", fmtBody(1, 1, 8000, 16)), riffChunk("data", {})}), a),
+            EngineError::kInvalidArgument);
   EXPECT_TRUE(a.pcm.empty());
 }
 
@@ -193,7 +212,9 @@ TEST(WavLoaderTest, EveryTruncationAndCorruptSizeEndsCleanly) {
   for (std::size_t n = 0; n <= wav.size(); ++n) {
     DecodedAudio a;
     const EngineError code = decode(Bytes(wav.begin(), wav.begin() + static_cast<std::ptrdiff_t>(n)), a);
-    EXPECT_TRUE(code == EngineError::kNone || code == EngineError::kUnrecognised || code == EngineError::kInvalidArgument) << n;
+    EXPECT_TRUE(code == EngineError::kNone || code == EngineError::kUnrecognised ||
+                code == EngineError::kInvalidArgument)
+        << n;
     EXPECT_EQ(a.pcm.size(), static_cast<std::size_t>(a.frames) * 4) << n;
   }
   for (std::size_t at = 4; at + 4 <= wav.size(); ++at) {

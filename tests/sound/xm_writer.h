@@ -60,8 +60,8 @@ struct XmSongSpec {
 std::vector<std::uint8_t> writeXm(const XmSongSpec& spec);
 
 // Cell helpers: a note (1..96, 97 key off) with instrument, volume column, effect, parameter.
-inline music::Cell cell(std::uint8_t note, std::uint8_t instrument = 0, std::uint8_t volume = 0, std::uint8_t effect = 0,
-                        std::uint8_t param = 0) {
+inline music::Cell cell(std::uint8_t note, std::uint8_t instrument = 0, std::uint8_t volume = 0,
+                        std::uint8_t effect = 0, std::uint8_t param = 0) {
   return music::Cell{note, instrument, volume, effect, param};
 }
 // Note numbers: C-4 is the file's note 49.

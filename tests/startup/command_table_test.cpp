@@ -30,9 +30,9 @@ class Recorder : public Registrar {
 
 using RegisterFn = void (*)(Registrar&);
 const RegisterFn kRegistrations[] = {
-    &registerRuntimeCommands, &registerBasicCommands,  &registerMathCommands,    &registerStringCommands,
-    &registerStreamCommands,  &registerSocketsCommands, &registerFilesystemCommands, &registerBankCommands,
-    &registerGraphicsCommands, &registerInputCommands, &registerAudioCommands,   &registerMultiplayCommands,
+    &registerRuntimeCommands,  &registerBasicCommands,   &registerMathCommands,       &registerStringCommands,
+    &registerStreamCommands,   &registerSocketsCommands, &registerFilesystemCommands, &registerBankCommands,
+    &registerGraphicsCommands, &registerInputCommands,   &registerAudioCommands,      &registerMultiplayCommands,
 };
 
 // What a module registers so far must be the expected list in order, skipping only what

@@ -23,9 +23,11 @@ class ErrorDetail : public ::testing::Test {
     if (!image) return {-1, error};
     testing::writeFile(dir.file("program.kvm"), *image);
     // Standard error alone: the console hooks' log lines go to standard output.
-    return runCommand("cd " + dir.path() + " && { env KORVO_VIDEO=headless KORVO_AUDIO=none KORVO_CLOCK=virtual "
-                      "LSAN_OPTIONS=print_suppressions=0:suppressions=" + std::string(KORVO_LSAN_SUPPRESSIONS) + " " +
-                      toolPath("korvo-run") + " " + options + " program.kvm 2>&1 >/dev/null; }");
+    return runCommand("cd " + dir.path() +
+                      " && { env KORVO_VIDEO=headless KORVO_AUDIO=none KORVO_CLOCK=virtual "
+                      "LSAN_OPTIONS=print_suppressions=0:suppressions=" +
+                      std::string(KORVO_LSAN_SUPPRESSIONS) + " " + toolPath("korvo-run") + " " + options +
+                      " program.kvm 2>&1 >/dev/null; }");
   }
   void write(const char* name, const std::string& text) {
     testing::writeFile(dir.file(name), std::vector<std::uint8_t>(text.begin(), text.end()));

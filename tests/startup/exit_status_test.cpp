@@ -17,18 +17,19 @@ using testing::toolPath;
 
 struct Ending {
   const char* name;
-  const char* body;     // the main code's statements
-  const char* input;    // an input script, or ""
+  const char* body;   // the main code's statements
+  const char* input;  // an input script, or ""
   int status;
-  const char* output;   // what the run prints (message boxes go to standard error headless)
+  const char* output;  // what the run prints (message boxes go to standard error headless)
 };
 
 class ExitStatus : public ::testing::TestWithParam<Ending> {
  protected:
   testing::CommandResult launch(const std::string& module, const std::string& environment = "") {
-    return runCommand("env KORVO_VIDEO=headless KORVO_AUDIO=none KORVO_CLOCK=virtual LSAN_OPTIONS=print_suppressions=0:"
-                      "suppressions=" + std::string(KORVO_LSAN_SUPPRESSIONS) + " " + environment + " " +
-                      toolPath("korvo-run") + " " + module);
+    return runCommand(
+        "env KORVO_VIDEO=headless KORVO_AUDIO=none KORVO_CLOCK=virtual LSAN_OPTIONS=print_suppressions=0:"
+        "suppressions=" +
+        std::string(KORVO_LSAN_SUPPRESSIONS) + " " + environment + " " + toolPath("korvo-run") + " " + module);
   }
   testing::ScratchDir dir;
 };
@@ -40,13 +41,15 @@ TEST_P(ExitStatus, TellsHowTheProgramEnded) {
     #include "korvo.h"
     volatile int32_t _vzero, _vsink;
     void __MAIN(void) {
-  )") + ending.body + "\n}\n", &error);
+  )") + ending.body + "\n}\n",
+                                           &error);
   ASSERT_TRUE(image) << error;
   const std::string module = dir.file("program.kvm");
   testing::writeFile(module, *image);
   std::string environment;
   if (*ending.input) {
-    testing::writeFile(dir.file("input.txt"), std::vector<std::uint8_t>(ending.input, ending.input + std::strlen(ending.input)));
+    testing::writeFile(dir.file("input.txt"),
+                       std::vector<std::uint8_t>(ending.input, ending.input + std::strlen(ending.input)));
     environment = "KORVO_INPUT=" + dir.file("input.txt");
   }
   const auto result = launch(module, environment);
@@ -56,8 +59,7 @@ TEST_P(ExitStatus, TellsHowTheProgramEnded) {
 
 INSTANTIATE_TEST_SUITE_P(
     Endings, ExitStatus,
-    ::testing::Values(Ending{"End", "_fend(); _vsink = 1;", "", 0, ""},
-                      Ending{"MainReturns", "_vsink = 1;", "", 0, ""},
+    ::testing::Values(Ending{"End", "_fend(); _vsink = 1;", "", 0, ""}, Ending{"MainReturns", "_vsink = 1;", "", 0, ""},
                       Ending{"WindowClosed", "for (;;) _fflip(1);", "500 close\n", 0, ""},
                       Ending{"EndRequest", "for (;;) _fdelay(10);", "500 quit\n", 0, ""},
                       Ending{"RuntimeError", "_fruntimeerror(__kvStrConst(\"out of luck\"));", "", 1,

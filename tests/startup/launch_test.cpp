@@ -26,8 +26,10 @@ class Launch : public ::testing::Test {
   // Headless, so message boxes go to standard error. Under LeakSanitizer, what the font
   // library keeps until the process ends is not reported.
   testing::CommandResult launch(const std::string& command) {
-    return runCommand("env KORVO_VIDEO=headless KORVO_AUDIO=none KORVO_CLOCK=virtual LSAN_OPTIONS=print_suppressions=0:suppressions=" +
-                      std::string(KORVO_LSAN_SUPPRESSIONS) + " " + command);
+    return runCommand(
+        "env KORVO_VIDEO=headless KORVO_AUDIO=none KORVO_CLOCK=virtual "
+        "LSAN_OPTIONS=print_suppressions=0:suppressions=" +
+        std::string(KORVO_LSAN_SUPPRESSIONS) + " " + command);
   }
   testing::ScratchDir dir;
 };
@@ -46,7 +48,8 @@ TEST_F(Launch, MalformedOrMissingImageEndsWithMinusOne) {
 TEST_F(Launch, AFolderIsNotAModuleFile) {
   const auto result = launch(toolPath("korvo-run") + " " + dir.path());
   EXPECT_EQ(result.status, 255);
-  EXPECT_EQ(result.output, "korvo-run: " + dir.path() + " is a folder, not a module file\nUnable to run Korvo Basic module\n");
+  EXPECT_EQ(result.output,
+            "korvo-run: " + dir.path() + " is a folder, not a module file\nUnable to run Korvo Basic module\n");
 }
 
 TEST_F(Launch, UnknownSymbolEndsWithOne) {
@@ -140,17 +143,19 @@ TEST_F(Launch, FailedToolsLeaveEarlierOutputsAndNoLitter) {
   result = runCommand(toolPath("korvo-pack") + " -o " + packed + " " + object);
   ASSERT_EQ(result.status, 0) << result.output;
   EXPECT_NE(testing::readFile(packed), earlier);
-  EXPECT_EQ(runCommand("ls " + dir.path()).output,
-            "earlier\nearlier.kvm\nmain.o\nnot-runtime\nprogram.kvm\n");
+  EXPECT_EQ(runCommand("ls " + dir.path()).output, "earlier\nearlier.kvm\nmain.o\nnot-runtime\nprogram.kvm\n");
 }
 
 TEST_F(Launch, UndefinedNamesAreAllListedWithTheFlagsThatAvoidCompilerHelpers) {
   // A guard in a global (as some systems' compilers place it) and the check routine.
   const std::string object = dir.file("main.o");
-  auto result = runCommand("printf 'void _fone(void); void _ftwo(void);\\n"
-                           "void __MAIN(void) { char b[64]; b[0] = 0; _fone(); _ftwo(); _fone(); }\\n' | " +
-                           std::string(KORVO_TEST_CC) + " -O0 -fstack-protector-all -mstack-protector-guard=global"
-                           " -c -x c - -o " + object);
+  auto result = runCommand(
+      "printf 'void _fone(void); void _ftwo(void);\\n"
+      "void __MAIN(void) { char b[64]; b[0] = 0; _fone(); _ftwo(); _fone(); }\\n' | " +
+      std::string(KORVO_TEST_CC) +
+      " -O0 -fstack-protector-all -mstack-protector-guard=global"
+      " -c -x c - -o " +
+      object);
   ASSERT_EQ(result.status, 0) << result.output;
   result = runCommand(toolPath("korvo-pack") + " -o " + dir.file("main.kvm") + " " + object);
   EXPECT_EQ(result.status, 1);
@@ -163,8 +168,9 @@ TEST_F(Launch, UndefinedNamesAreAllListedWithTheFlagsThatAvoidCompilerHelpers) {
 
 TEST_F(Launch, AProgramCompiledWithTheCompilersDefaultsPacksWithTheSupportSource) {
   const std::string main = dir.file("main.c");
-  const std::string source = "#include \"korvo.h\"\nvoid __MAIN(void) { char b[64]; for (int i = 0; i < 64; ++i) "
-                             "b[i] = (char)i; if (b[9] != 9) _fruntimeerror(__kvStrConst(\"lost\")); }\n";
+  const std::string source =
+      "#include \"korvo.h\"\nvoid __MAIN(void) { char b[64]; for (int i = 0; i < 64; ++i) "
+      "b[i] = (char)i; if (b[9] != 9) _fruntimeerror(__kvStrConst(\"lost\")); }\n";
   testing::writeFile(main, std::vector<std::uint8_t>(source.begin(), source.end()));
   const std::string compile = std::string(KORVO_TEST_CC) + " -fstack-protector-all -I" + KORVO_SDK_DIR + " -c ";
   auto result = runCommand(compile + main + " -o " + dir.file("main.o") + " && " + compile + KORVO_SUPPORT_SOURCE +

@@ -34,7 +34,9 @@ ModuleImage image(Bytes code, std::vector<ImageEntry> symbols = {}, std::vector<
   return {std::move(code), std::move(symbols), std::move(relatives), std::move(absolutes)};
 }
 
-LinkResult link(const ModuleImage& img, const SymbolMap& runtime = {}) { return linkModule(writeModuleImage(img), runtime); }
+LinkResult link(const ModuleImage& img, const SymbolMap& runtime = {}) {
+  return linkModule(writeModuleImage(img), runtime);
+}
 
 void expectUnableToRun(const LinkResult& r) {
   ASSERT_FALSE(r.module);
@@ -125,8 +127,8 @@ TEST(Linker, ModuleDefinitionWinsOverTheRuntime) {
 
 TEST(Linker, PatchesAddToWhatTheFieldHolds) {
   Bytes code(32, 0);
-  code[0] = 8;               // absolute field holding an addend of 8
-  code[8] = 0xE8;            // call rel32 with the compiler's -4
+  code[0] = 8;     // absolute field holding an addend of 8
+  code[8] = 0xE8;  // call rel32 with the compiler's -4
   code[9] = 0xFC, code[10] = 0xFF, code[11] = 0xFF, code[12] = 0xFF;
   const LinkResult r = link(image(code, {{"_ftarget", 24}}, {{"_ftarget", 9}}, {{"_ftarget", 0}}));
   ASSERT_TRUE(r.module);

@@ -58,10 +58,10 @@ std::optional<std::vector<std::uint8_t>> buildProgram(const std::string& source,
   const std::string compile = std::string(KORVO_TEST_CC) + " " + flags + " -std=c11";
   const std::string compileProgram =
       cpp ? std::string(KORVO_TEST_CXX) + " " + flags + " " + KORVO_PROGRAM_CXX_FLAGS : compile;
-  const std::string command = compileProgram + " -c " + sourceFile + " -o " + dir.file("program.o") + " && " +
-                              compile + " -c " + KORVO_SUPPORT_SOURCE + " -o " + dir.file("support.o") + " && " +
-                              toolPath("korvo-pack") + " -o " + dir.file("program.kvm") + " " +
-                              dir.file("program.o") + " " + dir.file("support.o");
+  const std::string command = compileProgram + " -c " + sourceFile + " -o " + dir.file("program.o") + " && " + compile +
+                              " -c " + KORVO_SUPPORT_SOURCE + " -o " + dir.file("support.o") + " && " +
+                              toolPath("korvo-pack") + " -o " + dir.file("program.kvm") + " " + dir.file("program.o") +
+                              " " + dir.file("support.o");
   const CommandResult built = runCommand(command);
   if (built.status != 0) {
     if (error) *error = built.output;

@@ -64,7 +64,8 @@ TEST_F(Programs, InternalRoutinesAreReachedOnlyThroughTheirLinkerNames) {
     struct KvString;
     struct KvString* _kvStrConst(const char* text);
     void __MAIN(void) { _kvStrConst("x"); }
-  )", &error));
+  )",
+                                     &error));
   EXPECT_NE(error.find("1 undefined symbol"), std::string::npos) << error;
   EXPECT_NE(error.find("\n  _kvStrConst"), std::string::npos) << error;
 }
@@ -83,7 +84,8 @@ TEST_F(Programs, FreestandingCppWithVirtualCallsAndPointerTables) {
       for (int i = 0; i < 5; ++i) table[i & 1]->bump();
       _vresult = twice.n * 100 + one.n;
     }
-  )", &error, testing::Language::kCpp);
+  )",
+                                           &error, testing::Language::kCpp);
   ASSERT_TRUE(image) << error;
   Program program(*image);
   ASSERT_TRUE(program.linked());
@@ -95,7 +97,8 @@ TEST_F(Programs, FreestandingCppWithVirtualCallsAndPointerTables) {
     struct Logged { Logged() { _fdebuglog(__kvStrConst("made")); } };
     static Logged logged;
     extern "C" void __MAIN(void) {}
-  )", &error, testing::Language::kCpp));
+  )",
+                                     &error, testing::Language::kCpp));
   EXPECT_NE(error.find("static constructors and destructors are not supported"), std::string::npos) << error;
 }
 
@@ -117,7 +120,8 @@ TEST_F(Programs, PackingRefusesWhatCannotRun) {
   EXPECT_NE(error.find("no object defines __MAIN"), std::string::npos) << error;
   EXPECT_FALSE(testing::buildProgram("void _fhelper(void);\nvoid __MAIN(void) { _fhelper(); }\n", &error));
   EXPECT_NE(error.find("\n  _fhelper"), std::string::npos) << error;
-  EXPECT_FALSE(testing::buildProgram("void __MAIN(void) {}\nvoid* memcpy(void* d, const void* s, unsigned long n) { return d; }\n", &error));
+  EXPECT_FALSE(testing::buildProgram(
+      "void __MAIN(void) {}\nvoid* memcpy(void* d, const void* s, unsigned long n) { return d; }\n", &error));
   EXPECT_NE(error.find("symbol memcpy is defined twice"), std::string::npos) << error;
 }
 
@@ -142,31 +146,32 @@ TEST_P(Faults, BecomeRuntimeErrorsThroughTheHooks) {
     }
     void __MAIN(void) {
       _vbefore = 1;
-  )") + GetParam().body + R"(
+  )") + GetParam().body +
+                      R"(
       _vafter = 1;
     }
   )");
   ASSERT_TRUE(program);
-  struct sigaction before{};
+  struct sigaction before {};
   sigaction(SIGSEGV, nullptr, &before);
   EXPECT_STREQ(run(*program), GetParam().message);
   EXPECT_EQ(program->int32("_vbefore"), 1);
   EXPECT_EQ(program->int32("_vafter"), 0);
   EXPECT_EQ(hooks.messages, std::vector<std::string>{std::string("!") + GetParam().message});
   EXPECT_EQ(hooks.events, std::vector<std::string>{"suspended"});
-  struct sigaction after{};
+  struct sigaction after {};
   sigaction(SIGSEGV, nullptr, &after);
   EXPECT_EQ(before.sa_sigaction, after.sa_sigaction) << "the translator is removed after the run";
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Translator, Faults,
-    ::testing::Values(FaultCase{"DivideByZero", "_vsink = 10 / _vzero;", "Integer divide by zero"},
-                      FaultCase{"NullPointer", "_vsink = *_vnowhere;", "Memory access violation"},
-                      FaultCase{"IllegalInstruction", "__builtin_trap();", "Illegal instruction"},
-                      FaultCase{"StackOverflow", "_vsink = _fdeep(0);", "Stack overflow!"},
-                      FaultCase{"Breakpoint", "__asm__ volatile(\"int3\");", "Unknown runtime exception"}),
-    [](const auto& test) { return std::string(test.param.name); });
+INSTANTIATE_TEST_SUITE_P(Translator, Faults,
+                         ::testing::Values(FaultCase{"DivideByZero", "_vsink = 10 / _vzero;", "Integer divide by zero"},
+                                           FaultCase{"NullPointer", "_vsink = *_vnowhere;", "Memory access violation"},
+                                           FaultCase{"IllegalInstruction", "__builtin_trap();", "Illegal instruction"},
+                                           FaultCase{"StackOverflow", "_vsink = _fdeep(0);", "Stack overflow!"},
+                                           FaultCase{"Breakpoint", "__asm__ volatile(\"int3\");",
+                                                     "Unknown runtime exception"}),
+                         [](const auto& test) { return std::string(test.param.name); });
 
 TEST_F(Programs, RuntimeErrorDeepInProgramCallsReachesTheRunLoop) {
   auto program = load(R"(

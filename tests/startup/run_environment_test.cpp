@@ -24,16 +24,19 @@ class RunEnvironment : public ::testing::Test {
         _fflip(1);
         _fdelay(100);
       }
-    )", &error);
+    )",
+                                             &error);
     ASSERT_TRUE(image) << error;
     testing::writeFile(module_, *image);
   }
   // Headless on the virtual clock unless the environment says otherwise; the variables come
   // first so that they can override those.
   testing::CommandResult launch(const std::string& environment, const std::string& options = "") {
-    return runCommand("env -u KORVO_AUDIO -u KORVO_DEBUG KORVO_VIDEO=headless KORVO_CLOCK=virtual LSAN_OPTIONS=print_suppressions=0:"
-                      "suppressions=" + std::string(KORVO_LSAN_SUPPRESSIONS) + " " + environment + " " +
-                      toolPath("korvo-run") + " " + options + " " + module_);
+    return runCommand(
+        "env -u KORVO_AUDIO -u KORVO_DEBUG KORVO_VIDEO=headless KORVO_CLOCK=virtual LSAN_OPTIONS=print_suppressions=0:"
+        "suppressions=" +
+        std::string(KORVO_LSAN_SUPPRESSIONS) + " " + environment + " " + toolPath("korvo-run") + " " + options + " " +
+        module_);
   }
   testing::ScratchDir dir;
   const std::string module_ = dir.file("program.kvm");

@@ -23,7 +23,8 @@ TEST(SdkHeader, DeclaresEveryRegistrationByItsLinkerName) {
   RuntimeInterface& runtime = *runtimeGetRuntime();
   int count = 0;
   while (const char* name = runtime.nextSymbol()) {
-    EXPECT_NE(text.find(" " + linkerName(name) + (name[0] == '_' && std::string(name).find("Type") != std::string::npos ? ";" : "(")),
+    EXPECT_NE(text.find(" " + linkerName(name) +
+                        (name[0] == '_' && std::string(name).find("Type") != std::string::npos ? ";" : "(")),
               std::string::npos)
         << name;
     ++count;

@@ -23,11 +23,11 @@ namespace {
 std::vector<std::string> gTrace;
 bool gFailInput = false;
 
-#define TRACE_MODULE(n)                              \
-  bool create_##n() {                                \
-    gTrace.push_back("+" #n);                        \
+#define TRACE_MODULE(n)                                 \
+  bool create_##n() {                                   \
+    gTrace.push_back("+" #n);                           \
     return !(gFailInput && std::string(#n) == "input"); \
-  }                                                  \
+  }                                                     \
   void destroy_##n() { gTrace.push_back("-" #n); }
 
 TRACE_MODULE(basic)
@@ -68,9 +68,9 @@ class Startup : public ::testing::Test {
 TEST_F(Startup, ModulesComeAndGoInOrder) {
   EXPECT_EQ(runOnModules(&tracedMain, "", &hooks, kTraced), nullptr);
   const std::vector<std::string> expected = {
-      "+basic", "+math",  "+string", "+stream", "+sockets", "+filesystem", "+bank", "+graphics", "+input",
-      "+audio", "main",   "-audio",  "-input",  "-graphics", "-bank", "-filesystem", "-sockets", "-stream",
-      "-string", "-math", "-basic"};
+      "+basic",    "+math",       "+string",  "+stream", "+sockets", "+filesystem", "+bank",
+      "+graphics", "+input",      "+audio",   "main",    "-audio",   "-input",      "-graphics",
+      "-bank",     "-filesystem", "-sockets", "-stream", "-string",  "-math",       "-basic"};
   EXPECT_EQ(gTrace, expected);
   EXPECT_EQ(hooks.messages, std::vector<std::string>{"Program has ended"});
 }
@@ -78,9 +78,9 @@ TEST_F(Startup, ModulesComeAndGoInOrder) {
 TEST_F(Startup, FailingModuleUnwindsWhatWasCreatedAndSkipsMain) {
   gFailInput = true;
   EXPECT_STREQ(runOnModules(&tracedMain, "", &hooks, kTraced), "Unable to start program");
-  const std::vector<std::string> expected = {
-      "+basic", "+math", "+string", "+stream", "+sockets", "+filesystem", "+bank", "+graphics", "+input",
-      "-graphics", "-bank", "-filesystem", "-sockets", "-stream", "-string", "-math", "-basic"};
+  const std::vector<std::string> expected = {"+basic",   "+math",     "+string", "+stream",   "+sockets", "+filesystem",
+                                             "+bank",    "+graphics", "+input",  "-graphics", "-bank",    "-filesystem",
+                                             "-sockets", "-stream",   "-string", "-math",     "-basic"};
   EXPECT_EQ(gTrace, expected);
   ASSERT_FALSE(hooks.messages.empty());
   EXPECT_EQ(hooks.messages.front(), "Startup Error: input_create failed");
@@ -148,7 +148,7 @@ void nestingMain() {
 }
 
 TEST_F(Startup, RunRefusedForLackOfAHostLeavesTheRunningProgramAlone) {
-  struct sigaction before{};
+  struct sigaction before {};
   sigaction(SIGSEGV, nullptr, &before);
   stack_t stackBefore{};
   sigaltstack(nullptr, &stackBefore);
@@ -156,7 +156,7 @@ TEST_F(Startup, RunRefusedForLackOfAHostLeavesTheRunningProgramAlone) {
   EXPECT_EQ(gNestedResult, nullptr);
   EXPECT_EQ(std::count(gTrace.begin(), gTrace.end(), "main"), 0);
   EXPECT_TRUE(gDebugAfterNested) << "the refused run must not change the debug mode";
-  struct sigaction after{};
+  struct sigaction after {};
   sigaction(SIGSEGV, nullptr, &after);
   EXPECT_EQ(before.sa_sigaction, after.sa_sigaction) << "the fault translator is removed after the run";
   stack_t stackAfter{};

@@ -52,7 +52,8 @@ class NetSessions : public ::testing::Test {
         {"KORVO_NET_SEARCH", "127.0.0.1"},
         {"NET_PLAYER", player},
         // Under the leak checker the transcripts stay free of its report of suppressed leaks.
-        {"LSAN_OPTIONS", std::string(std::getenv("LSAN_OPTIONS") ? std::getenv("LSAN_OPTIONS") : "") + ":print_suppressions=0"},
+        {"LSAN_OPTIONS",
+         std::string(std::getenv("LSAN_OPTIONS") ? std::getenv("LSAN_OPTIONS") : "") + ":print_suppressions=0"},
     };
     if (!inputScript.empty()) {
       const std::string script = dir_.file("input" + std::to_string(++scripts_) + ".txt");
@@ -153,7 +154,8 @@ TEST_F(NetSessions, TheDialogCreatesAGameByKeyboardAndAsksForAName) {
 +40 key press 28
 )");
   ASSERT_EQ(p->finish(), 0) << p->transcript();
-  EXPECT_EQ(p->transcript(), "DirectPlay Request: Please enter a name for the new game\ndialog 2\nhost 1\nProgram has ended\n");
+  EXPECT_EQ(p->transcript(),
+            "DirectPlay Request: Please enter a name for the new game\ndialog 2\nhost 1\nProgram has ended\n");
   // The program's picture is back.
   EXPECT_TRUE(lastPictureIs(0, 0, 200));
 }

@@ -73,8 +73,7 @@ int PeerProcess::finish(int limitMs) {
     int status = 0;
     if (::waitpid(pid_, &status, WNOHANG) == pid_) {
       pid_ = -1;
-      while (read(100)) {
-      }
+      while (read(100)) {}
       return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
     const int left = limitMs - millisSince(start);

@@ -61,7 +61,8 @@ std::string fileBytes(const std::string& path) {
 class StdlibProgram : public ::testing::Test {
  protected:
   void SetUp() override {
-    gPath = (std::filesystem::temp_directory_path() / ("korvo-program-" + std::to_string(::getpid()) + ".dat")).string();
+    gPath =
+        (std::filesystem::temp_directory_path() / ("korvo-program-" + std::to_string(::getpid()) + ".dat")).string();
     std::ofstream(gPath, std::ios::binary) << "old";
   }
   void TearDown() override { std::filesystem::remove(gPath); }

@@ -44,7 +44,8 @@ std::string saveProgram(int chunks, const std::string& ending) {
       int32_t file = _fwritefile(_fcommandline());
       for (int32_t i = 0; i < )" +
          std::to_string(chunks) + R"(; ++i) _fwritebytes(bank, file, 0, 1 << 20);
-      )" + ending + R"(
+      )" +
+         ending + R"(
     }
   )";
 }
@@ -73,8 +74,8 @@ class SavePrograms : public ::testing::Test {
   // True when path holds exactly size bytes of value.
   static bool holds(const std::string& path, std::size_t size, char value) {
     const auto bytes = testing::readFile(path);
-    return bytes.size() == size &&
-           std::all_of(bytes.begin(), bytes.end(), [&](std::uint8_t b) { return b == static_cast<std::uint8_t>(value); });
+    return bytes.size() == size && std::all_of(bytes.begin(), bytes.end(),
+                                               [&](std::uint8_t b) { return b == static_cast<std::uint8_t>(value); });
   }
   // Hidden files (temporaries) in folder.
   static int temporaries(const std::string& folder) {

@@ -23,7 +23,9 @@ class Mesh {
   };
   class Outbox : public Links {
    public:
-    void send(Link link, ByteView frame, bool reliable) override { sent.push_back({link, Bytes(frame.begin(), frame.end()), reliable}); }
+    void send(Link link, ByteView frame, bool reliable) override {
+      sent.push_back({link, Bytes(frame.begin(), frame.end()), reliable});
+    }
     void drop(Link link) override { dropped.push_back(link); }
     std::vector<Sent> sent;
     std::vector<Link> dropped;
@@ -197,15 +199,15 @@ TEST_F(SessionCoreTest, FramesThatDoNotFitAreDroppedAndCounted) {
   feed(control(Control::kPlayerAdded, encodePlayerAdded(0x20001, "again")));  // known already
   Bytes longName = encodePlayerAdded(0x20002, "");
   longName.resize(4 + 256, 'n');
-  feed(control(Control::kPlayerAdded, longName));                             // a name of 256 bytes
-  feed(control(Control::kPlayerRemoved, {1, 0}));                             // wrong size
-  feed(control(Control::kPlayerRemoved, encodePlayerRemoved(0x10001)));      // not the sender's
-  feed(control(Control::kReady, {0}));                                        // ready carries nothing
-  feed(control(Control::kWelcome, encodeWelcome({5, 1, {}})));               // not joining
-  feed(control(static_cast<Control>(77), {}));                                // no such control
+  feed(control(Control::kPlayerAdded, longName));                        // a name of 256 bytes
+  feed(control(Control::kPlayerRemoved, {1, 0}));                        // wrong size
+  feed(control(Control::kPlayerRemoved, encodePlayerRemoved(0x10001)));  // not the sender's
+  feed(control(Control::kReady, {0}));                                   // ready carries nothing
+  feed(control(Control::kWelcome, encodeWelcome({5, 1, {}})));           // not joining
+  feed(control(static_cast<Control>(77), {}));                           // no such control
   Bytes huge(kFrameHeaderBytes + kMaxMessageBytes + 1);
   writeFrame(huge.data(), 0x20001, 0, 1, {});
-  feed(huge);                                                                 // more than a message may carry
+  feed(huge);  // more than a message may carry
   EXPECT_EQ(host.droppedFrames(), 14u);
   EXPECT_EQ(mesh.events(a), std::vector<std::string>{});
   EXPECT_TRUE(mesh.out(a).dropped.empty());

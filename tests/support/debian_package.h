@@ -43,16 +43,14 @@ inline std::optional<std::string> debianFile(const std::string& package, const s
     fs::remove_all(work, ec);
     fs::create_directories(work, ec);
     const std::string fetch = "cd '" + work.string() + "' && apt-get download -q '" + package +
-                              "' >/dev/null 2>&1 && mv " + package + "_*.deb '" +
-                              deb.string() + "'";
+                              "' >/dev/null 2>&1 && mv " + package + "_*.deb '" + deb.string() + "'";
     std::system(fetch.c_str());
     fs::remove_all(work, ec);
   }
   if (fs::exists(deb) && !fs::exists(done)) {
     fs::create_directories(root, ec);
-    const std::string unpack = "dpkg --fsys-tarfile '" + deb.string() + "' | tar -x -C '" +
-                               root.string() + "' './" + member.string() +
-                               "' >/dev/null 2>&1";
+    const std::string unpack = "dpkg --fsys-tarfile '" + deb.string() + "' | tar -x -C '" + root.string() + "' './" +
+                               member.string() + "' >/dev/null 2>&1";
     if (std::system(unpack.c_str()) == 0 && fs::exists(file)) {
       fs::create_directories(done.parent_path(), ec);
       std::ofstream(done.string()).put('\n');

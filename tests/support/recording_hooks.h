@@ -13,9 +13,7 @@ class RecordingHooks : public DebugHooks {
   void suspended() override { events.push_back("suspended"); }
   void resumed() override { events.push_back("resumed"); }
   void log(const char* text) override { logs.push_back(text); }
-  void message(const char* text, bool serious) override {
-    messages.push_back(std::string(serious ? "!" : "") + text);
-  }
+  void message(const char* text, bool serious) override { messages.push_back(std::string(serious ? "!" : "") + text); }
   std::vector<std::string> events;
   std::vector<std::string> logs;
   std::vector<std::string> messages;

@@ -92,9 +92,9 @@ ElfObject readElfObject(const std::string& path, std::span<const std::uint8_t> b
       const std::vector<std::uint8_t> strings = file.range(raw[s.sh_link].sh_offset, raw[s.sh_link].sh_size);
       for (std::uint64_t at = 0; at + sizeof(Elf64_Sym) <= s.sh_size; at += sizeof(Elf64_Sym)) {
         const auto sym = file.at<Elf64_Sym>(s.sh_offset + at);
-        object.symbols.push_back({stringAt(file, strings, sym.st_name), static_cast<std::uint8_t>(ELF64_ST_BIND(sym.st_info)),
-                                  static_cast<std::uint8_t>(ELF64_ST_TYPE(sym.st_info)), sym.st_shndx, sym.st_value,
-                                  sym.st_size});
+        object.symbols.push_back(
+            {stringAt(file, strings, sym.st_name), static_cast<std::uint8_t>(ELF64_ST_BIND(sym.st_info)),
+             static_cast<std::uint8_t>(ELF64_ST_TYPE(sym.st_info)), sym.st_shndx, sym.st_value, sym.st_size});
       }
     } else if (s.sh_type == SHT_REL) {
       file.fail("REL relocations are not supported");

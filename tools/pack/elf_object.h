@@ -16,7 +16,7 @@ struct ElfSection {
   std::uint64_t flags = 0;
   std::uint64_t size = 0;
   std::uint64_t align = 1;
-  std::vector<std::uint8_t> bytes;  // empty for sections without contents (.bss)
+  std::vector<std::uint8_t> bytes;          // empty for sections without contents (.bss)
   std::vector<std::uint32_t> groupMembers;  // for section groups: the member indices
   std::uint32_t groupSymbol = 0;            // for section groups: the signature symbol
 };

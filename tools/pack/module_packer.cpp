@@ -107,7 +107,8 @@ class Packer {
       for (const ElfSection& s : obj.sections) {
         if (s.type != SHT_GROUP) continue;
         // A COMDAT group seen in an earlier object is the same code: keep the first copy.
-        if (!groups.insert(obj.symbols[s.groupSymbol].name).second) dropped.insert(s.groupMembers.begin(), s.groupMembers.end());
+        if (!groups.insert(obj.symbols[s.groupSymbol].name).second)
+          dropped.insert(s.groupMembers.begin(), s.groupMembers.end());
       }
       for (std::uint32_t i = 0; i < obj.sections.size(); ++i) {
         if (!dropped.count(i) && occupiesMemory(obj.sections[i])) placed_[o][i] = 0;
@@ -230,9 +231,7 @@ class Packer {
             image_.relatives.push_back({sym.name, static_cast<std::int32_t>(place)});
           }
           break;
-        case R_X86_64_64:
-          put32(place + 4, 0);
-          [[fallthrough]];
+        case R_X86_64_64: put32(place + 4, 0); [[fallthrough]];
         case R_X86_64_32:
         case R_X86_64_32S:
           put32(place, localTarget + r.addend);

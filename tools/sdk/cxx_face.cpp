@@ -21,7 +21,9 @@ std::string wrapper(const char* text) {
     const std::string name = safeName(p.name);
     if (!parameters.empty()) parameters += ", ";
     parameters += std::string(cxxType(p.sigil)) + " " + name;
-    if (!p.defaultValue.empty()) parameters += " = " + p.defaultValue + (p.sigil == '#' && p.defaultValue.find('.') == std::string::npos ? ".0f" : "");
+    if (!p.defaultValue.empty())
+      parameters +=
+          " = " + p.defaultValue + (p.sigil == '#' && p.defaultValue.find('.') == std::string::npos ? ".0f" : "");
     if (!arguments.empty()) arguments += ", ";
     arguments += p.sigil == '$' ? name + ".release()" : name;
   }
@@ -38,7 +40,8 @@ std::string wrapper(const char* text) {
          ") { " + body + " }";
 }
 
-constexpr char kPrologue[] = R"(// korvo.hpp: the runtime's commands for programs in freestanding C++, in namespace korvo
+constexpr char kPrologue[] =
+    R"(// korvo.hpp: the runtime's commands for programs in freestanding C++, in namespace korvo
 // under their own names (Graphics, LoadAnimImage, KeyDown, ...), with the command table's
 // defaults. Generated from the command table; do not edit.
 //

@@ -8,13 +8,14 @@ namespace korvo::tools {
 namespace {
 
 const std::set<std::string> kKeywords = {
-    "alignas", "alignof", "and", "asm", "auto", "bool", "break", "case", "catch", "char", "class", "const",
-    "constexpr", "continue", "default", "delete", "do", "double", "else", "enum", "explicit", "export",
-    "extern", "false", "float", "for", "friend", "goto", "if", "inline", "int", "long", "mutable",
-    "namespace", "new", "not", "operator", "or", "private", "protected", "public", "register", "restrict",
-    "return", "short", "signed", "sizeof", "static", "struct", "switch", "template", "this", "throw",
-    "true", "try", "typedef", "typename", "union", "unsigned", "using", "virtual", "void", "volatile",
-    "while", "xor",
+    "alignas",  "alignof", "and",      "asm",       "auto",     "bool",     "break",     "case",   "catch",
+    "char",     "class",   "const",    "constexpr", "continue", "default",  "delete",    "do",     "double",
+    "else",     "enum",    "explicit", "export",    "extern",   "false",    "float",     "for",    "friend",
+    "goto",     "if",      "inline",   "int",       "long",     "mutable",  "namespace", "new",    "not",
+    "operator", "or",      "private",  "protected", "public",   "register", "restrict",  "return", "short",
+    "signed",   "sizeof",  "static",   "struct",    "switch",   "template", "this",      "throw",  "true",
+    "try",      "typedef", "typename", "union",     "unsigned", "using",    "virtual",   "void",   "volatile",
+    "while",    "xor",
 };
 
 bool isNameChar(char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '_'; }

@@ -22,8 +22,8 @@ constexpr Size kSizes[] = {{640, 480}, {800, 600}, {1024, 768}, {1280, 1024}};
 constexpr std::int32_t kDepths[] = {16, 24, 32};
 constexpr std::int32_t kMaxWindowSide = 16384;
 // Script axis index (x, y, z, u, v, pitch, yaw, roll) to the joystick's raw slot.
-constexpr int kSlotOfAxis[] = {kSlotX, kSlotY, kSlotZ, kSlotSlider0, kSlotSlider1,
-                               kSlotRotationX, kSlotRotationY, kSlotRotationZ};
+constexpr int kSlotOfAxis[] = {kSlotX,       kSlotY,         kSlotZ,         kSlotSlider0,
+                               kSlotSlider1, kSlotRotationX, kSlotRotationY, kSlotRotationZ};
 constexpr std::int32_t kHatAxis = 8;
 
 void applyJoystick(const JoystickChange& j) {

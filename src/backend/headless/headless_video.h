@@ -20,7 +20,7 @@ namespace korvo::platform {
 
 // Which flips to write and where.
 struct FrameCapture {
-  std::string pattern;            // the first run of '#' becomes the zero-padded frame number
+  std::string pattern;             // the first run of '#' becomes the zero-padded frame number
   std::set<std::uint32_t> frames;  // 1-based flip numbers
   bool all = false;
   // True when flip number n is to be written.

@@ -133,7 +133,8 @@ InputScript parseInputScript(std::istream& in) {
     // "+N" is N milliseconds after the previous line's time.
     const bool relative = w[0][0] == '+';
     std::int64_t time = 0;
-    if (!toInt(relative ? w[0].substr(1) : w[0], time) || time < 0) return fail("time must be a number of milliseconds");
+    if (!toInt(relative ? w[0].substr(1) : w[0], time) || time < 0)
+      return fail("time must be a number of milliseconds");
     if (relative) time += previous;
     if (time > 0xFFFFFFFFll) return fail("time too large");
     if (w.size() < 2) return fail("event missing");

@@ -16,8 +16,8 @@ constexpr AxisRange kSdlRange{-32768, 65535};
 // Hat direction bits to hundredths of a degree, clockwise from up.
 std::uint32_t povOfHat(Uint8 hat) {
   static constexpr std::pair<Uint8, std::uint32_t> kDirections[] = {
-      {SDL_HAT_UP, 0},         {SDL_HAT_RIGHTUP, 4500},  {SDL_HAT_RIGHT, 9000},  {SDL_HAT_RIGHTDOWN, 13500},
-      {SDL_HAT_DOWN, 18000},   {SDL_HAT_LEFTDOWN, 22500}, {SDL_HAT_LEFT, 27000}, {SDL_HAT_LEFTUP, 31500},
+      {SDL_HAT_UP, 0},       {SDL_HAT_RIGHTUP, 4500},   {SDL_HAT_RIGHT, 9000}, {SDL_HAT_RIGHTDOWN, 13500},
+      {SDL_HAT_DOWN, 18000}, {SDL_HAT_LEFTDOWN, 22500}, {SDL_HAT_LEFT, 27000}, {SDL_HAT_LEFTUP, 31500},
   };
   for (auto [bits, pov] : kDirections) {
     if (hat == bits) return pov;
@@ -50,12 +50,23 @@ SDL_Joystick* itself(SDL_Joystick* j) { return j; }
 
 // Controller buttons in joystick button order (button 1 first).
 constexpr SDL_GameControllerButton kControllerButtons[] = {
-    SDL_CONTROLLER_BUTTON_A,          SDL_CONTROLLER_BUTTON_B,           SDL_CONTROLLER_BUTTON_X,
-    SDL_CONTROLLER_BUTTON_Y,          SDL_CONTROLLER_BUTTON_LEFTSHOULDER, SDL_CONTROLLER_BUTTON_RIGHTSHOULDER,
-    SDL_CONTROLLER_BUTTON_BACK,       SDL_CONTROLLER_BUTTON_START,       SDL_CONTROLLER_BUTTON_LEFTSTICK,
-    SDL_CONTROLLER_BUTTON_RIGHTSTICK, SDL_CONTROLLER_BUTTON_GUIDE,       SDL_CONTROLLER_BUTTON_MISC1,
-    SDL_CONTROLLER_BUTTON_PADDLE1,    SDL_CONTROLLER_BUTTON_PADDLE2,     SDL_CONTROLLER_BUTTON_PADDLE3,
-    SDL_CONTROLLER_BUTTON_PADDLE4,    SDL_CONTROLLER_BUTTON_TOUCHPAD,
+    SDL_CONTROLLER_BUTTON_A,
+    SDL_CONTROLLER_BUTTON_B,
+    SDL_CONTROLLER_BUTTON_X,
+    SDL_CONTROLLER_BUTTON_Y,
+    SDL_CONTROLLER_BUTTON_LEFTSHOULDER,
+    SDL_CONTROLLER_BUTTON_RIGHTSHOULDER,
+    SDL_CONTROLLER_BUTTON_BACK,
+    SDL_CONTROLLER_BUTTON_START,
+    SDL_CONTROLLER_BUTTON_LEFTSTICK,
+    SDL_CONTROLLER_BUTTON_RIGHTSTICK,
+    SDL_CONTROLLER_BUTTON_GUIDE,
+    SDL_CONTROLLER_BUTTON_MISC1,
+    SDL_CONTROLLER_BUTTON_PADDLE1,
+    SDL_CONTROLLER_BUTTON_PADDLE2,
+    SDL_CONTROLLER_BUTTON_PADDLE3,
+    SDL_CONTROLLER_BUTTON_PADDLE4,
+    SDL_CONTROLLER_BUTTON_TOUCHPAD,
 };
 
 class ControllerPort : public JoystickPort {
@@ -89,7 +100,8 @@ class ControllerPort : public JoystickPort {
     if (held(SDL_CONTROLLER_BUTTON_DPAD_LEFT)) hat |= SDL_HAT_LEFT;
     r.pov = povOfHat(hat);
     r.buttons.fill(0);
-    for (std::size_t i = 0; i < std::size(kControllerButtons); ++i) r.buttons[i] = held(kControllerButtons[i]) ? 0x80 : 0;
+    for (std::size_t i = 0; i < std::size(kControllerButtons); ++i)
+      r.buttons[i] = held(kControllerButtons[i]) ? 0x80 : 0;
     return true;
   }
 

@@ -12,6 +12,8 @@ struct KeyPair {
   std::uint8_t number;
 };
 
+// Laid out by the rows of the keyboard.
+// clang-format off
 constexpr KeyPair kKeys[] = {
     {SDL_SCANCODE_ESCAPE, 1},
     {SDL_SCANCODE_1, 2}, {SDL_SCANCODE_2, 3}, {SDL_SCANCODE_3, 4}, {SDL_SCANCODE_4, 5},
@@ -67,6 +69,7 @@ constexpr KeyPair kKeys[] = {
     {SDL_SCANCODE_AC_STOP, 232}, {SDL_SCANCODE_AC_FORWARD, 233}, {SDL_SCANCODE_AC_BACK, 234},
     {SDL_SCANCODE_COMPUTER, 235}, {SDL_SCANCODE_MAIL, 236}, {SDL_SCANCODE_MEDIASELECT, 237},
 };
+// clang-format on
 
 // Scancode-indexed lookup built once from the table.
 const std::array<std::uint8_t, SDL_NUM_SCANCODES>& lookup() {

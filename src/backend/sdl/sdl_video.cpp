@@ -108,7 +108,8 @@ class SdlVideo : public VideoBackend {
     if (r.driver < 0 || r.driver >= std::max(1, SDL_GetNumVideoDisplays())) return false;
     if (!ensureTexture(r.width, r.height)) return false;
     if (r.kind == DisplayKind::kFullScreen) {
-      SDL_SetWindowPosition(window_, SDL_WINDOWPOS_CENTERED_DISPLAY(r.driver), SDL_WINDOWPOS_CENTERED_DISPLAY(r.driver));
+      SDL_SetWindowPosition(window_, SDL_WINDOWPOS_CENTERED_DISPLAY(r.driver),
+                            SDL_WINDOWPOS_CENTERED_DISPLAY(r.driver));
       SDL_ShowWindow(window_);
       if (SDL_SetWindowFullscreen(window_, SDL_WINDOW_FULLSCREEN_DESKTOP) != 0) return false;
     } else {
@@ -201,9 +202,7 @@ class SdlVideo : public VideoBackend {
   bool translate(const SDL_Event& e, WindowEvent& out) {
     out = WindowEvent{};
     switch (e.type) {
-      case SDL_QUIT:
-        out.type = WindowEventType::kQuit;
-        return true;
+      case SDL_QUIT: out.type = WindowEventType::kQuit; return true;
       case SDL_WINDOWEVENT:
         switch (e.window.event) {
           case SDL_WINDOWEVENT_CLOSE: out.type = WindowEventType::kClose; return true;
@@ -236,8 +235,7 @@ class SdlVideo : public VideoBackend {
         out.type = WindowEventType::kWheel;
         out.delta = (e.wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? -e.wheel.y : e.wheel.y) * 120;
         return out.delta != 0;
-      default:
-        return false;
+      default: return false;
     }
   }
 
@@ -258,7 +256,8 @@ std::unique_ptr<VideoBackend> makeSdlVideo() {
   SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
   SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "nearest");
   if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return nullptr;
-  SDL_Window* window = SDL_CreateWindow(" ", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, 400, 300, SDL_WINDOW_HIDDEN);
+  SDL_Window* window =
+      SDL_CreateWindow(" ", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, 400, 300, SDL_WINDOW_HIDDEN);
   if (!window) {
     SDL_QuitSubSystem(SDL_INIT_VIDEO);
     return nullptr;

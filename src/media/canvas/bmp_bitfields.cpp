@@ -12,9 +12,7 @@ constexpr std::uint32_t kBitfields = 3;
 constexpr std::uint32_t kAlphaBitfields = 6;
 
 std::uint32_t le16(const std::uint8_t* p) { return p[0] | (p[1] << 8); }
-std::uint32_t le32(const std::uint8_t* p) {
-  return p[0] | (p[1] << 8) | (p[2] << 16) | (std::uint32_t{p[3]} << 24);
-}
+std::uint32_t le32(const std::uint8_t* p) { return p[0] | (p[1] << 8) | (p[2] << 16) | (std::uint32_t{p[3]} << 24); }
 
 }  // namespace
 
@@ -45,10 +43,8 @@ std::shared_ptr<Surface> loadBitfieldsBmp(ByteSource& file, const PixelFormat& f
   // Masks sit inside a larger header, or follow a 40-byte one.
   const std::size_t maskBytes = compression == kAlphaBitfields ? 16 : 12;
   if (file.readAt(54, h + 54, maskBytes) != maskBytes) return nullptr;
-  const std::uint32_t alpha =
-      (compression == kAlphaBitfields || infoSize >= 56) ? le32(h + 66) : 0;
-  const auto source = PixelFormat::fromMasks(static_cast<int>(depth), alpha, le32(h + 54),
-                                             le32(h + 58), le32(h + 62));
+  const std::uint32_t alpha = (compression == kAlphaBitfields || infoSize >= 56) ? le32(h + 66) : 0;
+  const auto source = PixelFormat::fromMasks(static_cast<int>(depth), alpha, le32(h + 54), le32(h + 58), le32(h + 62));
   if (!source) return nullptr;
 
   const std::int32_t rows = std::abs(height);
@@ -65,8 +61,7 @@ std::shared_ptr<Surface> loadBitfieldsBmp(ByteSource& file, const PixelFormat& f
     // Positive heights store the bottom row first.
     std::uint8_t* out = surface->at(0, height > 0 ? rows - 1 - r : r);
     for (std::int32_t x = 0; x < width; ++x) {
-      store(out + x * format.bytesPerPixel(), source->fetch(row.data() + x * bytes) | 0xFF000000u,
-            format);
+      store(out + x * format.bytesPerPixel(), source->fetch(row.data() + x * bytes) | 0xFF000000u, format);
     }
   }
   return surface;

@@ -8,12 +8,11 @@
 #include <cstring>
 #include <utility>
 
-
 namespace korvo::platform {
 namespace {
 
-void maskRows(std::uint32_t* mask, std::int32_t words, const Surface& s, const Rect& r,
-              std::int32_t w0, std::int32_t w1, std::uint32_t key) {
+void maskRows(std::uint32_t* mask, std::int32_t words, const Surface& s, const Rect& r, std::int32_t w0,
+              std::int32_t w1, std::uint32_t key) {
   const MaskWordFn maskWord = maskWordFor(s.format().bytesPerPixel());
   const std::uint32_t cmask = s.format().colourMask();
   const std::uint32_t k = key & cmask;
@@ -50,9 +49,7 @@ void Canvas::setViewport(std::int32_t x, std::int32_t y, std::int32_t w, std::in
 
 void Canvas::setColour(std::uint32_t argb) { colour_ = format().toSurface(argb | 0xFF000000u); }
 
-void Canvas::setClsColour(std::uint32_t argb) {
-  clsColour_ = format().toSurface(argb | 0xFF000000u);
-}
+void Canvas::setClsColour(std::uint32_t argb) { clsColour_ = format().toSurface(argb | 0xFF000000u); }
 
 void Canvas::setMaskColour(std::uint32_t argb) {
   maskColour_ = format().toSurface(argb);
@@ -100,8 +97,7 @@ void Canvas::setPixelFast(std::int32_t x, std::int32_t y, std::uint32_t argb) {
   advance();
 }
 
-void Canvas::copyPixel(std::int32_t x, std::int32_t y, Canvas& src, std::int32_t sx,
-                       std::int32_t sy) {
+void Canvas::copyPixel(std::int32_t x, std::int32_t y, Canvas& src, std::int32_t sx, std::int32_t sy) {
   const std::int64_t dx = std::int64_t{x} + originX_;
   const std::int64_t dy = std::int64_t{y} + originY_;
   const std::int64_t px = std::int64_t{sx} + src.originX_;
@@ -109,12 +105,11 @@ void Canvas::copyPixel(std::int32_t x, std::int32_t y, Canvas& src, std::int32_t
   const Rect& sv = src.viewport_;
   if (dx < viewport_.x0 || dx >= viewport_.x1 || dy < viewport_.y0 || dy >= viewport_.y1) return;
   if (px < sv.x0 || px >= sv.x1 || py < sv.y0 || py >= sv.y1) return;
-  copyPixelFast(static_cast<std::int32_t>(dx), static_cast<std::int32_t>(dy), src,
-                static_cast<std::int32_t>(px), static_cast<std::int32_t>(py));
+  copyPixelFast(static_cast<std::int32_t>(dx), static_cast<std::int32_t>(dy), src, static_cast<std::int32_t>(px),
+                static_cast<std::int32_t>(py));
 }
 
-void Canvas::copyPixelFast(std::int32_t x, std::int32_t y, const Canvas& src, std::int32_t sx,
-                           std::int32_t sy) {
+void Canvas::copyPixelFast(std::int32_t x, std::int32_t y, const Canvas& src, std::int32_t sx, std::int32_t sy) {
   if (!rect_.contains(x, y) || !src.rect_.contains(sx, sy)) return;
   // Raw bytes of this canvas's depth; a source of another depth is converted instead, since
   // reading past its pixel would be reading another pixel (or past the surface).
@@ -125,8 +120,8 @@ void Canvas::copyPixelFast(std::int32_t x, std::int32_t y, const Canvas& src, st
   }
 }
 
-void Canvas::blit(std::int32_t x, std::int32_t y, const Canvas& src, std::int32_t sx,
-                  std::int32_t sy, std::int32_t w, std::int32_t h, bool solid) {
+void Canvas::blit(std::int32_t x, std::int32_t y, const Canvas& src, std::int32_t sx, std::int32_t sy, std::int32_t w,
+                  std::int32_t h, bool solid) {
   const std::int64_t dx = std::int64_t{x} + originX_ - src.handleX_;
   const std::int64_t dy = std::int64_t{y} + originY_ - src.handleY_;
   Rect d = clampedRect(dx, dy, dx + w, dy + h);
@@ -179,9 +174,7 @@ void Canvas::refreshMask(const Rect& area) {
   maskRows(mask_.data(), maskWords_, *surface_, r, w0, w1, maskColour_);
 }
 
-void Canvas::saveContents() {
-  backup_ = surface_->clone();
-}
+void Canvas::saveContents() { backup_ = surface_->clone(); }
 
 void Canvas::restoreContents() {
   if (!backup_) return;

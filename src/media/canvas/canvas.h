@@ -51,11 +51,17 @@ class Canvas {
   void setModCount(std::uint32_t n) { modCount_.store(n, std::memory_order_relaxed); }
 
   // --- Drawing state ---
-  void setOrigin(std::int32_t x, std::int32_t y) { originX_ = x; originY_ = y; }
+  void setOrigin(std::int32_t x, std::int32_t y) {
+    originX_ = x;
+    originY_ = y;
+  }
   std::int32_t originX() const { return originX_; }
   std::int32_t originY() const { return originY_; }
   // Subtracted from the destination when this canvas is drawn onto another.
-  void setHandle(std::int32_t x, std::int32_t y) { handleX_ = x; handleY_ = y; }
+  void setHandle(std::int32_t x, std::int32_t y) {
+    handleX_ = x;
+    handleY_ = y;
+  }
   std::int32_t handleX() const { return handleX_; }
   std::int32_t handleY() const { return handleY_; }
   // Viewport (x, y, x + w, y + h) in canvas coordinates, kept inside the canvas.
@@ -97,8 +103,7 @@ class Canvas {
   // Raw copy of src's pixel (sx, sy) (src's origin and viewport) to (x, y) (ours).
   void copyPixel(std::int32_t x, std::int32_t y, Canvas& src, std::int32_t sx, std::int32_t sy);
   // Raw copy at canvas coordinates of both; ignored outside either canvas.
-  void copyPixelFast(std::int32_t x, std::int32_t y, const Canvas& src, std::int32_t sx,
-                     std::int32_t sy);
+  void copyPixelFast(std::int32_t x, std::int32_t y, const Canvas& src, std::int32_t sx, std::int32_t sy);
 
   // --- Drawing ---
   // Fills the viewport with the cls colour (the origin is not used).
@@ -113,8 +118,8 @@ class Canvas {
   void oval(std::int32_t x, std::int32_t y, std::int32_t w, std::int32_t h, bool solid);
   // Copies src's rectangle (sx, sy, w, h) to (x, y) in drawing coordinates less src's handle;
   // without solid, src pixels of src's mask colour are not copied. src may be this canvas.
-  void blit(std::int32_t x, std::int32_t y, const Canvas& src, std::int32_t sx, std::int32_t sy,
-            std::int32_t w, std::int32_t h, bool solid);
+  void blit(std::int32_t x, std::int32_t y, const Canvas& src, std::int32_t sx, std::int32_t sy, std::int32_t w,
+            std::int32_t h, bool solid);
 
   // --- Collision mask: bit 31 - k of a word is pixel (word start + k) differing from the mask
   // colour in red, green or blue ---

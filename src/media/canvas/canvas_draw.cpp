@@ -26,15 +26,14 @@ enum : int { kBelow = 1, kAbove = 2, kRight = 4, kLeft = 8 };
 struct ClipBox {
   std::int64_t xmin, ymin, xmax, ymax;
   int code(std::int64_t x, std::int64_t y) const {
-    return (y > ymax ? kBelow : 0) | (y < ymin ? kAbove : 0) | (x > xmax ? kRight : 0) |
-           (x < xmin ? kLeft : 0);
+    return (y > ymax ? kBelow : 0) | (y < ymin ? kAbove : 0) | (x > xmax ? kRight : 0) | (x < xmin ? kLeft : 0);
   }
 };
 
 // Moves (x, y) onto the first edge named by its code, along the line from (x1, y1) with
 // direction (dx, dy). False when the move is undefined (no direction on that axis).
-bool moveToEdge(int code, std::int64_t& x, std::int64_t& y, std::int64_t x1, std::int64_t y1,
-                std::int64_t dx, std::int64_t dy, const ClipBox& box) {
+bool moveToEdge(int code, std::int64_t& x, std::int64_t& y, std::int64_t x1, std::int64_t y1, std::int64_t dx,
+                std::int64_t dy, const ClipBox& box) {
   using Wide = __int128;
   if (code & (kBelow | kAbove)) {
     if (dy == 0) return false;
@@ -52,8 +51,8 @@ bool moveToEdge(int code, std::int64_t& x, std::int64_t& y, std::int64_t x1, std
 
 // Bresenham between two points inside the surface; returns the number of pixels stored.
 template <int kBytes>
-std::uint32_t drawLine(Surface& s, std::int32_t x, std::int32_t y, std::int32_t x2,
-                       std::int32_t y2, std::uint32_t raw) {
+std::uint32_t drawLine(Surface& s, std::int32_t x, std::int32_t y, std::int32_t x2, std::int32_t y2,
+                       std::uint32_t raw) {
   const std::int32_t dx = x2 - x;
   const std::int32_t dy = y2 - y;
   const std::int32_t sx = dx < 0 ? -1 : 1;
@@ -146,8 +145,7 @@ void Canvas::oval(std::int32_t x, std::int32_t y, std::int32_t w, std::int32_t h
       std::int32_t right;
       span(static_cast<float>(i) - cy, left, right);
       if (left < right && left < viewport_.x1 && viewport_.x0 < right) {
-        surface_->fill({std::max(left, viewport_.x0), i, std::min(right, viewport_.x1), i + 1},
-                       colour_);
+        surface_->fill({std::max(left, viewport_.x0), i, std::min(right, viewport_.x1), i + 1}, colour_);
       }
     }
     damage(c);
@@ -157,8 +155,7 @@ void Canvas::oval(std::int32_t x, std::int32_t y, std::int32_t w, std::int32_t h
   const std::int32_t centre = floorToInt(cy);
   const std::int32_t startEdge = static_cast<std::int32_t>(std::clamp(cx, -1e9f, 1e9f));
   // One row of the outline: the bands from the previous row's edges out to this row's.
-  const auto band = [&](std::int32_t row, float t, std::int32_t& prevLeft,
-                        std::int32_t& prevRight) {
+  const auto band = [&](std::int32_t row, float t, std::int32_t& prevLeft, std::int32_t& prevRight) {
     std::int32_t left;
     std::int32_t right;
     span(t, left, right);
@@ -199,8 +196,7 @@ void Canvas::line(std::int32_t x1, std::int32_t y1, std::int32_t x2, std::int32_
   std::int64_t ay = std::int64_t{y1} + originY_;
   std::int64_t bx = std::int64_t{x2} + originX_;
   std::int64_t by = std::int64_t{y2} + originY_;
-  const ClipBox box{viewport_.x0, viewport_.y0, std::int64_t{viewport_.x1} - 1,
-                    std::int64_t{viewport_.y1} - 1};
+  const ClipBox box{viewport_.x0, viewport_.y0, std::int64_t{viewport_.x1} - 1, std::int64_t{viewport_.y1} - 1};
   // Each round puts one coordinate on an edge; a handful of rounds always settles a line.
   constexpr int kMaxRounds = 16;
   int rounds = 0;
@@ -213,8 +209,7 @@ void Canvas::line(std::int32_t x1, std::int32_t y1, std::int32_t x2, std::int32_
     const std::int64_t dy = by - ay;
     const std::int64_t sx = ax;
     const std::int64_t sy = ay;
-    const bool moved = ca ? moveToEdge(ca, ax, ay, sx, sy, dx, dy, box)
-                          : moveToEdge(cb, bx, by, sx, sy, dx, dy, box);
+    const bool moved = ca ? moveToEdge(ca, ax, ay, sx, sy, dx, dy, box) : moveToEdge(cb, bx, by, sx, sy, dx, dy, box);
     if (!moved) return;
   }
 

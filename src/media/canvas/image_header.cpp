@@ -13,13 +13,9 @@ namespace korvo::platform {
 namespace {
 
 std::uint32_t le16(const std::uint8_t* p) { return p[0] | (p[1] << 8); }
-std::uint32_t le32(const std::uint8_t* p) {
-  return p[0] | (p[1] << 8) | (p[2] << 16) | (std::uint32_t{p[3]} << 24);
-}
+std::uint32_t le32(const std::uint8_t* p) { return p[0] | (p[1] << 8) | (p[2] << 16) | (std::uint32_t{p[3]} << 24); }
 std::uint32_t be16(const std::uint8_t* p) { return (p[0] << 8) | p[1]; }
-std::uint32_t be32(const std::uint8_t* p) {
-  return (std::uint32_t{p[0]} << 24) | (p[1] << 16) | (p[2] << 8) | p[3];
-}
+std::uint32_t be32(const std::uint8_t* p) { return (std::uint32_t{p[0]} << 24) | (p[1] << 16) | (p[2] << 8) | p[3]; }
 
 // Reads exactly n bytes or fails.
 bool readExact(ByteSource& s, std::uint64_t offset, std::uint8_t* out, std::size_t n) {
@@ -48,9 +44,7 @@ std::optional<ImageSize> bmpSize(ByteSource& s) {
 }
 
 // JPEG markers that carry frame dimensions: SOF0..SOF15 except DHT, JPG and DAC.
-bool isStartOfFrame(std::uint8_t m) {
-  return m >= 0xC0 && m <= 0xCF && m != 0xC4 && m != 0xC8 && m != 0xCC;
-}
+bool isStartOfFrame(std::uint8_t m) { return m >= 0xC0 && m <= 0xCF && m != 0xC4 && m != 0xC8 && m != 0xCC; }
 
 std::optional<ImageSize> jpegSize(ByteSource& s) {
   constexpr int kMaxSegments = 4096;
@@ -135,10 +129,9 @@ struct ExtensionKind {
   ImageKind kind;
 };
 constexpr ExtensionKind kExtensions[] = {
-    {"png", ImageKind::kPng},  {"bmp", ImageKind::kBmp},  {"dib", ImageKind::kBmp},
-    {"jpg", ImageKind::kJpeg}, {"jpeg", ImageKind::kJpeg}, {"jpe", ImageKind::kJpeg},
-    {"jif", ImageKind::kJpeg}, {"tga", ImageKind::kTga},  {"targa", ImageKind::kTga},
-    {"gif", ImageKind::kGif},  {"pcx", ImageKind::kPcx},
+    {"png", ImageKind::kPng},   {"bmp", ImageKind::kBmp},  {"dib", ImageKind::kBmp},  {"jpg", ImageKind::kJpeg},
+    {"jpeg", ImageKind::kJpeg}, {"jpe", ImageKind::kJpeg}, {"jif", ImageKind::kJpeg}, {"tga", ImageKind::kTga},
+    {"targa", ImageKind::kTga}, {"gif", ImageKind::kGif},  {"pcx", ImageKind::kPcx},
 };
 
 }  // namespace

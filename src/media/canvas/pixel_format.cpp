@@ -53,24 +53,12 @@ std::uint32_t fetchShifted(const std::uint8_t* a, const PixelFormat& f) {
 }
 
 // --- Straight routines for formats laid out like ARGB ---
-void storeStraight24(std::uint8_t* a, std::uint32_t argb, const PixelFormat&) {
-  storeRaw24(a, argb);
-}
-std::uint32_t fetchStraight24(const std::uint8_t* a, const PixelFormat&) {
-  return fetchRaw24(a) | kOpaque;
-}
-void storeStraightX32(std::uint8_t* a, std::uint32_t argb, const PixelFormat&) {
-  storeRaw32(a, argb & kRgbLow);
-}
-std::uint32_t fetchStraightX32(const std::uint8_t* a, const PixelFormat&) {
-  return fetchRaw32(a) | kOpaque;
-}
-void storeStraightA32(std::uint8_t* a, std::uint32_t argb, const PixelFormat&) {
-  storeRaw32(a, argb);
-}
-std::uint32_t fetchStraightA32(const std::uint8_t* a, const PixelFormat&) {
-  return fetchRaw32(a);
-}
+void storeStraight24(std::uint8_t* a, std::uint32_t argb, const PixelFormat&) { storeRaw24(a, argb); }
+std::uint32_t fetchStraight24(const std::uint8_t* a, const PixelFormat&) { return fetchRaw24(a) | kOpaque; }
+void storeStraightX32(std::uint8_t* a, std::uint32_t argb, const PixelFormat&) { storeRaw32(a, argb & kRgbLow); }
+std::uint32_t fetchStraightX32(const std::uint8_t* a, const PixelFormat&) { return fetchRaw32(a) | kOpaque; }
+void storeStraightA32(std::uint8_t* a, std::uint32_t argb, const PixelFormat&) { storeRaw32(a, argb); }
+std::uint32_t fetchStraightA32(const std::uint8_t* a, const PixelFormat&) { return fetchRaw32(a); }
 
 // Width of the run of set bits starting at the lowest set bit; false when the mask has bits
 // outside that run.
@@ -87,10 +75,8 @@ bool analyseMask(std::uint32_t mask, int& position, int& width) {
 
 }  // namespace
 
-std::optional<PixelFormat> PixelFormat::fromMasks(int depth, std::uint32_t alphaMask,
-                                                  std::uint32_t redMask,
-                                                  std::uint32_t greenMask,
-                                                  std::uint32_t blueMask) {
+std::optional<PixelFormat> PixelFormat::fromMasks(int depth, std::uint32_t alphaMask, std::uint32_t redMask,
+                                                  std::uint32_t greenMask, std::uint32_t blueMask) {
   if (depth != 16 && depth != 24 && depth != 32) return std::nullopt;
   PixelFormat f;
   f.depth_ = depth;
@@ -114,8 +100,8 @@ std::optional<PixelFormat> PixelFormat::fromMasks(int depth, std::uint32_t alpha
     if (m == 0) f.fillBits_ |= kChannelLane[c];
   }
 
-  const bool argbLayout = redMask == 0x00FF0000 && greenMask == 0x0000FF00 &&
-                          blueMask == 0x000000FF && (alphaMask == 0 || alphaMask == kOpaque);
+  const bool argbLayout = redMask == 0x00FF0000 && greenMask == 0x0000FF00 && blueMask == 0x000000FF &&
+                          (alphaMask == 0 || alphaMask == kOpaque);
   switch (depth) {
     case 16:
       f.storeRaw_ = storeRaw16;
@@ -147,9 +133,7 @@ std::optional<PixelFormat> PixelFormat::fromMasks(int depth, std::uint32_t alpha
 PixelFormat PixelFormat::rgb565() { return *fromMasks(16, 0, 0xF800, 0x07E0, 0x001F); }
 PixelFormat PixelFormat::rgb888() { return *fromMasks(24, 0, 0xFF0000, 0x00FF00, 0x0000FF); }
 PixelFormat PixelFormat::xrgb8888() { return *fromMasks(32, 0, 0xFF0000, 0x00FF00, 0x0000FF); }
-PixelFormat PixelFormat::argb8888() {
-  return *fromMasks(32, kOpaque, 0xFF0000, 0x00FF00, 0x0000FF);
-}
+PixelFormat PixelFormat::argb8888() { return *fromMasks(32, kOpaque, 0xFF0000, 0x00FF00, 0x0000FF); }
 
 std::uint32_t PixelFormat::toSurface(std::uint32_t argb) const {
   std::uint32_t raw = 0;

@@ -26,9 +26,8 @@ class PixelFormat {
 
   // A format for depth 16, 24 or 32 with the given channel masks (alpha may be 0); none for
   // another depth, a mask wider than 8 bits or overlapping or out-of-range masks.
-  static std::optional<PixelFormat> fromMasks(int depth, std::uint32_t alphaMask,
-                                              std::uint32_t redMask, std::uint32_t greenMask,
-                                              std::uint32_t blueMask);
+  static std::optional<PixelFormat> fromMasks(int depth, std::uint32_t alphaMask, std::uint32_t redMask,
+                                              std::uint32_t greenMask, std::uint32_t blueMask);
   // 16-bit 5-6-5 without alpha.
   static PixelFormat rgb565();
   // 24-bit, 3 bytes per pixel (blue, green, red in memory), no alpha.

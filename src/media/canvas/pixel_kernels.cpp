@@ -22,8 +22,8 @@ namespace {
 
 // The plain kernel, from pixel i on.
 template <int kBytes>
-void keyedTail(std::uint8_t* d, const std::uint8_t* s, std::int32_t i, std::int32_t n,
-               std::uint32_t key, std::uint32_t cmask) {
+void keyedTail(std::uint8_t* d, const std::uint8_t* s, std::int32_t i, std::int32_t n, std::uint32_t key,
+               std::uint32_t cmask) {
   const std::uint32_t k = key & cmask;
   for (; i < n; ++i) {
     if ((loadPixel<kBytes>(s + i * kBytes) & cmask) != k) {
@@ -33,9 +33,8 @@ void keyedTail(std::uint8_t* d, const std::uint8_t* s, std::int32_t i, std::int3
 }
 
 template <int kBytes>
-void keyedPlain(std::uint8_t* d, std::ptrdiff_t dPitch, const std::uint8_t* s,
-                std::ptrdiff_t sPitch, std::int32_t n, std::int32_t h, std::uint32_t key,
-                std::uint32_t cmask) {
+void keyedPlain(std::uint8_t* d, std::ptrdiff_t dPitch, const std::uint8_t* s, std::ptrdiff_t sPitch, std::int32_t n,
+                std::int32_t h, std::uint32_t key, std::uint32_t cmask) {
   for (std::int32_t y = 0; y < h; ++y, d += dPitch, s += sPitch) keyedTail<kBytes>(d, s, 0, n, key, cmask);
 }
 
@@ -48,8 +47,7 @@ std::uint32_t reverseBits(std::uint32_t x) {
 }
 
 template <int kBytes>
-std::uint32_t maskWordPlain(const std::uint8_t* p, std::int32_t count, std::uint32_t key,
-                            std::uint32_t cmask) {
+std::uint32_t maskWordPlain(const std::uint8_t* p, std::int32_t count, std::uint32_t key, std::uint32_t cmask) {
   std::uint32_t bits = 0;
   for (std::int32_t k = 0; k < count; ++k) {
     if ((loadPixel<kBytes>(p + k * kBytes) & cmask) != key) bits |= 0x80000000u >> k;
@@ -58,36 +56,31 @@ std::uint32_t maskWordPlain(const std::uint8_t* p, std::int32_t count, std::uint
 }
 
 #ifdef KORVO_X86
-__attribute__((target("avx2"))) void keyed32Avx2(std::uint8_t* d, std::ptrdiff_t dPitch,
-                                                 const std::uint8_t* s, std::ptrdiff_t sPitch,
-                                                 std::int32_t n, std::int32_t h,
+__attribute__((target("avx2"))) void keyed32Avx2(std::uint8_t* d, std::ptrdiff_t dPitch, const std::uint8_t* s,
+                                                 std::ptrdiff_t sPitch, std::int32_t n, std::int32_t h,
                                                  std::uint32_t key, std::uint32_t cmask) {
   const __m256i kv = _mm256_set1_epi32(static_cast<int>(key & cmask));
   const __m256i mv = _mm256_set1_epi32(static_cast<int>(cmask));
   // Lanes of a row's last part-vector that hold pixels of the row.
-  const __m256i tail = _mm256_cmpgt_epi32(_mm256_set1_epi32(n & 7),
-                                          _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7));
+  const __m256i tail = _mm256_cmpgt_epi32(_mm256_set1_epi32(n & 7), _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7));
   const std::int32_t whole = n & ~7;
   for (std::int32_t y = 0; y < h; ++y, d += dPitch, s += sPitch) {
     for (std::int32_t i = 0; i < whole; i += 8) {
       const __m256i sv = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + i * 4));
       const __m256i eq = _mm256_cmpeq_epi32(_mm256_and_si256(sv, mv), kv);
-      _mm256_maskstore_epi32(reinterpret_cast<int*>(d + i * 4),
-                             _mm256_xor_si256(eq, _mm256_set1_epi32(-1)), sv);
+      _mm256_maskstore_epi32(reinterpret_cast<int*>(d + i * 4), _mm256_xor_si256(eq, _mm256_set1_epi32(-1)), sv);
     }
     if (whole != n) {
       const __m256i sv = _mm256_maskload_epi32(reinterpret_cast<const int*>(s + whole * 4), tail);
       const __m256i eq = _mm256_cmpeq_epi32(_mm256_and_si256(sv, mv), kv);
-      _mm256_maskstore_epi32(reinterpret_cast<int*>(d + whole * 4), _mm256_andnot_si256(eq, tail),
-                             sv);
+      _mm256_maskstore_epi32(reinterpret_cast<int*>(d + whole * 4), _mm256_andnot_si256(eq, tail), sv);
     }
   }
 }
 
 // Blends with the destination where the source is key: the same work for every vector.
-__attribute__((target("avx2"))) void keyed16Avx2(std::uint8_t* d, std::ptrdiff_t dPitch,
-                                                 const std::uint8_t* s, std::ptrdiff_t sPitch,
-                                                 std::int32_t n, std::int32_t h,
+__attribute__((target("avx2"))) void keyed16Avx2(std::uint8_t* d, std::ptrdiff_t dPitch, const std::uint8_t* s,
+                                                 std::ptrdiff_t sPitch, std::int32_t n, std::int32_t h,
                                                  std::uint32_t key, std::uint32_t cmask) {
   const __m256i kv = _mm256_set1_epi16(static_cast<short>(key & cmask));
   const __m256i mv = _mm256_set1_epi16(static_cast<short>(cmask));
@@ -101,8 +94,7 @@ __attribute__((target("avx2"))) void keyed16Avx2(std::uint8_t* d, std::ptrdiff_t
     }
     if (i + 8 <= n) {
       const __m128i sv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i * 2));
-      const __m128i eq = _mm_cmpeq_epi16(_mm_and_si128(sv, _mm256_castsi256_si128(mv)),
-                                         _mm256_castsi256_si128(kv));
+      const __m128i eq = _mm_cmpeq_epi16(_mm_and_si128(sv, _mm256_castsi256_si128(mv)), _mm256_castsi256_si128(kv));
       auto* dp = reinterpret_cast<__m128i*>(d + i * 2);
       _mm_storeu_si128(dp, _mm_blendv_epi8(sv, _mm_loadu_si128(dp), eq));
       i += 8;
@@ -113,8 +105,7 @@ __attribute__((target("avx2"))) void keyed16Avx2(std::uint8_t* d, std::ptrdiff_t
 
 // 16- and 32-bit words by SSE2 compares (part of every x86-64 processor).
 template <int kBytes>
-std::uint32_t maskWordSse2(const std::uint8_t* p, std::int32_t count, std::uint32_t key,
-                           std::uint32_t cmask) {
+std::uint32_t maskWordSse2(const std::uint8_t* p, std::int32_t count, std::uint32_t key, std::uint32_t cmask) {
   if (count < 32) return maskWordPlain<kBytes>(p, count, key, cmask);
   std::uint32_t same = 0;
   if constexpr (kBytes == 4) {
@@ -139,15 +130,13 @@ std::uint32_t maskWordSse2(const std::uint8_t* p, std::int32_t count, std::uint3
 }
 
 // The four 3-byte pixels in bytes 0..11 of v as words: all ones where a pixel is the key.
-__attribute__((target("ssse3"))) inline __m128i sameAsKey24Vector(__m128i v, __m128i kv,
-                                                                  __m128i mv) {
+__attribute__((target("ssse3"))) inline __m128i sameAsKey24Vector(__m128i v, __m128i kv, __m128i mv) {
   const __m128i spread = _mm_setr_epi8(0, 1, 2, -1, 3, 4, 5, -1, 6, 7, 8, -1, 9, 10, 11, -1);
   return _mm_cmpeq_epi32(_mm_and_si128(_mm_shuffle_epi8(v, spread), mv), kv);
 }
 
 // Four 3-byte pixels read as 16 bytes at p: bit k set when pixel k is the key.
-__attribute__((target("ssse3"))) inline int sameAsKey24(const std::uint8_t* p, __m128i kv,
-                                                        __m128i mv) {
+__attribute__((target("ssse3"))) inline int sameAsKey24(const std::uint8_t* p, __m128i kv, __m128i mv) {
   const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
   return _mm_movemask_ps(_mm_castsi128_ps(sameAsKey24Vector(v, kv, mv)));
 }
@@ -156,17 +145,15 @@ __attribute__((target("ssse3"))) inline int sameAsKey24(const std::uint8_t* p, _
 // the pixels' three bytes to blend each vector with the destination; working in whole
 // vectors keeps a store from overlapping the next step's loads (which would stall them).
 __attribute__((target("ssse3"), always_inline)) inline void keyed24Row(std::uint8_t* d, const std::uint8_t* s,
-                                                   std::int32_t n, std::uint32_t key,
-                                                   std::uint32_t cmask) {
+                                                                       std::int32_t n, std::uint32_t key,
+                                                                       std::uint32_t cmask) {
   const __m128i kv = _mm_set1_epi32(static_cast<int>(key & cmask));
   const __m128i mv = _mm_set1_epi32(static_cast<int>(cmask));
   // Pixels 12..15 sit at bytes 4..15 of the third vector.
-  const __m128i spreadHigh =
-      _mm_setr_epi8(4, 5, 6, -1, 7, 8, 9, -1, 10, 11, 12, -1, 13, 14, 15, -1);
+  const __m128i spreadHigh = _mm_setr_epi8(4, 5, 6, -1, 7, 8, 9, -1, 10, 11, 12, -1, 13, 14, 15, -1);
   const __m128i toBytes0 = _mm_setr_epi8(0, 0, 0, 1, 1, 1, 2, 2, 2, 3, 3, 3, 4, 4, 4, 5);
   const __m128i toBytes1 = _mm_setr_epi8(5, 5, 6, 6, 6, 7, 7, 7, 8, 8, 8, 9, 9, 9, 10, 10);
-  const __m128i toBytes2 =
-      _mm_setr_epi8(10, 11, 11, 11, 12, 12, 12, 13, 13, 13, 14, 14, 14, 15, 15, 15);
+  const __m128i toBytes2 = _mm_setr_epi8(10, 11, 11, 11, 12, 12, 12, 13, 13, 13, 14, 14, 14, 15, 15, 15);
   std::int32_t i = 0;
   for (; i + 16 <= n; i += 16) {
     const std::uint8_t* sp = s + i * 3;
@@ -175,10 +162,8 @@ __attribute__((target("ssse3"), always_inline)) inline void keyed24Row(std::uint
     const __m128i s1 = _mm_loadu_si128(sv + 1);
     const __m128i s2 = _mm_loadu_si128(sv + 2);
     const __m128i e0 = sameAsKey24Vector(s0, kv, mv);
-    const __m128i e1 =
-        sameAsKey24Vector(_mm_loadu_si128(reinterpret_cast<const __m128i*>(sp + 12)), kv, mv);
-    const __m128i e2 =
-        sameAsKey24Vector(_mm_loadu_si128(reinterpret_cast<const __m128i*>(sp + 24)), kv, mv);
+    const __m128i e1 = sameAsKey24Vector(_mm_loadu_si128(reinterpret_cast<const __m128i*>(sp + 12)), kv, mv);
+    const __m128i e2 = sameAsKey24Vector(_mm_loadu_si128(reinterpret_cast<const __m128i*>(sp + 24)), kv, mv);
     const __m128i e3 = _mm_cmpeq_epi32(_mm_and_si128(_mm_shuffle_epi8(s2, spreadHigh), mv), kv);
     const __m128i isKey = _mm_packs_epi16(_mm_packs_epi32(e0, e1), _mm_packs_epi32(e2, e3));
     const int m = _mm_movemask_epi8(isKey);
@@ -193,27 +178,21 @@ __attribute__((target("ssse3"), always_inline)) inline void keyed24Row(std::uint
     const __m128i k0 = _mm_shuffle_epi8(isKey, toBytes0);
     const __m128i k1 = _mm_shuffle_epi8(isKey, toBytes1);
     const __m128i k2 = _mm_shuffle_epi8(isKey, toBytes2);
-    _mm_storeu_si128(
-        dv, _mm_or_si128(_mm_and_si128(k0, _mm_loadu_si128(dv)), _mm_andnot_si128(k0, s0)));
-    _mm_storeu_si128(
-        dv + 1, _mm_or_si128(_mm_and_si128(k1, _mm_loadu_si128(dv + 1)), _mm_andnot_si128(k1, s1)));
-    _mm_storeu_si128(
-        dv + 2, _mm_or_si128(_mm_and_si128(k2, _mm_loadu_si128(dv + 2)), _mm_andnot_si128(k2, s2)));
+    _mm_storeu_si128(dv, _mm_or_si128(_mm_and_si128(k0, _mm_loadu_si128(dv)), _mm_andnot_si128(k0, s0)));
+    _mm_storeu_si128(dv + 1, _mm_or_si128(_mm_and_si128(k1, _mm_loadu_si128(dv + 1)), _mm_andnot_si128(k1, s1)));
+    _mm_storeu_si128(dv + 2, _mm_or_si128(_mm_and_si128(k2, _mm_loadu_si128(dv + 2)), _mm_andnot_si128(k2, s2)));
   }
   keyedTail<3>(d, s, i, n, key, cmask);
 }
 
-__attribute__((target("ssse3"))) void keyed24Ssse3(std::uint8_t* d, std::ptrdiff_t dPitch,
-                                                   const std::uint8_t* s, std::ptrdiff_t sPitch,
-                                                   std::int32_t n, std::int32_t h,
+__attribute__((target("ssse3"))) void keyed24Ssse3(std::uint8_t* d, std::ptrdiff_t dPitch, const std::uint8_t* s,
+                                                   std::ptrdiff_t sPitch, std::int32_t n, std::int32_t h,
                                                    std::uint32_t key, std::uint32_t cmask) {
   for (std::int32_t y = 0; y < h; ++y, d += dPitch, s += sPitch) keyed24Row(d, s, n, key, cmask);
 }
 
-__attribute__((target("ssse3"))) std::uint32_t maskWord24Ssse3(const std::uint8_t* p,
-                                                               std::int32_t count,
-                                                               std::uint32_t key,
-                                                               std::uint32_t cmask) {
+__attribute__((target("ssse3"))) std::uint32_t maskWord24Ssse3(const std::uint8_t* p, std::int32_t count,
+                                                               std::uint32_t key, std::uint32_t cmask) {
   if (count < 32) return maskWordPlain<3>(p, count, key, cmask);
   const __m128i kv = _mm_set1_epi32(static_cast<int>(key));
   const __m128i mv = _mm_set1_epi32(static_cast<int>(cmask));
@@ -234,21 +213,15 @@ KeyedBlockFn keyedBlockFor(int bytesPerPixel) {
   static const bool kAvx2 = __builtin_cpu_supports("avx2");
   static const bool kSsse3 = __builtin_cpu_supports("ssse3");
   switch (bytesPerPixel) {
-    case 2:
-      return kAvx2 ? keyed16Avx2 : keyedPlain<2>;
-    case 3:
-      return kSsse3 ? keyed24Ssse3 : keyedPlain<3>;
-    default:
-      return kAvx2 ? keyed32Avx2 : keyedPlain<4>;
+    case 2: return kAvx2 ? keyed16Avx2 : keyedPlain<2>;
+    case 3: return kSsse3 ? keyed24Ssse3 : keyedPlain<3>;
+    default: return kAvx2 ? keyed32Avx2 : keyedPlain<4>;
   }
 #else
   switch (bytesPerPixel) {
-    case 2:
-      return keyedPlain<2>;
-    case 3:
-      return keyedPlain<3>;
-    default:
-      return keyedPlain<4>;
+    case 2: return keyedPlain<2>;
+    case 3: return keyedPlain<3>;
+    default: return keyedPlain<4>;
   }
 #endif
 }
@@ -257,21 +230,15 @@ MaskWordFn maskWordFor(int bytesPerPixel) {
 #ifdef KORVO_X86
   static const bool kSsse3 = __builtin_cpu_supports("ssse3");
   switch (bytesPerPixel) {
-    case 2:
-      return maskWordSse2<2>;
-    case 3:
-      return kSsse3 ? maskWord24Ssse3 : maskWordPlain<3>;
-    default:
-      return maskWordSse2<4>;
+    case 2: return maskWordSse2<2>;
+    case 3: return kSsse3 ? maskWord24Ssse3 : maskWordPlain<3>;
+    default: return maskWordSse2<4>;
   }
 #else
   switch (bytesPerPixel) {
-    case 2:
-      return maskWordPlain<2>;
-    case 3:
-      return maskWordPlain<3>;
-    default:
-      return maskWordPlain<4>;
+    case 2: return maskWordPlain<2>;
+    case 3: return maskWordPlain<3>;
+    default: return maskWordPlain<4>;
   }
 #endif
 }

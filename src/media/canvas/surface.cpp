@@ -10,7 +10,6 @@
 #include <new>
 #include <vector>
 
-
 namespace korvo::platform {
 namespace {
 
@@ -19,8 +18,7 @@ constexpr std::int32_t kRowAlign = 16;
 
 // Clips s to src and (dx, dy, size of s) to dst, moving the other rectangle alike. Returns
 // the destination rectangle; s is updated to the matching source.
-Rect clipCopy(std::int32_t dx, std::int32_t dy, const Rect& dstBounds, const Rect& srcBounds,
-              Rect& s) {
+Rect clipCopy(std::int32_t dx, std::int32_t dy, const Rect& dstBounds, const Rect& srcBounds, Rect& s) {
   Rect src = s.intersect(srcBounds);
   if (src.empty()) return {};
   const std::int64_t ox = std::int64_t{dx} + src.x0 - s.x0;
@@ -40,14 +38,13 @@ bool overlaps(const Rect& a, const Rect& b) { return !a.intersect(b).empty(); }
 
 }  // namespace
 
-Surface::Surface(std::int32_t width, std::int32_t height, std::int32_t pitch,
-                 const PixelFormat& format, std::uint8_t* pixels)
+Surface::Surface(std::int32_t width, std::int32_t height, std::int32_t pitch, const PixelFormat& format,
+                 std::uint8_t* pixels)
     : width_(width), height_(height), pitch_(pitch), format_(format), pixels_(pixels) {}
 
 Surface::~Surface() { std::free(pixels_); }
 
-std::shared_ptr<Surface> Surface::create(std::int32_t width, std::int32_t height,
-                                         const PixelFormat& format) {
+std::shared_ptr<Surface> Surface::create(std::int32_t width, std::int32_t height, const PixelFormat& format) {
   if (width <= 0 || height <= 0 || width > kMaxSide || height > kMaxSide) return nullptr;
   const std::int64_t rowBytes = std::int64_t{width} * format.bytesPerPixel();
   const std::int64_t pitch = (rowBytes + kRowAlign - 1) / kRowAlign * kRowAlign;
@@ -55,8 +52,7 @@ std::shared_ptr<Surface> Surface::create(std::int32_t width, std::int32_t height
   if (static_cast<std::uint64_t>(bytes) > kMaxBytes) return nullptr;
   auto* pixels = static_cast<std::uint8_t*>(std::calloc(static_cast<std::size_t>(bytes), 1));
   if (!pixels) return nullptr;
-  auto* surface =
-      new (std::nothrow) Surface(width, height, static_cast<std::int32_t>(pitch), format, pixels);
+  auto* surface = new (std::nothrow) Surface(width, height, static_cast<std::int32_t>(pitch), format, pixels);
   if (!surface) {
     std::free(pixels);
     return nullptr;
@@ -99,9 +95,7 @@ void Surface::copyClipped(const Rect& d, const Surface& src, const Rect& s) {
       const std::uint8_t* sp = src.at(s.x0, s.y0 + y);
       std::uint8_t* dp = at(d.x0, d.y0 + y);
       for (std::int32_t x = 0; x < w; ++x) {
-        store(dp + x * format_.bytesPerPixel(), fetch(sp + x * src.format_.bytesPerPixel(),
-                                                     src.format_),
-              format_);
+        store(dp + x * format_.bytesPerPixel(), fetch(sp + x * src.format_.bytesPerPixel(), src.format_), format_);
       }
     }
     return;
@@ -130,15 +124,13 @@ void Surface::copyClipped(const Rect& d, const Surface& src, const Rect& s) {
   }
 }
 
-void Surface::copyKeyedFrom(std::int32_t dx, std::int32_t dy, const Surface& src,
-                            const Rect& area, std::uint32_t key) {
+void Surface::copyKeyedFrom(std::int32_t dx, std::int32_t dy, const Surface& src, const Rect& area, std::uint32_t key) {
   Rect s = area;
   const Rect d = clipCopy(dx, dy, rect(), src.rect(), s);
   if (!d.empty()) copyKeyedClipped(d, src, s, key);
 }
 
-void Surface::copyKeyedClipped(const Rect& d, const Surface& src, const Rect& s,
-                               std::uint32_t key) {
+void Surface::copyKeyedClipped(const Rect& d, const Surface& src, const Rect& s, std::uint32_t key) {
   const std::int32_t w = d.width();
   const std::int32_t h = d.height();
   const std::uint32_t cmask = src.format_.colourMask();
@@ -167,8 +159,7 @@ void Surface::copyKeyedClipped(const Rect& d, const Surface& src, const Rect& s,
     for (std::int32_t y = 0; y < h; ++y) {
       std::memcpy(copy.data() + rowBytes * y, src.at(s.x0, s.y0 + y), rowBytes);
     }
-    block(at(d.x0, d.y0), pitch_, copy.data(), static_cast<std::ptrdiff_t>(rowBytes), w, h, key,
-          cmask);
+    block(at(d.x0, d.y0), pitch_, copy.data(), static_cast<std::ptrdiff_t>(rowBytes), w, h, key, cmask);
     return;
   }
   block(at(d.x0, d.y0), pitch_, src.at(s.x0, s.y0), src.pitch_, w, h, key, cmask);

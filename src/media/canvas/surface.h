@@ -21,8 +21,7 @@ class Surface {
 
   // A surface of width × height cleared to zero; null when a side is not positive, the size
   // exceeds the limits above, or memory runs out.
-  static std::shared_ptr<Surface> create(std::int32_t width, std::int32_t height,
-                                         const PixelFormat& format);
+  static std::shared_ptr<Surface> create(std::int32_t width, std::int32_t height, const PixelFormat& format);
 
   ~Surface();
   Surface(const Surface&) = delete;
@@ -53,8 +52,7 @@ class Surface {
   // copies within one surface are correct. A src of another format is converted per pixel.
   void copyFrom(std::int32_t dx, std::int32_t dy, const Surface& src, const Rect& s);
   // As copyFrom, skipping source pixels whose colour bits equal those of the raw key.
-  void copyKeyedFrom(std::int32_t dx, std::int32_t dy, const Surface& src, const Rect& s,
-                     std::uint32_t key);
+  void copyKeyedFrom(std::int32_t dx, std::int32_t dy, const Surface& src, const Rect& s, std::uint32_t key);
   // copyFrom and copyKeyedFrom for callers that clipped already: d lies inside this surface,
   // s inside src, and both have the same size.
   void copyClipped(const Rect& d, const Surface& src, const Rect& s);
@@ -63,8 +61,7 @@ class Surface {
   std::shared_ptr<Surface> clone() const;
 
  private:
-  Surface(std::int32_t width, std::int32_t height, std::int32_t pitch, const PixelFormat& format,
-          std::uint8_t* pixels);
+  Surface(std::int32_t width, std::int32_t height, std::int32_t pitch, const PixelFormat& format, std::uint8_t* pixels);
 
   std::int32_t width_;
   std::int32_t height_;

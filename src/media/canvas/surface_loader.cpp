@@ -37,8 +37,7 @@ class File final : public ByteSource {
   std::FILE* stream() { return f_; }
 
   std::size_t readAt(std::uint64_t offset, std::uint8_t* out, std::size_t n) override {
-    if (offset > static_cast<std::uint64_t>(LONG_MAX) ||
-        std::fseek(f_, static_cast<long>(offset), SEEK_SET) != 0) {
+    if (offset > static_cast<std::uint64_t>(LONG_MAX) || std::fseek(f_, static_cast<long>(offset), SEEK_SET) != 0) {
       return 0;
     }
     return std::fread(out, 1, n, f_);
@@ -77,7 +76,7 @@ struct KindFormat {
   FREE_IMAGE_FORMAT format;
 };
 constexpr KindFormat kFormats[] = {
-    {ImageKind::kPng, FIF_PNG}, {ImageKind::kBmp, FIF_BMP}, {ImageKind::kJpeg, FIF_JPEG},
+    {ImageKind::kPng, FIF_PNG},   {ImageKind::kBmp, FIF_BMP}, {ImageKind::kJpeg, FIF_JPEG},
     {ImageKind::kTga, FIF_TARGA}, {ImageKind::kGif, FIF_GIF}, {ImageKind::kPcx, FIF_PCX},
 };
 
@@ -105,8 +104,7 @@ void initialiseLibrary() {
 
 bool withinLimits(std::int64_t width, std::int64_t height) {
   if (width <= 0 || height <= 0 || width > kMaxImageSide || height > kMaxImageSide) return false;
-  return static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(height) * 4 <=
-         kMaxImageBytes;
+  return static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(height) * 4 <= kMaxImageBytes;
 }
 
 std::string tooLarge(std::int64_t width, std::int64_t height) {
@@ -139,8 +137,7 @@ bool decode(File& file, ImageKind kind, Picture& picture) {
       !picture.replace(FreeImage_ConvertToType(picture.dib, FIT_BITMAP, TRUE))) {
     return false;
   }
-  if (FreeImage_GetBPP(picture.dib) != 32 &&
-      !picture.replace(FreeImage_ConvertTo32Bits(picture.dib))) {
+  if (FreeImage_GetBPP(picture.dib) != 32 && !picture.replace(FreeImage_ConvertTo32Bits(picture.dib))) {
     return false;
   }
   // Only a 32-bit bitmap may be read as one.
@@ -151,8 +148,8 @@ bool decode(File& file, ImageKind kind, Picture& picture) {
 // takes each word with one mask (a loop the compiler makes vector code); others convert
 // pixel by pixel.
 void convertRow(std::uint8_t* out, const std::uint8_t* line, std::int32_t width, const PixelFormat& format) {
-  const bool argbLayout = format.redMask() == 0x00FF0000u && format.greenMask() == 0x0000FF00u &&
-                          format.blueMask() == 0x000000FFu;
+  const bool argbLayout =
+      format.redMask() == 0x00FF0000u && format.greenMask() == 0x0000FF00u && format.blueMask() == 0x000000FFu;
   if (format.bytesPerPixel() == 4 && argbLayout && (format.alphaMask() == 0 || format.alphaMask() == 0xFF000000u)) {
     const std::uint32_t keep = format.alphaMask() ? 0xFFFFFFFFu : 0x00FFFFFFu;
     const std::uint32_t opaque = 0xFF000000u & keep;
@@ -202,8 +199,7 @@ std::shared_ptr<Surface> loadSurface(std::string_view name, const PixelFormat& f
   const auto height = static_cast<std::int64_t>(FreeImage_GetHeight(picture.dib));
   if (!withinLimits(width, height)) return refuse(tooLarge(width, height));
 
-  auto surface = Surface::create(static_cast<std::int32_t>(width),
-                                 static_cast<std::int32_t>(height), format);
+  auto surface = Surface::create(static_cast<std::int32_t>(width), static_cast<std::int32_t>(height), format);
   if (!surface) return refuse("out of memory");
   // The library's rows run bottom-up with pixels as 0xAARRGGBB words; ours run top-down.
   for (std::int32_t r = 0; r < surface->height(); ++r) {

@@ -67,8 +67,8 @@ void CopyPixel(std::int32_t srcX, std::int32_t srcY, std::int32_t srcBuffer, std
   if (src && dest) dest->copyPixel(destX, destY, *src, srcX, srcY);
 }
 
-void CopyPixelFast(std::int32_t srcX, std::int32_t srcY, std::int32_t srcBuffer, std::int32_t destX,
-                   std::int32_t destY, std::int32_t destBuffer) {
+void CopyPixelFast(std::int32_t srcX, std::int32_t srcY, std::int32_t srcBuffer, std::int32_t destX, std::int32_t destY,
+                   std::int32_t destBuffer) {
   Canvas* src = platform::uncheckedBuffer(srcBuffer);
   Canvas* dest = platform::uncheckedBuffer(destBuffer);
   if (src && dest) dest->copyPixelFast(destX, destY, *src, srcX, srcY);

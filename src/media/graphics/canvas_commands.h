@@ -14,8 +14,8 @@ std::int32_t ReadPixelFast(std::int32_t x, std::int32_t y, std::int32_t buffer);
 void WritePixelFast(std::int32_t x, std::int32_t y, std::int32_t argb, std::int32_t buffer);
 void CopyPixel(std::int32_t srcX, std::int32_t srcY, std::int32_t srcBuffer, std::int32_t destX, std::int32_t destY,
                std::int32_t destBuffer);
-void CopyPixelFast(std::int32_t srcX, std::int32_t srcY, std::int32_t srcBuffer, std::int32_t destX,
-                   std::int32_t destY, std::int32_t destBuffer);
+void CopyPixelFast(std::int32_t srcX, std::int32_t srcY, std::int32_t srcBuffer, std::int32_t destX, std::int32_t destY,
+                   std::int32_t destBuffer);
 void Origin(std::int32_t x, std::int32_t y);
 void Viewport(std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t height);
 void Color(std::int32_t red, std::int32_t green, std::int32_t blue);

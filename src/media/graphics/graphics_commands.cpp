@@ -75,9 +75,7 @@ class CommandTextGraphics : public TextGraphics {
 
 CommandTextGraphics gTextGraphics;
 
-float gammaEntry(const std::uint16_t* table, std::int32_t i) {
-  return static_cast<float>(table[i & 255]) / 257.0f;
-}
+float gammaEntry(const std::uint16_t* table, std::int32_t i) { return static_cast<float>(table[i & 255]) / 257.0f; }
 
 }  // namespace
 

@@ -17,8 +17,8 @@ struct GraphicsState {
   std::int32_t buffer = 0;           // handle of the current buffer
   std::uint32_t colour = 0xFFFFFFFF;
   std::uint32_t clsColour = 0;
-  std::int32_t driver = 0;           // zero-based index into the driver list
-  bool programDisplay = false;       // a Graphics command has succeeded
+  std::int32_t driver = 0;      // zero-based index into the driver list
+  bool programDisplay = false;  // a Graphics command has succeeded
   bool autoMidHandle = false;
   bool transformFilter = true;
   std::vector<DisplayMode> modeCache;

@@ -55,8 +55,9 @@ GraphicsSystem* GraphicsSystem::open(RuntimeHost& host, std::int32_t width, std:
   // Only full screen sets a depth; a window ignores the one asked for.
   if (!windowed && depth != 0 && depth != 16 && depth != 24 && depth != 32) return nullptr;
   WindowedHost& window = WindowedHost::ensure(host);
-  const DisplayKind kind = !windowed ? DisplayKind::kFullScreen
-                                     : (flags & kOpenScaled) ? DisplayKind::kScaledWindow : DisplayKind::kWindow;
+  const DisplayKind kind = !windowed               ? DisplayKind::kFullScreen
+                           : (flags & kOpenScaled) ? DisplayKind::kScaledWindow
+                                                   : DisplayKind::kWindow;
   host.setBusy(true);
   GraphicsSystem* system = nullptr;
   // A window draws in the desktop's format whatever the depth; full screen in the asked one.
@@ -64,9 +65,8 @@ GraphicsSystem* GraphicsSystem::open(RuntimeHost& host, std::int32_t width, std:
   auto front = Surface::create(width, height, format);
   auto back = windowed ? front : Surface::create(width, height, format);
   if (front && back && window.openDisplay({width, height, windowed ? 0 : depth, windowed ? 0 : driver, kind})) {
-    system = host.open(SubsystemSlot::kGraphics, [&] {
-      return std::unique_ptr<GraphicsSystem>(new GraphicsSystem(window, kind, front, back));
-    });
+    system = host.open(SubsystemSlot::kGraphics,
+                       [&] { return std::unique_ptr<GraphicsSystem>(new GraphicsSystem(window, kind, front, back)); });
     if (!system) window.closeDisplay();
   }
   // The new display starts out showing its cleared front buffer.
@@ -226,8 +226,7 @@ std::int32_t GraphicsSystem::totalVidMem() const {
 
 std::int32_t GraphicsSystem::availVidMem() const {
   std::int64_t used = 0;
-  for (const auto& [handle, c] : canvases())
-    used += std::int64_t{c->surface().pitch()} * c->surface().height();
+  for (const auto& [handle, c] : canvases()) used += std::int64_t{c->surface().pitch()} * c->surface().height();
   return static_cast<std::int32_t>(std::max<std::int64_t>(0, totalVidMem() - used));
 }
 

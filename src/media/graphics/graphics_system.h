@@ -1,7 +1,7 @@
 // GraphicsSystem: one open display. It owns the front and back buffer canvases (one surface
 // shared by both in a window, two in full screen), every other canvas made while it is open,
-// the fonts (opened and closed with it), the gamma ramp, and the presentation of the front buffer: at each Flip, on repaint, and
-// within 100 ms of drawing on a window's front buffer. Canvas handles are never reused.
+// the fonts (opened and closed with it), the gamma ramp, and the presentation of the front buffer: at each Flip, on
+// repaint, and within 100 ms of drawing on a window's front buffer. Canvas handles are never reused.
 #pragma once
 
 #include <cstdint>
@@ -82,8 +82,7 @@ class GraphicsSystem : public HostSubsystem {
   void resume() override;
 
  private:
-  GraphicsSystem(WindowedHost& window, DisplayKind kind, std::shared_ptr<Surface> front,
-                 std::shared_ptr<Surface> back);
+  GraphicsSystem(WindowedHost& window, DisplayKind kind, std::shared_ptr<Surface> front, std::shared_ptr<Surface> back);
   // Sends the front buffer's pixels to the display.
   void present(bool flip);
   // Every canvas of the set except the buffers.

@@ -128,12 +128,8 @@ void WindowedHost::handle(const WindowEvent& e) {
   // A mode change, suspend or resume in progress leaves events to default handling.
   if (host_.busy()) return;
   switch (e.type) {
-    case WindowEventType::kClose:
-      closeRequested();
-      return;
-    case WindowEventType::kQuit:
-      host_.requestEnd();
-      return;
+    case WindowEventType::kClose: closeRequested(); return;
+    case WindowEventType::kQuit: host_.requestEnd(); return;
     case WindowEventType::kActivate:
     case WindowEventType::kDeactivate:
       if (!fullScreen()) {
@@ -162,9 +158,7 @@ void WindowedHost::handle(const WindowEvent& e) {
       }
       handleInput(e);
       return;
-    default:
-      handleInput(e);
-      return;
+    default: handleInput(e); return;
   }
 }
 
@@ -186,17 +180,10 @@ void WindowedHost::handleInput(const WindowEvent& e) {
         in->mouseMoved(x, y, e.dx, e.dy);
       }
       break;
-    case WindowEventType::kMouseDown:
-      in->mouseDown(e.button);
-      break;
-    case WindowEventType::kMouseUp:
-      in->mouseUp(e.button);
-      break;
-    case WindowEventType::kWheel:
-      in->addWheel(e.delta);
-      break;
-    default:
-      break;
+    case WindowEventType::kMouseDown: in->mouseDown(e.button); break;
+    case WindowEventType::kMouseUp: in->mouseUp(e.button); break;
+    case WindowEventType::kWheel: in->addWheel(e.delta); break;
+    default: break;
   }
 }
 

@@ -107,8 +107,8 @@ namespace korvo::cmd {
 
 using namespace platform;
 
-std::int32_t ImagesOverlap(std::int32_t image1, std::int32_t x1, std::int32_t y1, std::int32_t image2,
-                           std::int32_t x2, std::int32_t y2) {
+std::int32_t ImagesOverlap(std::int32_t image1, std::int32_t x1, std::int32_t y1, std::int32_t image2, std::int32_t x2,
+                           std::int32_t y2) {
   const Canvas* a = checkedFrame(image1, 0);
   const Canvas* b = checkedFrame(image2, 0);
   return a && b && framesOverlap(*a, x1, y1, *b, x2, y2) ? 1 : 0;
@@ -121,8 +121,8 @@ std::int32_t ImagesCollide(std::int32_t image1, std::int32_t x1, std::int32_t y1
   return a && b && framesCollide(*a, x1, y1, *b, x2, y2) ? 1 : 0;
 }
 
-std::int32_t RectsOverlap(std::int32_t x1, std::int32_t y1, std::int32_t width1, std::int32_t height1,
-                          std::int32_t x2, std::int32_t y2, std::int32_t width2, std::int32_t height2) {
+std::int32_t RectsOverlap(std::int32_t x1, std::int32_t y1, std::int32_t width1, std::int32_t height1, std::int32_t x2,
+                          std::int32_t y2, std::int32_t width2, std::int32_t height2) {
   const std::int64_t ax1 = std::int64_t{x1} + width1, ay1 = std::int64_t{y1} + height1;
   const std::int64_t bx1 = std::int64_t{x2} + width2, by1 = std::int64_t{y2} + height2;
   return x2 < ax1 && x1 < bx1 && y2 < ay1 && y1 < by1 ? 1 : 0;

@@ -218,8 +218,12 @@ void DrawBlockRect(std::int32_t image, std::int32_t x, std::int32_t y, std::int3
   draw(image, x, y, rectX, rectY, rectWidth, rectHeight, frame, false, true);
 }
 
-void TileImage(std::int32_t image, std::int32_t x, std::int32_t y, std::int32_t frame) { tile(image, x, y, frame, false); }
-void TileBlock(std::int32_t image, std::int32_t x, std::int32_t y, std::int32_t frame) { tile(image, x, y, frame, true); }
+void TileImage(std::int32_t image, std::int32_t x, std::int32_t y, std::int32_t frame) {
+  tile(image, x, y, frame, false);
+}
+void TileBlock(std::int32_t image, std::int32_t x, std::int32_t y, std::int32_t frame) {
+  tile(image, x, y, frame, true);
+}
 
 void MaskImage(std::int32_t image, std::int32_t red, std::int32_t green, std::int32_t blue) {
   const std::uint32_t argb = (static_cast<std::uint32_t>(red) & 0xFFFF) << 16 | static_cast<std::uint32_t>(green) << 8 |

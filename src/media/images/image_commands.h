@@ -40,12 +40,12 @@ void RotateImage(std::int32_t image, float angle);
 void TFormImage(std::int32_t image, float a, float b, float c, float d);
 void TFormFilter(std::int32_t enable);
 
-std::int32_t ImagesOverlap(std::int32_t image1, std::int32_t x1, std::int32_t y1, std::int32_t image2,
-                           std::int32_t x2, std::int32_t y2);
+std::int32_t ImagesOverlap(std::int32_t image1, std::int32_t x1, std::int32_t y1, std::int32_t image2, std::int32_t x2,
+                           std::int32_t y2);
 std::int32_t ImagesCollide(std::int32_t image1, std::int32_t x1, std::int32_t y1, std::int32_t frame1,
                            std::int32_t image2, std::int32_t x2, std::int32_t y2, std::int32_t frame2);
-std::int32_t RectsOverlap(std::int32_t x1, std::int32_t y1, std::int32_t width1, std::int32_t height1,
-                          std::int32_t x2, std::int32_t y2, std::int32_t width2, std::int32_t height2);
+std::int32_t RectsOverlap(std::int32_t x1, std::int32_t y1, std::int32_t width1, std::int32_t height1, std::int32_t x2,
+                          std::int32_t y2, std::int32_t width2, std::int32_t height2);
 std::int32_t ImageRectOverlap(std::int32_t image, std::int32_t x, std::int32_t y, std::int32_t rectX,
                               std::int32_t rectY, std::int32_t rectWidth, std::int32_t rectHeight);
 std::int32_t ImageRectCollide(std::int32_t image, std::int32_t x, std::int32_t y, std::int32_t frame,

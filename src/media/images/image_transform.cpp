@@ -28,7 +28,8 @@ std::uint32_t bilinear(Canvas& source, float x, float y) {
   std::uint32_t result = 0;
   for (int shift = 16; shift >= 0; shift -= 8) {
     auto c = [shift](std::uint32_t p) { return static_cast<float>((p >> shift) & 0xFF); };
-    const float v = c(p11) * fx * fy + c(p01) * (1 - fx) * fy + c(p10) * fx * (1 - fy) + c(p00) * (1 - fx) * (1 - fy) + 0.5f;
+    const float v =
+        c(p11) * fx * fy + c(p01) * (1 - fx) * fy + c(p10) * fx * (1 - fy) + c(p00) * (1 - fx) * (1 - fy) + 0.5f;
     result |= static_cast<std::uint32_t>(v) << shift;
   }
   return result;
@@ -100,9 +101,9 @@ void transformInto(Canvas& source, const Transform& m, const TransformedBox& box
     for (std::int32_t j = 0; j < box.width; ++j) {
       const float px = minX + static_cast<float>(j) + 0.5f, py = minY + static_cast<float>(i) + 0.5f;
       const float u = ia * px + ic * py, v = ib * px + id * py;
-      const std::uint32_t colour =
-          filter ? bilinear(source, hx + u, hy + v)
-                 : source.getPixel(static_cast<std::int32_t>(std::floor(hx + u)), static_cast<std::int32_t>(std::floor(hy + v)));
+      const std::uint32_t colour = filter ? bilinear(source, hx + u, hy + v)
+                                          : source.getPixel(static_cast<std::int32_t>(std::floor(hx + u)),
+                                                            static_cast<std::int32_t>(std::floor(hy + v)));
       target.setPixel(j, i, colour);
     }
   }
@@ -121,8 +122,8 @@ void ScaleImage(std::int32_t image, float xScale, float yScale) {
 void ResizeImage(std::int32_t image, float width, float height) {
   const platform::Canvas* f = platform::checkedFrame(image, 0);
   if (!f) return;
-  platform::transformImage(image, {width / static_cast<float>(f->width()), 0.0f, 0.0f,
-                                   height / static_cast<float>(f->height())});
+  platform::transformImage(
+      image, {width / static_cast<float>(f->width()), 0.0f, 0.0f, height / static_cast<float>(f->height())});
 }
 
 void RotateImage(std::int32_t image, float angle) {
@@ -130,7 +131,9 @@ void RotateImage(std::int32_t image, float angle) {
   platform::transformImage(image, {std::cos(theta), std::sin(theta), -std::sin(theta), std::cos(theta)});
 }
 
-void TFormImage(std::int32_t image, float a, float b, float c, float d) { platform::transformImage(image, {a, b, c, d}); }
+void TFormImage(std::int32_t image, float a, float b, float c, float d) {
+  platform::transformImage(image, {a, b, c, d});
+}
 
 void TFormFilter(std::int32_t enable) { platform::graphicsState().transformFilter = enable != 0; }
 

@@ -72,12 +72,11 @@ void JoystickDevice::apply(const JoystickReading& reading) {
     // A device that reports an empty range has no usable axis there.
     const float value = r.range == 0 ? 0.0f
                                      : static_cast<float>(static_cast<std::int64_t>(reading.axes[s]) - r.minimum) /
-                                               static_cast<float>(r.range) * 2.0f - 1.0f;
+                                               static_cast<float>(r.range) * 2.0f -
+                                           1.0f;
     setAxis(kAxisOfSlot[s], value);
   }
-  setAxis(kHat, (reading.pov & 0xFFFF) == 0xFFFF
-                    ? -1.0f
-                    : std::floor(static_cast<float>(reading.pov) * 0.01f + 0.5f));
+  setAxis(kHat, (reading.pov & 0xFFFF) == 0xFFFF ? -1.0f : std::floor(static_cast<float>(reading.pov) * 0.01f + 0.5f));
   for (int b = 1; b <= 31; ++b) set(b, (reading.buttons[b - 1] & 0x80) != 0);
 }
 

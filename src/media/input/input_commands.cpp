@@ -55,9 +55,7 @@ std::int32_t direction(float value) {
 
 }  // namespace
 
-void setCommandInput(InputSystem* system) {
-  gCommand = CommandInput{system};
-}
+void setCommandInput(InputSystem* system) { gCommand = CommandInput{system}; }
 
 InputSystem* commandInput() { return input(); }
 

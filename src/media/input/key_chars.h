@@ -8,10 +8,23 @@ namespace korvo::platform {
 
 // Key numbers of the keys the runtime names (scan code, plus 128 for extended keys).
 enum KeyNumber : std::int32_t {
-  kKeyEscape = 1, kKeyLeftControl = 29, kKeyLeftShift = 42, kKeyRightShift = 54, kKeyLeftAlt = 56,
-  kKeyRightControl = 157, kKeyRightAlt = 184, kKeyHome = 199, kKeyUp = 200, kKeyPageUp = 201,
-  kKeyLeft = 203, kKeyRight = 205, kKeyEnd = 207, kKeyDown = 208, kKeyPageDown = 209,
-  kKeyInsert = 210, kKeyDelete = 211,
+  kKeyEscape = 1,
+  kKeyLeftControl = 29,
+  kKeyLeftShift = 42,
+  kKeyRightShift = 54,
+  kKeyLeftAlt = 56,
+  kKeyRightControl = 157,
+  kKeyRightAlt = 184,
+  kKeyHome = 199,
+  kKeyUp = 200,
+  kKeyPageUp = 201,
+  kKeyLeft = 203,
+  kKeyRight = 205,
+  kKeyEnd = 207,
+  kKeyDown = 208,
+  kKeyPageDown = 209,
+  kKeyInsert = 210,
+  kKeyDelete = 211,
 };
 
 // Which modifiers are held.

@@ -25,8 +25,7 @@ void Movie::advance(std::int64_t elapsed) {
   }
 }
 
-bool Movie::draw(Canvas& target, std::int32_t x, std::int32_t y, std::int32_t w, std::int32_t h,
-                 std::uint32_t now) {
+bool Movie::draw(Canvas& target, std::int32_t x, std::int32_t y, std::int32_t w, std::int32_t h, std::uint32_t now) {
   if (!playing_) return false;
   // The clock's milliseconds wrap like a 32-bit tick counter; the difference does not.
   advance(static_cast<std::uint32_t>(now - openedAt_));

@@ -58,8 +58,8 @@ std::unique_ptr<BitmapFont> BitmapFont::create(const RasterFace& face, const Pix
     }
     // Stop as soon as the sheet has outgrown any canvas, before holding more glyphs.
     const std::int64_t sheetHeight = std::int64_t{y} + h;
-    const std::int64_t sheetBytes = std::max<std::int64_t>(sheetWidth, std::int64_t{x} + w) * sheetHeight *
-                                    format.bytesPerPixel();
+    const std::int64_t sheetBytes =
+        std::max<std::int64_t>(sheetWidth, std::int64_t{x} + w) * sheetHeight * format.bytesPerPixel();
     if (sheetHeight > Surface::kMaxSide || static_cast<std::uint64_t>(sheetBytes) > Surface::kMaxBytes) {
       return nullptr;
     }
@@ -104,8 +104,7 @@ std::int32_t BitmapFont::stringWidth(std::string_view s) const {
   return w;
 }
 
-void BitmapFont::render(Canvas& target, std::uint32_t argb, std::int32_t x, std::int32_t y,
-                        std::string_view s) {
+void BitmapFont::render(Canvas& target, std::uint32_t argb, std::int32_t x, std::int32_t y, std::string_view s) {
   const std::int32_t d = stringWidth(s);
   if (d <= 0) return;
   if (renderCanvas_->width() < d) {
@@ -123,8 +122,8 @@ void BitmapFont::render(Canvas& target, std::uint32_t argb, std::int32_t x, std:
     const auto c = static_cast<std::uint8_t>(ch);
     const std::uint32_t pos = glyphPos(c);
     const std::int32_t w = width(c);
-    line.blit(p, 0, *sheet_, static_cast<std::int32_t>(pos >> 16), static_cast<std::int32_t>(pos & 0xFFFF), w,
-              height_, false);
+    line.blit(p, 0, *sheet_, static_cast<std::int32_t>(pos >> 16), static_cast<std::int32_t>(pos & 0xFFFF), w, height_,
+              false);
     p += w;
   }
   target.blit(x, y, line, 0, 0, d, height_, false);

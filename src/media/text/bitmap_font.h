@@ -20,8 +20,7 @@ class BitmapFont {
 
   // Renders every character of face into a glyph sheet of format whose lines are at most
   // lineWidth wide; null when a canvas cannot be made.
-  static std::unique_ptr<BitmapFont> create(const RasterFace& face, const PixelFormat& format,
-                                            std::int32_t lineWidth);
+  static std::unique_ptr<BitmapFont> create(const RasterFace& face, const PixelFormat& format, std::int32_t lineWidth);
 
   std::int32_t maxCharWidth() const { return maxCharWidth_; }
   std::int32_t height() const { return height_; }

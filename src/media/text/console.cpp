@@ -24,8 +24,15 @@ constexpr std::int32_t kWaitStepMs = 20;
 
 // Characters of the line editor.
 enum EditCode : std::int32_t {
-  kEditNone = 0, kEditStart = 1, kEditEnd = 2, kEditDelete = 4, kEditBackspace = 8,
-  kEditEnter = 13, kEditEscape = 27, kEditRight = 30, kEditLeft = 31,
+  kEditNone = 0,
+  kEditStart = 1,
+  kEditEnd = 2,
+  kEditDelete = 4,
+  kEditBackspace = 8,
+  kEditEnter = 13,
+  kEditEscape = 27,
+  kEditRight = 30,
+  kEditLeft = 31,
 };
 
 // The console's scratch canvas: the cursor's line as it was (top half) and the line being
@@ -176,14 +183,26 @@ std::int32_t nextCharacter(Canvas& front, Canvas& lineCopy, BitmapFont& font, st
 bool edit(std::string& text, std::size_t& caret, std::int32_t code, const BitmapFont& font) {
   switch (code) {
     case kEditEnter: return true;
-    case kEditNone: text.clear(); caret = 0; return true;
-    case kEditEscape: text.clear(); caret = 0; return false;
+    case kEditNone:
+      text.clear();
+      caret = 0;
+      return true;
+    case kEditEscape:
+      text.clear();
+      caret = 0;
+      return false;
     case kEditRight: caret = std::min(caret + 1, text.size()); return false;
-    case kEditLeft: if (caret > 0) --caret; return false;
-    case kEditBackspace: if (caret > 0) text.erase(--caret, 1); return false;
+    case kEditLeft:
+      if (caret > 0) --caret;
+      return false;
+    case kEditBackspace:
+      if (caret > 0) text.erase(--caret, 1);
+      return false;
     case kEditStart: caret = 0; return false;
     case kEditEnd: caret = text.size(); return false;
-    case kEditDelete: if (caret < text.size()) text.erase(caret, 1); return false;
+    case kEditDelete:
+      if (caret < text.size()) text.erase(caret, 1);
+      return false;
     default:
       if (font.contains(code)) text.insert(caret++, 1, static_cast<char>(code));
       return false;

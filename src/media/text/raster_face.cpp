@@ -87,10 +87,9 @@ bool RasterFace::render(std::uint8_t code, GlyphImage& glyph) const {
 void RasterFace::underline(GlyphImage& glyph) const {
   FT_Face face = asFace(face_);
   const FT_Fixed scale = face->size->metrics.y_scale;
-  const std::int32_t thickness = std::max(1, static_cast<std::int32_t>(
-      std::lround(FT_MulFix(face->underline_thickness, scale) / 64.0)));
-  const std::int32_t below = static_cast<std::int32_t>(
-      std::lround(-FT_MulFix(face->underline_position, scale) / 64.0));
+  const std::int32_t thickness =
+      std::max(1, static_cast<std::int32_t>(std::lround(FT_MulFix(face->underline_thickness, scale) / 64.0)));
+  const std::int32_t below = static_cast<std::int32_t>(std::lround(-FT_MulFix(face->underline_position, scale) / 64.0));
   const std::int32_t lineTop = std::min(ascent_ + std::max(below, 1), height_ - thickness);
   // Grow the glyph's box to take in the line, which spans the advance.
   const std::int32_t x0 = std::min(glyph.left, 0);
@@ -105,7 +104,8 @@ void RasterFace::underline(GlyphImage& glyph) const {
     }
   }
   for (std::int32_t y = lineTop; y < lineTop + thickness; ++y) {
-    for (std::int32_t x = 0; x < glyph.advance; ++x) pixels[static_cast<std::size_t>(y - y0) * (x1 - x0) + (x - x0)] = 1;
+    for (std::int32_t x = 0; x < glyph.advance; ++x)
+      pixels[static_cast<std::size_t>(y - y0) * (x1 - x0) + (x - x0)] = 1;
   }
   glyph.left = x0;
   glyph.top = y0;

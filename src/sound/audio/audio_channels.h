@@ -68,7 +68,8 @@ class StreamPlayback {
 
 class StreamChannel final : public EngineChannel {
  public:
-  StreamChannel(SoundEngine& engine, std::unique_ptr<StreamPlayback> stream) : EngineChannel(engine), stream_(std::move(stream)) {}
+  StreamChannel(SoundEngine& engine, std::unique_ptr<StreamPlayback> stream)
+      : EngineChannel(engine), stream_(std::move(stream)) {}
   // Plays the stream on a free engine channel.
   void start() { handle_ = stream_->play(); }
   void stop() override;

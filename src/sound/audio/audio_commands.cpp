@@ -73,7 +73,9 @@ std::int32_t PlayMusic(KvString* midifile) {
   return gAudio ? gAudio->playMusic(name.str()) : 0;
 }
 
-std::int32_t PlayCDTrack(std::int32_t track, std::int32_t mode) { return gAudio ? gAudio->playCdTrack(track, mode) : 0; }
+std::int32_t PlayCDTrack(std::int32_t track, std::int32_t mode) {
+  return gAudio ? gAudio->playCdTrack(track, mode) : 0;
+}
 
 void StopChannel(std::int32_t channel) {
   if (AudioChannel* c = channelArg(channel)) c->stop();

@@ -32,18 +32,12 @@ bool streamedName(const std::string& name) {
 // Why loadSample gave nothing, in a programmer's words.
 std::string whyNotLoaded(const std::string& name) {
   switch (lastError()) {
-    case EngineError::kFileOpen:
-      return whyUnreadable(platform::resolvePath(name));
-    case EngineError::kUnrecognised:
-      return "not recognised (WAV, AIFF, Ogg Vorbis, MP2, MP3 or raw)";
-    case EngineError::kRawEmpty:
-      return "it holds no sound";
-    case EngineError::kOutOfMemory:
-      return "out of memory";
-    case EngineError::kNotStarted:
-      return "the sound engine did not start";
-    default:
-      return "error " + std::to_string(errorNumber(lastError())) + " of the sound engine";
+    case EngineError::kFileOpen: return whyUnreadable(platform::resolvePath(name));
+    case EngineError::kUnrecognised: return "not recognised (WAV, AIFF, Ogg Vorbis, MP2, MP3 or raw)";
+    case EngineError::kRawEmpty: return "it holds no sound";
+    case EngineError::kOutOfMemory: return "out of memory";
+    case EngineError::kNotStarted: return "the sound engine did not start";
+    default: return "error " + std::to_string(errorNumber(lastError())) + " of the sound engine";
   }
 }
 
@@ -169,6 +163,8 @@ AudioDriver* openAudio(platform::RuntimeHost& host, SoundEngine& engine) {
   });
 }
 
-void closeAudio(platform::RuntimeHost& host, AudioDriver* driver) { host.close(platform::SubsystemSlot::kAudio, driver); }
+void closeAudio(platform::RuntimeHost& host, AudioDriver* driver) {
+  host.close(platform::SubsystemSlot::kAudio, driver);
+}
 
 }  // namespace korvo::sound

@@ -30,7 +30,8 @@ int trackNumber(const std::string& name) {
   for (std::size_t i = 0; i < 5; ++i) {
     if (std::tolower(static_cast<unsigned char>(name[i])) != "track"[i]) return 0;
   }
-  if (!std::isdigit(static_cast<unsigned char>(name[5])) || !std::isdigit(static_cast<unsigned char>(name[6]))) return 0;
+  if (!std::isdigit(static_cast<unsigned char>(name[5])) || !std::isdigit(static_cast<unsigned char>(name[6])))
+    return 0;
   return (name[5] - '0') * 10 + (name[6] - '0');
 }
 

@@ -38,7 +38,8 @@ std::int64_t CdDrive::trackLengthMs(std::int32_t track) const {
 
 void CdDrive::reshuffle() {
   std::iota(shuffle_.begin(), shuffle_.end(), std::uint16_t{1});
-  for (int i = 0; i < kShuffleEntries; ++i) std::swap(shuffle_[static_cast<std::size_t>(i)], shuffle_[random_() % kShuffleEntries]);
+  for (int i = 0; i < kShuffleEntries; ++i)
+    std::swap(shuffle_[static_cast<std::size_t>(i)], shuffle_[random_() % kShuffleEntries]);
 }
 
 bool CdDrive::startTrack(std::int32_t track) {
@@ -127,9 +128,7 @@ void CdDrive::advance(CdTime elapsed) {
 
 void CdDrive::endOfTrack() {
   switch (mode_) {
-    case PlayMode::kStop:
-      stop();
-      break;
+    case PlayMode::kStop: stop(); break;
     case PlayMode::kRepeat:
       if (startTrack(current_)) startTimer();
       break;

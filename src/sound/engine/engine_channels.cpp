@@ -39,8 +39,7 @@ std::int32_t SoundEngine::playSample(std::int32_t channel, Sample* sample, bool 
   std::lock_guard lock(channels_.mixerLock());
   // Output-owned buffers (the primary mix buffer) have no guard room and play only on the
   // primary channel.
-  if (!sample || !samples_->owns(sample) ||
-      ((sample->mode & mode::kOutputOwned) && channel != kPrimaryChannel)) {
+  if (!sample || !samples_->owns(sample) || ((sample->mode & mode::kOutputOwned) && channel != kPrimaryChannel)) {
     setError(EngineError::kInvalidArgument);
     return -1;
   }

@@ -82,8 +82,7 @@ void SoundEngine::freeSample(Sample* sample) {
   samples_->release(sample);
 }
 
-bool SoundEngine::uploadSampleData(Sample* sample, const void* source, std::uint32_t srcMode,
-                                   std::size_t sourceBytes) {
+bool SoundEngine::uploadSampleData(Sample* sample, const void* source, std::uint32_t srcMode, std::size_t sourceBytes) {
   enter();
   if (!samples_ || !samples_->owns(sample) || !source || !sample->data()) return invalid();
   if (srcMode & (mode::kTrackerPacked | mode::kTrackerPacked2)) {
@@ -152,7 +151,7 @@ bool SoundEngine::setSampleDefaults(Sample* sample, std::int32_t frequency, std:
 }
 
 bool SoundEngine::getSampleDefaults(const Sample* sample, std::int32_t& frequency, std::int32_t& volume,
-                                 std::int32_t& pan, std::int32_t& priority) {
+                                    std::int32_t& pan, std::int32_t& priority) {
   enter();
   if (!samples_ || !samples_->owns(sample)) return invalid();
   frequency = sample->defaultFrequency;

@@ -42,8 +42,7 @@ bool wrapAtBoundary(Channel& c, const LoopSpan& loop, std::int64_t& pos, bool& b
       backward = false;
       return true;
     }
-    default:
-      break;
+    default: break;
   }
   // Loop off (or an empty loop): the channel ends.
   c.position = 0;

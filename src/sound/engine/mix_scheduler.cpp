@@ -59,7 +59,8 @@ void* SoundEngine::levelsUnit(void* buffer, std::int32_t samples) {
     std::uint32_t peakR = 0;
     if (s && s->data() && !c.hasFlag(chflag::kPaused)) {
       // The peak of the source frames the block will pass over, times the channel's gains.
-      const std::uint64_t span = (c.increment.load(std::memory_order_relaxed) * static_cast<std::uint64_t>(samples)) >> 32;
+      const std::uint64_t span =
+          (c.increment.load(std::memory_order_relaxed) * static_cast<std::uint64_t>(samples)) >> 32;
       const std::int64_t from = std::clamp<std::int64_t>(c.position >> 32, 0, s->length);
       const std::int64_t to = std::min<std::int64_t>(s->length, from + static_cast<std::int64_t>(span) + 1);
       std::uint32_t peak = 0;

@@ -26,8 +26,7 @@ const MixerDescriptor* mixerDescriptor(int type);
 // The type actually used for a requested type on a processor with features.
 int selectMixer(int requested, const CpuFeatures& features);
 // Mixes every channel of list.
-void mixList(const MixerDescriptor& mixer, void* buffer, MixList& list, std::int32_t samples,
-             std::int32_t rampLength);
+void mixList(const MixerDescriptor& mixer, void* buffer, MixList& list, std::int32_t samples, std::int32_t rampLength);
 
 // The two mixing implementations (also used directly by the tests and the benchmark).
 void clearInt16(void* buffer, std::int32_t samples);

@@ -13,15 +13,18 @@ namespace {
 using floatmix::portableKernel;
 
 constexpr KernelSet<float> kPortableKernels{{
-    &portableKernel<false, false, false>, &portableKernel<true, false, false>,
-    &portableKernel<false, true, false>, &portableKernel<true, true, false>,
-    &portableKernel<false, false, true>, &portableKernel<true, false, true>,
-    &portableKernel<false, true, true>, &portableKernel<true, true, true>,
+    &portableKernel<false, false, false>,
+    &portableKernel<true, false, false>,
+    &portableKernel<false, true, false>,
+    &portableKernel<true, true, false>,
+    &portableKernel<false, false, true>,
+    &portableKernel<true, false, true>,
+    &portableKernel<false, true, true>,
+    &portableKernel<true, true, true>,
 }};
 
 const KernelSet<float>& chosenKernels() {
-  static const KernelSet<float>& chosen =
-      floatmix::avx2Kernels() ? *floatmix::avx2Kernels() : kPortableKernels;
+  static const KernelSet<float>& chosen = floatmix::avx2Kernels() ? *floatmix::avx2Kernels() : kPortableKernels;
   return chosen;
 }
 

@@ -20,8 +20,7 @@ __attribute__((target("avx2"))) inline __m256 sourceValue(__m256i v) {
   if constexpr (k16) {
     return _mm256_cvtepi32_ps(v);
   } else {
-    const __m256 scale = _mm256_blendv_ps(_mm256_set1_ps(258.00787f), _mm256_set1_ps(256.0f),
-                                          _mm256_castsi256_ps(v));
+    const __m256 scale = _mm256_blendv_ps(_mm256_set1_ps(258.00787f), _mm256_set1_ps(256.0f), _mm256_castsi256_ps(v));
     return _mm256_mul_ps(_mm256_cvtepi32_ps(_mm256_srai_epi32(v, 8)), scale);
   }
 }
@@ -78,10 +77,14 @@ __attribute__((target("avx2"))) void avx2Kernel(float* out, const std::uint8_t* 
 }
 
 constexpr KernelSet<float> kAvx2Kernels{{
-    &avx2Kernel<false, false, false>, &avx2Kernel<true, false, false>,
-    &avx2Kernel<false, true, false>, &avx2Kernel<true, true, false>,
-    &avx2Kernel<false, false, true>, &avx2Kernel<true, false, true>,
-    &avx2Kernel<false, true, true>, &avx2Kernel<true, true, true>,
+    &avx2Kernel<false, false, false>,
+    &avx2Kernel<true, false, false>,
+    &avx2Kernel<false, true, false>,
+    &avx2Kernel<true, true, false>,
+    &avx2Kernel<false, false, true>,
+    &avx2Kernel<true, false, true>,
+    &avx2Kernel<false, true, true>,
+    &avx2Kernel<true, true, true>,
 }};
 
 }  // namespace

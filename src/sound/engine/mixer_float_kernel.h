@@ -81,8 +81,8 @@ void mixFrom(float* out, const std::uint8_t* data, std::int64_t& pos, std::int64
 }
 
 template <bool k16, bool kStereo, bool kRamp>
-void portableKernel(float* out, const std::uint8_t* data, std::int64_t& pos, std::int64_t step,
-                    std::int32_t count, const KernelGains& g) {
+void portableKernel(float* out, const std::uint8_t* data, std::int64_t& pos, std::int64_t step, std::int32_t count,
+                    const KernelGains& g) {
   FloatGains gains = floatGains<kRamp>(g);
   mixFrom<k16, kStereo, kRamp>(out, data, pos, step, count, gains);
 }

@@ -12,15 +12,18 @@ namespace {
 using int16mix::portableKernel;
 
 constexpr KernelSet<std::int16_t> kPortableKernels{{
-    &portableKernel<false, false, false>, &portableKernel<true, false, false>,
-    &portableKernel<false, true, false>, &portableKernel<true, true, false>,
-    &portableKernel<false, false, true>, &portableKernel<true, false, true>,
-    &portableKernel<false, true, true>, &portableKernel<true, true, true>,
+    &portableKernel<false, false, false>,
+    &portableKernel<true, false, false>,
+    &portableKernel<false, true, false>,
+    &portableKernel<true, true, false>,
+    &portableKernel<false, false, true>,
+    &portableKernel<true, false, true>,
+    &portableKernel<false, true, true>,
+    &portableKernel<true, true, true>,
 }};
 
 const KernelSet<std::int16_t>& chosenKernels() {
-  static const KernelSet<std::int16_t>& chosen =
-      int16mix::avx2Kernels() ? *int16mix::avx2Kernels() : kPortableKernels;
+  static const KernelSet<std::int16_t>& chosen = int16mix::avx2Kernels() ? *int16mix::avx2Kernels() : kPortableKernels;
   return chosen;
 }
 
@@ -28,9 +31,7 @@ const KernelSet<std::int16_t>& chosenKernels() {
 
 const KernelSet<std::int16_t>& int16mix::portableKernels() { return kPortableKernels; }
 
-void clearInt16(void* buffer, std::int32_t samples) {
-  std::memset(buffer, 0, static_cast<std::size_t>(samples) * 4);
-}
+void clearInt16(void* buffer, std::int32_t samples) { std::memset(buffer, 0, static_cast<std::size_t>(samples) * 4); }
 
 void mixChannelInt16(void* buffer, Channel& channel, std::int32_t samples, std::int32_t rampLength) {
   mixChannelWith(chosenKernels(), static_cast<std::int16_t*>(buffer), channel, samples, rampLength);

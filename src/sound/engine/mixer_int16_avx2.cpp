@@ -38,9 +38,11 @@ __attribute__((target("avx2"))) void avx2Kernel(std::int16_t* out, const std::ui
   __m256i positionsHigh = _mm256_add_epi64(positionsLow, _mm256_set1_epi64x(4 * step));
   const __m256i positionStep = _mm256_set1_epi64x(kLanes * step);
   const __m256i sign = _mm256_set1_epi32(g.surround ? -1 : 1);
-  __m256i left = kRamp ? _mm256_add_epi32(_mm256_set1_epi32(g.left), _mm256_mullo_epi32(laneIndex, _mm256_set1_epi32(g.stepLeft)))
-                       : _mm256_set1_epi32(g.left);
-  __m256i right = kRamp ? _mm256_add_epi32(_mm256_set1_epi32(g.right), _mm256_mullo_epi32(laneIndex, _mm256_set1_epi32(g.stepRight)))
+  __m256i left =
+      kRamp ? _mm256_add_epi32(_mm256_set1_epi32(g.left), _mm256_mullo_epi32(laneIndex, _mm256_set1_epi32(g.stepLeft)))
+            : _mm256_set1_epi32(g.left);
+  __m256i right = kRamp ? _mm256_add_epi32(_mm256_set1_epi32(g.right),
+                                           _mm256_mullo_epi32(laneIndex, _mm256_set1_epi32(g.stepRight)))
                         : _mm256_set1_epi32(g.right);
   const __m256i leftStep = _mm256_set1_epi32(g.stepLeft * kLanes);
   const __m256i rightStep = _mm256_set1_epi32(g.stepRight * kLanes);
@@ -77,10 +79,14 @@ __attribute__((target("avx2"))) void avx2Kernel(std::int16_t* out, const std::ui
 }
 
 constexpr KernelSet<std::int16_t> kAvx2Kernels{{
-    &avx2Kernel<false, false, false>, &avx2Kernel<true, false, false>,
-    &avx2Kernel<false, true, false>, &avx2Kernel<true, true, false>,
-    &avx2Kernel<false, false, true>, &avx2Kernel<true, false, true>,
-    &avx2Kernel<false, true, true>, &avx2Kernel<true, true, true>,
+    &avx2Kernel<false, false, false>,
+    &avx2Kernel<true, false, false>,
+    &avx2Kernel<false, true, false>,
+    &avx2Kernel<true, true, false>,
+    &avx2Kernel<false, false, true>,
+    &avx2Kernel<true, false, true>,
+    &avx2Kernel<false, true, true>,
+    &avx2Kernel<true, true, true>,
 }};
 
 }  // namespace

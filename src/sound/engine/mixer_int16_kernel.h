@@ -11,9 +11,7 @@
 
 namespace korvo::sound::int16mix {
 
-inline std::int16_t saturate(std::int32_t v) {
-  return static_cast<std::int16_t>(std::clamp(v, -32768, 32767));
-}
+inline std::int16_t saturate(std::int32_t v) { return static_cast<std::int16_t>(std::clamp(v, -32768, 32767)); }
 
 // Source value of a channel (0 left, 1 right) at a frame, on the 16-bit scale.
 template <bool k16, bool kStereo>

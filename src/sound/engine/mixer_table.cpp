@@ -7,8 +7,10 @@ namespace korvo::sound {
 namespace {
 
 constexpr MixerDescriptor kFloat{"AUDREX_MIXER_QUALITY_FPU", &clearFloat, &mixChannelFloat, &clipCopyFloat, 32, false};
-constexpr MixerDescriptor kInt16P5{"AUDREX_MIXER_QUALITY_MMXP5", &clearInt16, &mixChannelInt16, &clipCopyInt16, 16, false};
-constexpr MixerDescriptor kInt16P6{"AUDREX_MIXER_QUALITY_MMXP6", &clearInt16, &mixChannelInt16, &clipCopyInt16, 16, false};
+constexpr MixerDescriptor kInt16P5{
+    "AUDREX_MIXER_QUALITY_MMXP5", &clearInt16, &mixChannelInt16, &clipCopyInt16, 16, false};
+constexpr MixerDescriptor kInt16P6{
+    "AUDREX_MIXER_QUALITY_MMXP6", &clearInt16, &mixChannelInt16, &clipCopyInt16, 16, false};
 
 constexpr MixerDescriptor named(const char* name, bool mono = false) {
   return MixerDescriptor{name, nullptr, nullptr, nullptr, 16, mono};
@@ -63,8 +65,7 @@ int selectMixer(int type, const CpuFeatures& features) {
   return type;
 }
 
-void mixList(const MixerDescriptor& mixer, void* buffer, MixList& list, std::int32_t samples,
-             std::int32_t rampLength) {
+void mixList(const MixerDescriptor& mixer, void* buffer, MixList& list, std::int32_t samples, std::int32_t rampLength) {
   for (Channel* c = list.head(); c; c = c->next) mixer.mixChannel(buffer, *c, samples, rampLength);
 }
 

@@ -130,8 +130,8 @@ class DeviceOutput : public OutputDriver {
   bool start(std::int32_t mixRate, std::int32_t channels) override {
     channels_ = channels;
     // The callback only plays once the engine has made the buffer; silence until then.
-    device_ = opener_(platform::AudioSpec{mixRate, channels},
-                      [this](std::int16_t* out, int count) { render(out, count); });
+    device_ =
+        opener_(platform::AudioSpec{mixRate, channels}, [this](std::int16_t* out, int count) { render(out, count); });
     return device_ != nullptr;
   }
 
@@ -162,7 +162,8 @@ class DeviceOutput : public OutputDriver {
     for (int done = 0; done < count;) {
       const std::int32_t offset = static_cast<std::int32_t>(at % frames_);
       const int run = std::min(count - done, frames_ - offset);
-      std::memcpy(out + static_cast<std::size_t>(done) * channels_, ring_.data() + static_cast<std::size_t>(offset) * channels_,
+      std::memcpy(out + static_cast<std::size_t>(done) * channels_,
+                  ring_.data() + static_cast<std::size_t>(offset) * channels_,
                   static_cast<std::size_t>(run) * channels_ * 2);
       done += run;
       at += run;

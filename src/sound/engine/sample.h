@@ -82,9 +82,7 @@ class Sample {
   // Bytes of PCM data (length frames).
   std::uint32_t dataBytes() const { return length * frameBytes(); }
   // Bytes per frame: 1, 2 or 4.
-  std::uint32_t frameBytes() const {
-    return ((mode & mode::k16Bits) ? 2u : 1u) * ((mode & mode::kStereo) ? 2u : 1u);
-  }
+  std::uint32_t frameBytes() const { return ((mode & mode::k16Bits) ? 2u : 1u) * ((mode & mode::kStereo) ? 2u : 1u); }
   bool is16Bit() const { return (mode & mode::k16Bits) != 0; }
   bool isStereo() const { return (mode & mode::kStereo) != 0; }
   // The loop mode bit in effect: kLoopNormal, kLoopBidi or kLoopOff.

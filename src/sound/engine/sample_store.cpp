@@ -134,9 +134,7 @@ void SampleStore::refreshGuards(Sample& s) {
       copyFrame(s, end, end - 1);
       copyFrame(s, end + 1, std::max(start, end - 2));
       break;
-    default:
-      std::memset(s.data() + static_cast<std::size_t>(s.length) * fb, 0, 2 * fb);
-      break;
+    default: std::memset(s.data() + static_cast<std::size_t>(s.length) * fb, 0, 2 * fb); break;
   }
 }
 
@@ -147,7 +145,8 @@ void SampleStore::convertUploaded(Sample& s, std::uint32_t srcMode) {
     auto* d = reinterpret_cast<std::int16_t*>(s.data());
     if (srcMode & mode::kDelta) sumDeltas(d, s.length, channels);
     if (srcMode & mode::kUnsigned) {
-      for (std::uint32_t i = 0; i < values; ++i) d[i] = static_cast<std::int16_t>(static_cast<std::uint16_t>(d[i]) - 0x8000);
+      for (std::uint32_t i = 0; i < values; ++i)
+        d[i] = static_cast<std::int16_t>(static_cast<std::uint16_t>(d[i]) - 0x8000);
     }
   } else {
     auto* d = reinterpret_cast<std::int8_t*>(s.data());
@@ -185,7 +184,8 @@ bool SampleStore::owns(const Sample* s) const {
 
 std::vector<Sample*> SampleStore::all() const {
   std::vector<Sample*> out;
-  for (const auto& p : slots_) if (p) out.push_back(p.get());
+  for (const auto& p : slots_)
+    if (p) out.push_back(p.get());
   for (const auto& p : outside_) out.push_back(p.get());
   return out;
 }

@@ -95,9 +95,9 @@ void SoftwareChannelOps::setFrequency(Channel& c, std::int32_t hz) {
   if (hz >= 0 && hz < 100) hz = 100;
   c.frequency = hz;
   const bool backward = hz < 0;
-  c.increment.store(frequencyIncrement(static_cast<std::uint32_t>(backward ? -hz : hz),
-                                       static_cast<std::uint32_t>(table_.mixRate())),
-                    std::memory_order_relaxed);
+  c.increment.store(
+      frequencyIncrement(static_cast<std::uint32_t>(backward ? -hz : hz), static_cast<std::uint32_t>(table_.mixRate())),
+      std::memory_order_relaxed);
   c.backward.store(backward, std::memory_order_relaxed);
 }
 

@@ -154,22 +154,26 @@ bool SoundEngine::startMixer() {
   mixBuffer_ = mixStorage_.get() + ((16 - base % 16) % 16);
   mixer_->clear(mixBuffer_, bufferSamples_);
 
-  chain_.create([this](void* buf, std::int32_t, std::int32_t n) {
-    mixer_->clear(buf, n);
-    return buf;
-  }, dsp::kClear, true);
+  chain_.create(
+      [this](void* buf, std::int32_t, std::int32_t n) {
+        mixer_->clear(buf, n);
+        return buf;
+      },
+      dsp::kClear, true);
   if (flags_ & initflag::kLevels) {
     chain_.create([this](void* buf, std::int32_t, std::int32_t n) { return levelsUnit(buf, n); }, dsp::kClear, true);
   }
-  chain_.create([this](void* buf, std::int32_t, std::int32_t n) {
-    std::lock_guard lock(channels_.mixerLock());
-    mixList(*mixer_, buf, channels_.effectsList(), n, rampLength_);
-    return buf;
-  }, dsp::kSoundEffects, true);
+  chain_.create(
+      [this](void* buf, std::int32_t, std::int32_t n) {
+        std::lock_guard lock(channels_.mixerLock());
+        mixList(*mixer_, buf, channels_.effectsList(), n, rampLength_);
+        return buf;
+      },
+      dsp::kSoundEffects, true);
   musicUnit_ = chain_.create([](void* buf, std::int32_t, std::int32_t) { return buf; }, dsp::kMusic, true);
   setMusicMixer(musicMixer_);
-  chain_.create([this](void* buf, std::int32_t pos, std::int32_t n) { return outputUnit(buf, pos, n); },
-                dsp::kOutput, true);
+  chain_.create([this](void* buf, std::int32_t pos, std::int32_t n) { return outputUnit(buf, pos, n); }, dsp::kOutput,
+                true);
   return true;
 }
 
@@ -223,8 +227,6 @@ void SoundEngine::stopMixer() {
   mixBuffer_ = nullptr;
 }
 
-std::int32_t SoundEngine::mixValueBytes() const {
-  return mixer_ ? mixer_->bitsPerValue / 8 * 2 : 4;
-}
+std::int32_t SoundEngine::mixValueBytes() const { return mixer_ ? mixer_->bitsPerValue / 8 * 2 : 4; }
 
 }  // namespace korvo::sound

@@ -95,8 +95,7 @@ class SoundEngine {
   // Channels. Handles: -1 (allocation only), -3 all, -1000 primary, or index | serial << 12.
   // Starts sample; returns the new handle or -1. The channel joins list (a mix list its
   // owner mixes, e.g. in a DSP unit of its own), by default the sound-effects list.
-  std::int32_t playSample(std::int32_t channel, Sample* sample, bool paused = false,
-                          MixList* list = nullptr);
+  std::int32_t playSample(std::int32_t channel, Sample* sample, bool paused = false, MixList* list = nullptr);
   bool stopChannel(std::int32_t channel);
   bool setChannelPaused(std::int32_t channel, bool paused);
   bool setChannelFrequency(std::int32_t channel, std::int32_t hz);
@@ -133,8 +132,8 @@ class SoundEngine {
   void mixVoice(void* buffer, std::int32_t channel, std::int32_t samples);
 
   // Samples.
-  Sample* allocSample(int slot, std::uint32_t length, std::uint32_t mode, std::int32_t frequency,
-                      std::int32_t volume, std::int32_t pan, std::int32_t priority);
+  Sample* allocSample(int slot, std::uint32_t length, std::uint32_t mode, std::int32_t frequency, std::int32_t volume,
+                      std::int32_t pan, std::int32_t priority);
   // Stops every channel playing it, waits for a running DSP pass, then frees it.
   void freeSample(Sample* sample);
   // Copies a whole sample's worth of data in source format srcMode, converting as needed.
@@ -145,10 +144,10 @@ class SoundEngine {
   bool setSampleMode(Sample* sample, std::uint32_t mode);
   bool setSampleLoopPoints(Sample* sample, std::uint32_t start, std::uint32_t end);
   // Values <= 0 keep the stored default.
-  bool setSampleDefaults(Sample* sample, std::int32_t frequency, std::int32_t volume,
-                         std::int32_t pan, std::int32_t priority);
-  bool getSampleDefaults(const Sample* sample, std::int32_t& frequency, std::int32_t& volume,
-                      std::int32_t& pan, std::int32_t& priority);
+  bool setSampleDefaults(Sample* sample, std::int32_t frequency, std::int32_t volume, std::int32_t pan,
+                         std::int32_t priority);
+  bool getSampleDefaults(const Sample* sample, std::int32_t& frequency, std::int32_t& volume, std::int32_t& pan,
+                         std::int32_t& priority);
   Sample* sampleInSlot(int slot) const;
   // Called by freeSample for samples owned by a song, to clear the song's references.
   void setSongSampleHook(std::function<void(Sample*)> hook) { songSampleHook_ = std::move(hook); }

@@ -114,8 +114,8 @@ void unpack(const std::uint8_t* in, std::size_t inBytes, Out* out, std::uint32_t
 
 }  // namespace
 
-void unpackTrackerSample(const std::uint8_t* in, std::size_t inBytes, void* out, std::uint32_t frames,
-                         bool sixteenBit, bool secondVariant) {
+void unpackTrackerSample(const std::uint8_t* in, std::size_t inBytes, void* out, std::uint32_t frames, bool sixteenBit,
+                         bool secondVariant) {
   std::memset(out, 0, static_cast<std::size_t>(frames) * (sixteenBit ? 2u : 1u));
   if (sixteenBit) unpack(in, inBytes, static_cast<std::int16_t*>(out), frames, kDepth16, secondVariant);
   else unpack(in, inBytes, static_cast<std::int8_t*>(out), frames, kDepth8, secondVariant);

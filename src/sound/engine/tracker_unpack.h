@@ -11,7 +11,7 @@ namespace korvo::sound {
 // Unpacks frames samples (signed 8-bit, or signed 16-bit native when sixteenBit) from the
 // inBytes bytes at in into out. Reads never pass in + inBytes and writes never pass frames;
 // what the data cannot supply (cut short, or a code no encoder writes) is silence.
-void unpackTrackerSample(const std::uint8_t* in, std::size_t inBytes, void* out, std::uint32_t frames,
-                         bool sixteenBit, bool secondVariant);
+void unpackTrackerSample(const std::uint8_t* in, std::size_t inBytes, void* out, std::uint32_t frames, bool sixteenBit,
+                         bool secondVariant);
 
 }  // namespace korvo::sound

@@ -19,7 +19,9 @@ SoundFile& fileOf(void* user) { return *static_cast<SoundFile*>(user); }
 
 sf_count_t fileLength(void* user) { return fileOf(user).length(); }
 sf_count_t fileSeek(sf_count_t offset, int whence, void* user) {
-  const SeekFrom from = whence == SEEK_SET ? SeekFrom::kStart : whence == SEEK_CUR ? SeekFrom::kCurrent : SeekFrom::kEnd;
+  const SeekFrom from = whence == SEEK_SET   ? SeekFrom::kStart
+                        : whence == SEEK_CUR ? SeekFrom::kCurrent
+                                             : SeekFrom::kEnd;
   fileOf(user).seek(offset, from);
   return fileOf(user).tell();
 }

@@ -29,7 +29,7 @@ struct DecodedAudio {
   // Inclusive loop points in frames; without a loop in the file, 0..frames-1.
   std::int32_t loopStart = 0;
   std::int32_t loopEnd = -1;
-  bool loopFound = false;  // the file names a loop: normal looping unless loop off was asked for
+  bool loopFound = false;      // the file names a loop: normal looping unless loop off was asked for
   std::vector<CuePoint> cues;  // sorted by position; names of at most 255 characters
   std::vector<std::uint8_t> pcm;
 

@@ -14,7 +14,8 @@ std::uint32_t formatMode(std::uint32_t requested, int bits, int channels, bool i
   return word;
 }
 
-EngineError finishDecode(DecodedAudio& out, std::uint32_t requested, int rate, int bits, int channels, bool isUnsigned) {
+EngineError finishDecode(DecodedAudio& out, std::uint32_t requested, int rate, int bits, int channels,
+                         bool isUnsigned) {
   if (out.pcm.size() > kMaxPcmBytes) return EngineError::kOutOfMemory;
   out.mode = formatMode(requested, bits, channels, isUnsigned);
   out.sourceMode = formatMode(0, bits, channels, isUnsigned);
@@ -38,7 +39,8 @@ void applyFileLoop(DecodedAudio& out, std::int64_t start, std::int64_t end) {
 }
 
 void sortCues(std::vector<CuePoint>& cues) {
-  std::stable_sort(cues.begin(), cues.end(), [](const CuePoint& a, const CuePoint& b) { return a.position < b.position; });
+  std::stable_sort(cues.begin(), cues.end(),
+                   [](const CuePoint& a, const CuePoint& b) { return a.position < b.position; });
 }
 
 bool appendPcm(std::vector<std::uint8_t>& pcm, const void* data, std::size_t size) {

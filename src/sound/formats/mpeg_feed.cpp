@@ -23,7 +23,8 @@ MpegHandle openHandle(int rate, int channels, bool gapless) {
   mpg123_param(handle.get(), MPG123_ADD_FLAGS, MPG123_QUIET, 0);
   if (!gapless) mpg123_param(handle.get(), MPG123_REMOVE_FLAGS, MPG123_GAPLESS, 0);
   mpg123_format_none(handle.get());
-  if (mpg123_format(handle.get(), rate, channels == 1 ? MPG123_MONO : MPG123_STEREO, MPG123_ENC_SIGNED_16) != MPG123_OK ||
+  if (mpg123_format(handle.get(), rate, channels == 1 ? MPG123_MONO : MPG123_STEREO, MPG123_ENC_SIGNED_16) !=
+          MPG123_OK ||
       mpg123_open_feed(handle.get()) != MPG123_OK)
     return nullptr;
   return handle;
@@ -96,8 +97,7 @@ bool MpegFeed::findFrames() {
     std::uint8_t* p = at >= at_ && at + 4 <= end ? &held_[static_cast<std::size_t>(at - base_)] : nullptr;
     if (p != nullptr && h == (std::uint32_t{p[0]} << 24 | std::uint32_t{p[1]} << 16 | std::uint32_t{p[2]} << 8 | p[3]))
       p[3] = static_cast<std::uint8_t>(clampedHeader(h));
-    else if (clampedHeader(h) != h)
-      return false;
+    else if (clampedHeader(h) != h) return false;
     safe_ = std::max(safe_, at + 4 + static_cast<std::int64_t>(bodyBytes));
   }
 }

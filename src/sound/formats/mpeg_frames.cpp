@@ -26,8 +26,8 @@ constexpr std::array<std::array<int, 14>, 5> kBitrates{{
 }};
 
 // Hz by [version bits][rate index]; version bits 1 is reserved.
-constexpr std::array<std::array<int, 3>, 4> kRates{{
-    {11025, 12000, 8000}, {0, 0, 0}, {22050, 24000, 16000}, {44100, 48000, 32000}}};
+constexpr std::array<std::array<int, 3>, 4> kRates{
+    {{11025, 12000, 8000}, {0, 0, 0}, {22050, 24000, 16000}, {44100, 48000, 32000}}};
 
 constexpr std::array<int, 4> kVersions{25, 0, 20, 10};
 
@@ -63,7 +63,8 @@ bool parseMpegHeader(const std::uint8_t* p, MpegHeader& header) {
   const int layerBits = p[1] >> 1 & 3;
   const int bitrateIndex = p[2] >> 4;
   const int rateIndex = p[2] >> 2 & 3;
-  if (versionBits == 1 || layerBits == 0 || bitrateIndex == 0 || bitrateIndex == 15 || rateIndex == 3 || (p[3] & 3) == 2)
+  if (versionBits == 1 || layerBits == 0 || bitrateIndex == 0 || bitrateIndex == 15 || rateIndex == 3 ||
+      (p[3] & 3) == 2)
     return false;
   header.version = kVersions[versionBits];
   header.layer = 4 - layerBits;
@@ -90,7 +91,8 @@ bool findMpegStart(SoundFile& file, MpegStart& start) {
   RiffWave wave;
   if (at == 0 && readRiffWave(file, wave)) {
     // Only a wrapper that declares MPEG data is searched: PCM samples can look like headers.
-    if (!wave.haveFormat || !wave.haveData || (wave.tag != kWaveTagMpeg && wave.tag != kWaveTagMpegLayer3)) return false;
+    if (!wave.haveFormat || !wave.haveData || (wave.tag != kWaveTagMpeg && wave.tag != kWaveTagMpegLayer3))
+      return false;
     at = wave.dataOffset;
     end = wave.dataOffset + wave.dataSize;
   }

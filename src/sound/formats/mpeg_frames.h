@@ -23,7 +23,7 @@ struct MpegHeader {
 bool parseMpegHeader(const std::uint8_t* p, MpegHeader& header);
 
 struct MpegStart {
-  MpegHeader header;       // of the first frame
+  MpegHeader header;        // of the first frame
   std::int64_t offset = 0;  // of the first frame
   std::int64_t end = 0;     // of the MPEG data (the file's end, or the RIFF data's)
 };

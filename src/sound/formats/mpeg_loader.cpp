@@ -49,10 +49,12 @@ EngineError decodeMpegData(SoundFile& file, std::int64_t from, std::int64_t end,
   std::vector<std::uint8_t> block(kFeedBytes);
   file.seek(from, SeekFrom::kStart);
   for (std::int64_t left = end - from; left > 0 && !feed.ended();) {
-    const std::size_t got = file.read(block.data(), 1, static_cast<std::size_t>(std::min<std::int64_t>(left, kFeedBytes)));
+    const std::size_t got =
+        file.read(block.data(), 1, static_cast<std::size_t>(std::min<std::int64_t>(left, kFeedBytes)));
     left = got == 0 ? 0 : left - static_cast<std::int64_t>(got);
     const std::span<const std::uint8_t> ready = feed.give(block.data(), got, left == 0);
-    if (!ready.empty() && (mpg123_feed(decoder.get(), ready.data(), ready.size()) != MPG123_OK || !drain(decoder.get(), pcm)))
+    if (!ready.empty() &&
+        (mpg123_feed(decoder.get(), ready.data(), ready.size()) != MPG123_OK || !drain(decoder.get(), pcm)))
       return EngineError::kOutOfMemory;
   }
   return EngineError::kNone;

@@ -18,8 +18,9 @@ EngineError loadRaw(SoundFile& file, std::uint32_t requested, DecodedAudio& out)
   out.channels = requested & mode::kStereo ? 2 : 1;
   out.frames = static_cast<std::int32_t>(bytes / out.frameBytes());
   const bool compressed = (requested & kModeCompressed) != 0;
-  const std::size_t keep = compressed ? static_cast<std::size_t>(bytes)
-                                      : static_cast<std::size_t>(out.frames) * static_cast<std::size_t>(out.frameBytes());
+  const std::size_t keep = compressed
+                               ? static_cast<std::size_t>(bytes)
+                               : static_cast<std::size_t>(out.frames) * static_cast<std::size_t>(out.frameBytes());
   out.pcm.assign(keep, 0);
   file.seek(0, SeekFrom::kStart);
   const std::size_t itemSize = out.bits == 16 && !compressed ? 2 : 1;

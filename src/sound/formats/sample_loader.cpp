@@ -39,8 +39,8 @@ Sample* loadSample(SoundEngine& engine, int slot, const formats::SoundSource& so
   const EngineError code = decodeSound(*file, modeWord, audio);
   if (code != EngineError::kNone) return fail(code);
 
-  Sample* sample = engine.allocSample(slot, static_cast<std::uint32_t>(audio.frames), audio.mode, audio.rate, kDefaultVolume,
-                                      audio.pan(), kDefaultPriority);
+  Sample* sample = engine.allocSample(slot, static_cast<std::uint32_t>(audio.frames), audio.mode, audio.rate,
+                                      kDefaultVolume, audio.pan(), kDefaultPriority);
   if (!sample) return nullptr;
   sample->name = file->name().substr(0, kMaxNameLength);
   if (!engine.uploadSampleData(sample, audio.pcm.data(), audio.sourceMode, audio.pcm.size())) {
@@ -49,7 +49,8 @@ Sample* loadSample(SoundEngine& engine, int slot, const formats::SoundSource& so
     return fail(uploadCode);
   }
   if (audio.loopFound) {
-    engine.setSampleLoopPoints(sample, static_cast<std::uint32_t>(audio.loopStart), static_cast<std::uint32_t>(audio.loopEnd));
+    engine.setSampleLoopPoints(sample, static_cast<std::uint32_t>(audio.loopStart),
+                               static_cast<std::uint32_t>(audio.loopEnd));
     if (!(modeWord & mode::kLoopOff)) engine.setSampleMode(sample, mode::kLoopNormal);
   }
   sample->cues = std::move(audio.cues);

@@ -24,7 +24,8 @@ InstalledCallbacks gFileCallbacks;
 
 class DiskFile final : public SoundFile {
  public:
-  DiskFile(std::FILE* file, std::string name, std::int64_t length) : SoundFile(Kind::kDisk, std::move(name)), file_(file) {
+  DiskFile(std::FILE* file, std::string name, std::int64_t length)
+      : SoundFile(Kind::kDisk, std::move(name)), file_(file) {
     length_ = length;
   }
   ~DiskFile() override { std::fclose(file_); }

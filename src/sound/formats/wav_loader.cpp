@@ -46,7 +46,8 @@ EngineError decodeMpegWave(SoundFile& file, const RiffWave& wave, std::uint32_t 
   if ((wave.channels != 1 && wave.channels != 2) || !plausibleRate(wave.rate)) return EngineError::kUnrecognised;
   const int rate = static_cast<int>(wave.rate);
   out.pcm.clear();
-  const EngineError code = decodeMpegData(file, wave.dataOffset, wave.dataOffset + wave.dataSize, rate, wave.channels, out.pcm);
+  const EngineError code =
+      decodeMpegData(file, wave.dataOffset, wave.dataOffset + wave.dataSize, rate, wave.channels, out.pcm);
   return code == EngineError::kNone ? finishDecode(out, requested, rate, 16, wave.channels, false) : code;
 }
 
@@ -55,7 +56,7 @@ EngineError decodeMpegWave(SoundFile& file, const RiffWave& wave, std::uint32_t 
 EngineError loadWav(SoundFile& file, std::uint32_t requested, DecodedAudio& out) {
   RiffWave wave;
   if (!readRiffWave(file, wave) || !wave.haveFormat || !wave.haveData) return EngineError::kUnrecognised;
-  const EngineError code = wave.tag == kWaveTagPcm           ? readPcm(file, wave, requested, out)
+  const EngineError code = wave.tag == kWaveTagPcm          ? readPcm(file, wave, requested, out)
                            : wave.tag == kWaveTagMpegLayer3 ? decodeMpegWave(file, wave, requested, out)
                                                             : decodeCompressedWav(file, requested, out);
   if (code != EngineError::kNone) return code;

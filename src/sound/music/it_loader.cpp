@@ -114,7 +114,7 @@ EngineError readSample(ByteReader r, std::size_t at, SongSample& s, SampleSink& 
   const std::uint32_t sustainStart = r.u32le();
   const std::uint32_t sustainEnd = r.u32le();
   const std::size_t data = r.u32le();
-  s.vibrato.rate = r.u8();   // speed: position step per tick
+  s.vibrato.rate = r.u8();  // speed: position step per tick
   s.vibrato.depth = r.u8();
   s.vibrato.sweep = r.u8();  // how fast the depth builds
   s.vibrato.type = r.u8();
@@ -151,7 +151,8 @@ EngineError readSample(ByteReader r, std::size_t at, SongSample& s, SampleSink& 
     s.loopLength = length;
   }
   if (length == 0) return EngineError::kNone;
-  std::uint32_t srcMode = (s.is16Bit ? mode::k16Bits : mode::k8Bits) | ((convert & kSignedData) ? mode::kSigned : mode::kUnsigned);
+  std::uint32_t srcMode =
+      (s.is16Bit ? mode::k16Bits : mode::k8Bits) | ((convert & kSignedData) ? mode::kSigned : mode::kUnsigned);
   // Stereo samples store the left side whole, then the right: the left side plays.
   const std::size_t byteCount = compressed ? available : length * (s.is16Bit ? 2u : 1u);
   if (compressed) {

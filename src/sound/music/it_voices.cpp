@@ -62,9 +62,9 @@ Voice& voiceForNote(Song& song, MusicPlayer& player, SongChannel& c, std::int32_
   }
   Voice* current = c.voices;
   if (!current || !current->sample || !player.voiceSounds(*current)) return player.voiceFor(song, c);
-  const NoteAction action =
-      c.newNoteAction >= 0 ? static_cast<NoteAction>(c.newNoteAction)
-                           : (current->instrument ? current->instrument->newNoteAction : NoteAction::kCut);
+  const NoteAction action = c.newNoteAction >= 0
+                                ? static_cast<NoteAction>(c.newNoteAction)
+                                : (current->instrument ? current->instrument->newNoteAction : NoteAction::kCut);
   if (action == NoteAction::kCut) return *current;
   Voice* fresh = player.addVoice(c);
   if (!fresh) return *current;

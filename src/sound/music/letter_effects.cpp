@@ -250,7 +250,8 @@ bool tickEffect(Song& song, SongChannel& c, Voice& v, const Cell& cell, const Ru
       if (hi(p) == kNoteCut && song.tick == std::max(lo(p), 1)) v.volume = 0;
       return hi(p) != kNoteActions;
     case kTempo:
-      if (p < 0x20 && c.tempoSlide) setTempo(song, std::clamp(song.bpm + (hi(c.tempoSlide) ? lo(c.tempoSlide) : -lo(c.tempoSlide)), 32, 255));
+      if (p < 0x20 && c.tempoSlide)
+        setTempo(song, std::clamp(song.bpm + (hi(c.tempoSlide) ? lo(c.tempoSlide) : -lo(c.tempoSlide)), 32, 255));
       return true;
     case kGlobalSlide: slideBy(song.globalVolume, rules.globalTop, c.globalVolumeSlide, false, false); return true;
     case kPanbrello: panbrello(c, v); return true;

@@ -111,9 +111,7 @@ struct TickClock {
   std::uint32_t perQuarter = 0;
   double smpteSeconds = 0;
 
-  double secondsPerTick(double tempo) const {
-    return perQuarter ? tempo / 1e6 / perQuarter : smpteSeconds;
-  }
+  double secondsPerTick(double tempo) const { return perQuarter ? tempo / 1e6 / perQuarter : smpteSeconds; }
 };
 
 bool readDivision(std::uint16_t division, TickClock& clock) {

@@ -160,9 +160,7 @@ void MidiPlayer::applyGain(const Song& song) {
   synth_->setGain(static_cast<float>(kFullGain * std::pow(10.0, decibels / 20.0)));
 }
 
-std::int64_t MidiPlayer::frameAt(double seconds) const {
-  return std::llround(seconds * synth_->sampleRate());
-}
+std::int64_t MidiPlayer::frameAt(double seconds) const { return std::llround(seconds * synth_->sampleRate()); }
 
 void MidiPlayer::mixBlock(void* buffer, std::int32_t samples, std::int32_t valueBytes, std::int32_t rate) {
   std::lock_guard lock(mutex_);

@@ -28,7 +28,8 @@ std::array<std::int32_t, kEntries> makeTable() {
     table[static_cast<std::size_t>(a.volume)] = a.centibels;
     for (std::int32_t v = a.volume + 1; v < b.volume; ++v) {
       const double t = std::log(static_cast<double>(v) / a.volume) / std::log(static_cast<double>(b.volume) / a.volume);
-      table[static_cast<std::size_t>(v)] = static_cast<std::int32_t>(std::lround(a.centibels + t * (b.centibels - a.centibels)));
+      table[static_cast<std::size_t>(v)] =
+          static_cast<std::int32_t>(std::lround(a.centibels + t * (b.centibels - a.centibels)));
     }
   }
   table[kEntries - 1] = kFixedRows[std::size(kFixedRows) - 1].centibels;

@@ -129,8 +129,12 @@ void rowEffect(Song& song, SongChannel& c, Voice& v, const Cell& cell) {
   const std::uint8_t p = cell.param;
   const std::int32_t x = hi(p), y = lo(p);
   switch (cell.effect) {
-    case kPortaUp: if (p) c.portaUp = p; break;
-    case kPortaDown: if (p) c.portaDown = p; break;
+    case kPortaUp:
+      if (p) c.portaUp = p;
+      break;
+    case kPortaDown:
+      if (p) c.portaDown = p;
+      break;
     case kTonePorta:
       if (p) c.tonePortaSpeed = p;
       c.tonePortaTarget = c.period;

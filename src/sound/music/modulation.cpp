@@ -13,8 +13,8 @@ namespace korvo::sound::music {
 namespace {
 
 constexpr std::array<std::int32_t, 32> kVibratoSine = {0,   24,  49,  74,  97,  120, 141, 161, 180, 197, 212,
-                                                      224, 235, 244, 250, 253, 255, 253, 250, 244, 235, 224,
-                                                      212, 197, 180, 161, 141, 120, 97,  74,  49,  24};
+                                                       224, 235, 244, 250, 253, 255, 253, 250, 244, 235, 224,
+                                                       212, 197, 180, 161, 141, 120, 97,  74,  49,  24};
 
 const std::array<std::int8_t, 256>& autoVibratoSine() {
   static const std::array<std::int8_t, 256> kTable = [] {

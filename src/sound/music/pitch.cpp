@@ -28,17 +28,15 @@ const std::array<std::int32_t, kPeriodTableSize>& periodTable() {
     std::array<std::int32_t, kPeriodTableSize> t{};
     t[0] = kBelowLowestC;
     for (int i = 1; i < kPeriodTableSize; ++i) {
-      t[static_cast<std::size_t>(i)] = i <= 12 ? kLowestOctave[static_cast<std::size_t>(i - 1)]
-                                              : (t[static_cast<std::size_t>(i - 12)] + 1) / 2;
+      t[static_cast<std::size_t>(i)] =
+          i <= 12 ? kLowestOctave[static_cast<std::size_t>(i - 1)] : (t[static_cast<std::size_t>(i - 12)] + 1) / 2;
     }
     return t;
   }();
   return kTable;
 }
 
-std::int32_t linearPeriod(std::int32_t note, std::int32_t finetune) {
-  return 7680 - note * 64 - finetune / 2;
-}
+std::int32_t linearPeriod(std::int32_t note, std::int32_t finetune) { return 7680 - note * 64 - finetune / 2; }
 
 std::int32_t amigaPeriod(std::int32_t note, std::int32_t finetune) {
   const auto& t = periodTable();

@@ -181,7 +181,8 @@ EngineError loadS3m(Song& song, ByteReader& r, SampleSink& sink) {
     const std::int32_t ch = map.song[static_cast<std::size_t>(i)];
     if (ch < 0) continue;
     std::int32_t& pan = filePans[static_cast<std::size_t>(ch)];
-    if (defaultPans[static_cast<std::size_t>(i)] & kPanGiven) pan = (defaultPans[static_cast<std::size_t>(i)] & 0x0F) * 16;
+    if (defaultPans[static_cast<std::size_t>(i)] & kPanGiven)
+      pan = (defaultPans[static_cast<std::size_t>(i)] & 0x0F) * 16;
     if (!(master & kStereo)) pan = 128;
   }
   song.channels.assign(filePans.size(), SongChannel{});

@@ -66,7 +66,7 @@ struct SongSample {
   std::uint32_t loopLength = 0;
   std::uint32_t loopMode = 1;  // engine loop bits: 1 off, 2 forward, 4 bidirectional
   bool is16Bit = false;
-  std::int32_t volume = 64;  // 0..64
+  std::int32_t volume = 64;   // 0..64
   std::int32_t finetune = 0;  // signed byte
   std::int32_t relativeNote = 0;
   std::int32_t pan = 128;
@@ -207,8 +207,8 @@ struct Voice {
 struct SongChannel {
   std::int32_t instrument = -1;  // -1 until a row names one
   std::int32_t note = 0;         // note byte - 1 of the last note
-  std::int32_t realNote = 0;  // with the sample's relative note
-  std::int32_t period = 0;    // the last note's period
+  std::int32_t realNote = 0;     // with the sample's relative note
+  std::int32_t period = 0;       // the last note's period
   Cell cell;
   std::uint8_t previousEffect = 0;
   std::uint8_t portaUp = 0, portaDown = 0;
@@ -275,7 +275,6 @@ struct SongFormat {
 
 // Song flag bits.
 inline constexpr std::uint32_t kLinearPeriods = 0x1;
-
 
 struct Song {
   SongKind kind = SongKind::kNone;

@@ -34,7 +34,7 @@ constexpr std::uint8_t k16BitData = 0x10;
 
 EngineError readPattern(ByteReader& r, Song& song, Pattern& pattern) {
   r.u32le();  // header length: the data follows the fixed fields whatever it says
-  r.u8();   // packing type
+  r.u8();     // packing type
   const std::int32_t rows = r.u16le();
   const std::uint32_t packed = r.u16le();
   if (!r.ok() || rows == 0 || rows > kMaxRows) return EngineError::kUnrecognised;
@@ -219,12 +219,14 @@ EngineError loadXm(Song& song, ByteReader& r, SampleSink& sink) {
   song.channels.assign(static_cast<std::size_t>(channels), SongChannel{});
 
   std::int32_t slots = patterns;
-  for (std::int32_t i = 0; i < song.songLength; ++i) slots = std::max(slots, song.orders[static_cast<std::size_t>(i)] + 1);
+  for (std::int32_t i = 0; i < song.songLength; ++i)
+    slots = std::max(slots, song.orders[static_cast<std::size_t>(i)] + 1);
   song.patterns.resize(static_cast<std::size_t>(slots));
 
   r.seek(kHeaderOffset + headerSize);
   for (std::int32_t p = 0; p < patterns; ++p) {
-    if (const EngineError e = readPattern(r, song, song.patterns[static_cast<std::size_t>(p)]); e != EngineError::kNone) return e;
+    if (const EngineError e = readPattern(r, song, song.patterns[static_cast<std::size_t>(p)]); e != EngineError::kNone)
+      return e;
   }
   for (Pattern& p : song.patterns) {
     if (p.rows == 0) {

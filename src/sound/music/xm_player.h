@@ -55,7 +55,9 @@ enum Extended : std::uint8_t {
   kPatternDelay = 0xE,
 };
 
-inline bool isNoteDelay(const Cell& c) { return c.effect == kExtended && hi(c.param) == kNoteDelay && lo(c.param) != 0; }
+inline bool isNoteDelay(const Cell& c) {
+  return c.effect == kExtended && hi(c.param) == kNoteDelay && lo(c.param) != 0;
+}
 inline bool linear(const Song& s) { return (s.flags & kLinearPeriods) != 0; }
 
 // Tick 0 of one channel: note, instrument, volume column and key off (steps before the

@@ -27,15 +27,31 @@ SongSample* sampleFor(const Instrument* in, std::int32_t note) {
 void volumeColumnFirstTick(SongChannel& c, Voice& v, std::uint8_t vol) {
   const std::int32_t x = vol & 0x0F;
   switch (vol >> 4) {
-    case 0x1: case 0x2: case 0x3: case 0x4: v.volume = vol - 0x10; break;
-    case 0x5: if (vol == 0x50) v.volume = 64; break;
-    case 0x6: case 0x8: v.volume = std::max(v.volume - x, 0); break;
-    case 0x7: case 0x9: v.volume = std::min(v.volume + x, 64); break;
+    case 0x1:
+    case 0x2:
+    case 0x3:
+    case 0x4: v.volume = vol - 0x10; break;
+    case 0x5:
+      if (vol == 0x50) v.volume = 64;
+      break;
+    case 0x6:
+    case 0x8: v.volume = std::max(v.volume - x, 0); break;
+    case 0x7:
+    case 0x9: v.volume = std::min(v.volume + x, 64); break;
     case 0xA: c.vibratoSpeed = x; break;
     case 0xB: c.vibratoDepth = x; break;
-    case 0xC: v.pan = x * 16; v.flags |= vflag::kPan; break;
-    case 0xD: v.pan = std::max(v.pan - x, 0); v.flags |= vflag::kPan; break;
-    case 0xE: v.pan = std::min(v.pan + x, 255); v.flags |= vflag::kPan; break;
+    case 0xC:
+      v.pan = x * 16;
+      v.flags |= vflag::kPan;
+      break;
+    case 0xD:
+      v.pan = std::max(v.pan - x, 0);
+      v.flags |= vflag::kPan;
+      break;
+    case 0xE:
+      v.pan = std::min(v.pan + x, 255);
+      v.flags |= vflag::kPan;
+      break;
     case 0xF:
       if (x != 0) c.tonePortaSpeed = x * 16;
       c.tonePortaTarget = c.period;
@@ -105,7 +121,8 @@ Voice& startCell(Song& song, MusicPlayer& player, SongChannel& c, const Cell& ce
   const bool realNote = cell.note >= 1 && cell.note <= 96;
   if (cell.instrument && !slide) c.instrument = cell.instrument - 1;
   if (realNote && !slide) c.note = cell.note - 1;
-  if (cell.instrument && song.callbacks.instrument) song.callbacks.instrument(song, cell.instrument - 1, song.callbacks.user);
+  if (cell.instrument && song.callbacks.instrument)
+    song.callbacks.instrument(song, cell.instrument - 1, song.callbacks.user);
 
   // A channel takes a voice (and an engine channel) with its first note or instrument.
   Voice& v = (realNote || cell.instrument) ? player.voiceFor(song, c) : player.currentVoice(c);
@@ -147,8 +164,12 @@ void rowEffect(Song& song, SongChannel& c, Voice& v, const Cell& cell) {
   const std::int32_t x = hi(p);
   const std::int32_t y = lo(p);
   switch (cell.effect) {
-    case kPortaUp: if (p) c.portaUp = p; break;
-    case kPortaDown: if (p) c.portaDown = p; break;
+    case kPortaUp:
+      if (p) c.portaUp = p;
+      break;
+    case kPortaDown:
+      if (p) c.portaDown = p;
+      break;
     case kTonePorta:
       if (p) c.tonePortaSpeed = p;
       c.tonePortaTarget = c.period;
@@ -170,7 +191,10 @@ void rowEffect(Song& song, SongChannel& c, Voice& v, const Cell& cell) {
       if (p > 15) c.tremoloSpeed = x;
       if (y) c.tremoloDepth = y;
       break;
-    case kSetPan: v.pan = p; v.flags |= vflag::kPan; break;
+    case kSetPan:
+      v.pan = p;
+      v.flags |= vflag::kPan;
+      break;
     case kSampleOffset:
       if (p) c.sampleOffset = p;
       if (v.flags & vflag::kTrigger) {
@@ -183,7 +207,9 @@ void rowEffect(Song& song, SongChannel& c, Voice& v, const Cell& cell) {
         }
       }
       break;
-    case kVolumeSlide: if (p) c.volumeSlide = p; break;
+    case kVolumeSlide:
+      if (p) c.volumeSlide = p;
+      break;
     case kPositionJump: jumpToOrder(song, p); break;
     case kSetVolume: v.volume = std::min<std::int32_t>(p, 64); break;
     case kPatternBreak: breakToRow(song, x * 10 + y, 63); break;
@@ -193,11 +219,16 @@ void rowEffect(Song& song, SongChannel& c, Voice& v, const Cell& cell) {
       else song.speed = p;
       break;
     case kGlobalVolume: song.globalVolume = std::min<std::int32_t>(p, 64); break;
-    case kGlobalVolumeSlide: if (p) c.globalVolumeSlide = p; break;
-    case kEnvelopePosition:
-      if (v.instrument && v.instrument->volumeEnvelope.on()) setEnvelopePosition(v.instrument->volumeEnvelope, v.volumeEnv, p);
+    case kGlobalVolumeSlide:
+      if (p) c.globalVolumeSlide = p;
       break;
-    case kPanSlide: if (p) c.panSlide = p; break;
+    case kEnvelopePosition:
+      if (v.instrument && v.instrument->volumeEnvelope.on())
+        setEnvelopePosition(v.instrument->volumeEnvelope, v.volumeEnv, p);
+      break;
+    case kPanSlide:
+      if (p) c.panSlide = p;
+      break;
     case kMultiRetrig:
       if (p) {
         c.retrigVolume = x;

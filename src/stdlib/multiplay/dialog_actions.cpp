@@ -35,7 +35,8 @@ std::vector<platform::GameEntry> DialogActions::listen(std::uint32_t ms) {
   finder_->collect(ms);
   listed_ = finder_->found();
   for (const FoundSession& old : lastRound_) {
-    const bool again = std::any_of(listed_.begin(), listed_.end(), [&old](const FoundSession& f) { return keyOf(f) == keyOf(old); });
+    const bool again =
+        std::any_of(listed_.begin(), listed_.end(), [&old](const FoundSession& f) { return keyOf(f) == keyOf(old); });
     if (!again) listed_.push_back(old);
   }
   std::vector<platform::GameEntry> games;

@@ -41,7 +41,8 @@ bool take(Multiplay& m, Event& event) {
     case Event::Kind::kPlayerLeft: {
       if (!m.find(event.from)) return false;
       // A player that leaves before it was announced is never mentioned.
-      const bool announced = std::find(m.announcements.begin(), m.announcements.end(), event.from) == m.announcements.end();
+      const bool announced =
+          std::find(m.announcements.begin(), m.announcements.end(), event.from) == m.announcements.end();
       m.forget(event.from);
       if (announced) m.current = {101, event.from, 0, {}};
       return false;
@@ -64,9 +65,7 @@ bool take(Multiplay& m, Event& event) {
         m.current = {102, -1, 0, {}};
       }
       return false;
-    case Event::Kind::kSessionLost:
-      m.current = {200, -1, 0, {}};
-      return true;
+    case Event::Kind::kSessionLost: m.current = {200, -1, 0, {}}; return true;
   }
   return false;
 }

@@ -63,7 +63,8 @@ ENetHost* NetSession::openHost() {
   const std::uint16_t base = sessionBasePort();
   for (std::uint32_t port = base; port <= static_cast<std::uint32_t>(base) + kSessionPortSpan; ++port) {
     // Past the range, any free port: the session still works, only not found on this one.
-    ENetAddress address{ENET_HOST_ANY, static_cast<enet_uint16>(port < base + std::uint32_t{kSessionPortSpan} ? port : 0)};
+    ENetAddress address{ENET_HOST_ANY,
+                        static_cast<enet_uint16>(port < base + std::uint32_t{kSessionPortSpan} ? port : 0)};
     if (ENetHost* host = enet_host_create(&address, kPeerSlots, kChannels, 0, 0)) {
       host->maximumPacketSize = kFrameHeaderBytes + kMaxMessageBytes;
       host->intercept = &NetSession::intercept;
@@ -93,7 +94,9 @@ std::unique_ptr<NetSession> NetSession::join(const FoundSession& found) {
   ENetPeer* first = session->connectTo(found.ip, found.port);
   if (!first) return nullptr;
   core.requestJoin(linkOf(first));
-  const auto admitted = [&core, first] { return core.memberReady(linkOf(first)) || first->state != ENET_PEER_STATE_CONNECTED; };
+  const auto admitted = [&core, first] {
+    return core.memberReady(linkOf(first)) || first->state != ENET_PEER_STATE_CONNECTED;
+  };
   if (!session->serveUntil(admitted) || !core.memberReady(linkOf(first))) return nullptr;
   std::vector<ENetPeer*> members;
   for (const MemberAddress& m : core.welcome().members) {
@@ -191,8 +194,7 @@ void NetSession::handle(const ENetEvent& event) {
       core_.disconnected(link, event.data != kGoodbye && event.data != kRefused);
       event.peer->data = nullptr;
       return;
-    case ENET_EVENT_TYPE_NONE:
-      return;
+    case ENET_EVENT_TYPE_NONE: return;
   }
 }
 
@@ -216,7 +218,8 @@ void NetSession::applyRefusals() {
   for (const Refusal& r : refusals_) {
     for (std::size_t i = 0; i < host_->peerCount; ++i) {
       ENetPeer& peer = host_->peers[i];
-      if (peer.state == ENET_PEER_STATE_DISCONNECTED || ntohl(peer.address.host) != r.ip || peer.address.port != r.port) {
+      if (peer.state == ENET_PEER_STATE_DISCONNECTED || ntohl(peer.address.host) != r.ip ||
+          peer.address.port != r.port) {
         continue;
       }
       core_.disconnected(linkOf(&peer), true);

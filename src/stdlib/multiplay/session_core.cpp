@@ -32,9 +32,7 @@ SessionCore::Member* SessionCore::member(Link link) {
   return it == members_.end() ? nullptr : &*it;
 }
 
-const SessionCore::Member* SessionCore::member(Link link) const {
-  return const_cast<SessionCore*>(this)->member(link);
-}
+const SessionCore::Member* SessionCore::member(Link link) const { return const_cast<SessionCore*>(this)->member(link); }
 
 const SessionCore::Player* SessionCore::player(std::int32_t id) const {
   auto it = std::find_if(players_.begin(), players_.end(), [id](const Player& p) { return p.id == id; });
@@ -53,12 +51,11 @@ bool SessionCore::peerIdTaken(std::uint32_t peerId) const {
 }
 
 std::size_t SessionCore::memberCount() const {
-  return static_cast<std::size_t>(std::count_if(members_.begin(), members_.end(), [](const Member& m) { return m.admitted; }));
+  return static_cast<std::size_t>(
+      std::count_if(members_.begin(), members_.end(), [](const Member& m) { return m.admitted; }));
 }
 
-SessionAd SessionCore::advert() const {
-  return {sessionId_, static_cast<std::uint8_t>(memberCount() + 1), name_};
-}
+SessionAd SessionCore::advert() const { return {sessionId_, static_cast<std::uint8_t>(memberCount() + 1), name_}; }
 
 void SessionCore::connected(Link link, MemberAddress address, std::uint32_t nowMs) {
   if (member(link)) return;
@@ -163,9 +160,7 @@ void SessionCore::onControl(Member& m, const Frame& frame) {
         drop();
       }
       return;
-    default:
-      drop();
-      return;
+    default: drop(); return;
   }
 }
 
@@ -176,8 +171,9 @@ void SessionCore::onMessage(Member& m, const Frame& frame, ByteView bytes) {
     return;
   }
   // A message for a player elsewhere, or for all while no player lives here, has no reader.
-  const bool forUs = frame.to != 0 ? isLocal(frame.to)
-                                   : std::any_of(players_.begin(), players_.end(), [](const Player& p) { return p.owner == 0; });
+  const bool forUs = frame.to != 0
+                         ? isLocal(frame.to)
+                         : std::any_of(players_.begin(), players_.end(), [](const Player& p) { return p.owner == 0; });
   if (!forUs) {
     if (frame.to != 0) drop();
     return;

@@ -78,7 +78,8 @@ bool SessionFinder::ask(const std::vector<std::uint32_t>& addresses) {
       to.sin_port = htons(port);
       // A refusal of an earlier question may be reported here instead; this one is still to go.
       for (int tries = 0; tries < 4; ++tries) {
-        if (::sendto(fd_, query.data(), query.size(), MSG_NOSIGNAL, reinterpret_cast<const sockaddr*>(&to), sizeof to) >= 0) {
+        if (::sendto(fd_, query.data(), query.size(), MSG_NOSIGNAL, reinterpret_cast<const sockaddr*>(&to),
+                     sizeof to) >= 0) {
           sent = true;
           break;
         }

@@ -15,9 +15,7 @@ sockaddr_in toSockaddr(Endpoint endpoint) {
   return address;
 }
 
-Endpoint fromSockaddr(const sockaddr_in& address) {
-  return {ntohl(address.sin_addr.s_addr), ntohs(address.sin_port)};
-}
+Endpoint fromSockaddr(const sockaddr_in& address) { return {ntohl(address.sin_addr.s_addr), ntohs(address.sin_port)}; }
 
 Endpoint localEndpoint(int fd) {
   sockaddr_in address{};

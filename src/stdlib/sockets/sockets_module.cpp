@@ -29,7 +29,9 @@ TcpStream* requireTcp(std::int32_t handle) {
   return stream;
 }
 
-TcpServer* requireServer(std::int32_t handle) { return sockets().servers().require(handle, "TCP Server does not exist"); }
+TcpServer* requireServer(std::int32_t handle) {
+  return sockets().servers().require(handle, "TCP Server does not exist");
+}
 
 bool validPort(std::int32_t port) { return port >= 0 && port <= 65535; }
 
@@ -55,7 +57,8 @@ std::int32_t CountHostIPs(KvString* hostName) {
 
 std::int32_t HostIP(std::int32_t index) {
   const auto& list = sockets().hostAddresses;
-  if (index >= 1 && static_cast<std::size_t>(index) <= list.size()) return asInt(list[static_cast<std::size_t>(index - 1)]);
+  if (index >= 1 && static_cast<std::size_t>(index) <= list.size())
+    return asInt(list[static_cast<std::size_t>(index - 1)]);
   if (debugMode()) raiseError("Host index out of range");
   return 0;
 }
@@ -106,7 +109,8 @@ std::int32_t OpenTCPStream(KvString* server, std::int32_t serverPort, std::int32
   core::StringArg name(server);
   std::uint32_t ip = 0;
   if (!validPort(serverPort) || !validPort(localPort) || !stdlib::resolveAddress(name.str(), ip)) return 0;
-  const int fd = stdlib::connectTcp({ip, static_cast<std::uint16_t>(serverPort)}, static_cast<std::uint16_t>(localPort));
+  const int fd =
+      stdlib::connectTcp({ip, static_cast<std::uint16_t>(serverPort)}, static_cast<std::uint16_t>(localPort));
   return fd < 0 ? 0 : sockets().addTcp(std::make_unique<TcpStream>(sockets(), fd, nullptr));
 }
 

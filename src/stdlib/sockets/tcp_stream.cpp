@@ -126,13 +126,9 @@ std::int32_t TcpStream::eof() {
   if (state_ != 0) return state_;
   SocketTimer now(0);
   switch (waitReadable(fd_, now, false)) {
-    case WaitResult::kTimedOut:
-      return 0;
-    case WaitResult::kFailed:
-      state_ = -1;
-      return -1;
-    case WaitResult::kReady:
-      break;
+    case WaitResult::kTimedOut: return 0;
+    case WaitResult::kFailed: state_ = -1; return -1;
+    case WaitResult::kReady: break;
   }
   int waiting = 0;
   if (::ioctl(fd_, FIONREAD, &waiting) != 0) {
@@ -152,13 +148,9 @@ int TcpServer::accept(std::uint32_t timeoutMs) {
   if (failed_) return -1;
   SocketTimer timer(timeoutMs);
   switch (waitReadable(fd_, timer)) {
-    case WaitResult::kTimedOut:
-      return -1;
-    case WaitResult::kFailed:
-      failed_ = true;
-      return -1;
-    case WaitResult::kReady:
-      break;
+    case WaitResult::kTimedOut: return -1;
+    case WaitResult::kFailed: failed_ = true; return -1;
+    case WaitResult::kReady: break;
   }
   return ::accept4(fd_, nullptr, nullptr, SOCK_CLOEXEC);
 }
