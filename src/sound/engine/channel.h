@@ -7,6 +7,7 @@
 #include <atomic>
 #include <cstdint>
 
+#include "sound/engine/channel_filter.h"
 #include "sound/engine/sample.h"
 
 namespace korvo::sound {
@@ -105,6 +106,9 @@ class Channel {
   std::int32_t rampStepRight = 0;
   std::uint32_t rampTargets = 0;
   std::int32_t rampSamplesLeft = 0;
+
+  // Off unless the mix list's owner turns it on (song voices under a resonant filter).
+  ChannelFilter filter;
 
   // Peak levels 0..65535 of the last mixed block (only kept with init flag 8).
   std::atomic<std::uint32_t> peakLeft{0};

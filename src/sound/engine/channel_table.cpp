@@ -202,6 +202,7 @@ void ChannelTable::releaseVoice(std::int32_t channel) {
   if (Channel* c = resolve(channel)) {
     c->setFlag(chflag::kReserved, false);
     c->setFlag(chflag::kAbsoluteVolume, false);
+    c->filter.disable();
   }
 }
 

@@ -160,6 +160,13 @@ void SoundEngine::setVoicePan(std::int32_t channel, std::int32_t pan) {
   if (Channel* c = channels_.resolve(channel)) c->ops->setPan(*c, pan);
 }
 
+void SoundEngine::setVoiceFilter(std::int32_t channel, float cutoffHz, float resonanceDb) {
+  Channel* c = channels_.resolve(channel);
+  if (!c) return;
+  if (cutoffHz <= 0.0f) c->filter.disable();
+  else c->filter.set(cutoffHz, resonanceDb, mixRate_);
+}
+
 bool SoundEngine::voicePlaysBackward(std::int32_t channel) {
   const Channel* c = channels_.resolve(channel);
   return c && c->backward.load(std::memory_order_relaxed);

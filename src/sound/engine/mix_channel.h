@@ -2,6 +2,7 @@
 // loop boundaries and ramp ends, so the per-sample kernels only count samples.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 
 #include "sound/engine/channel.h"
@@ -49,6 +50,28 @@ inline LoopSpan loopSpan(const Sample& s) {
 
 // Folds the position back into the loop after a boundary. Returns false when the channel ends.
 bool wrapAtBoundary(Channel& c, const LoopSpan& loop, std::int64_t& pos, bool& backward);
+
+// Output samples a filtered channel mixes at a time into a scratch block of its own.
+inline constexpr std::int32_t kFilterSlice = 256;
+
+// A kernel's work for a channel under a filter: slice by slice into silence, then through
+// the filter into out.
+template <typename Value>
+void mixFiltered(MixKernel<Value> kernel, ChannelFilter& filter, Value* out, const std::uint8_t* data,
+                 std::int64_t& pos, std::int64_t step, std::int32_t count, KernelGains g) {
+  Value scratch[2 * kFilterSlice];
+  while (count > 0) {
+    const std::int32_t n = std::min(count, kFilterSlice);
+    std::fill_n(scratch, 2 * n, Value{});
+    kernel(scratch, data, pos, step, n, g);
+    filter.apply(out, scratch, n);
+    // Ramping gains go on where the slice left them (steps are 0 without a ramp).
+    g.left += g.stepLeft * n;
+    g.right += g.stepRight * n;
+    out += 2 * n;
+    count -= n;
+  }
+}
 
 template <typename Value>
 void mixChannelWith(const KernelSet<Value>& set, Value* out, Channel& c, std::int32_t n, std::int32_t rampLength) {
@@ -100,8 +123,11 @@ void mixChannelWith(const KernelSet<Value>& set, Value* out, Channel& c, std::in
     }
 
     const std::int64_t step = backward ? -static_cast<std::int64_t>(inc) : static_cast<std::int64_t>(inc);
+    const bool filtered = c.filter.enabled();
     if (!ramping && targets == 0) {
       pos += step * chunk;
+      // Nothing sounds: the filter starts afresh when the channel sounds again.
+      if (filtered) c.filter.clearHistory();
     } else if (chunk > 0) {
       KernelGains g;
       g.surround = surround;
@@ -114,7 +140,9 @@ void mixChannelWith(const KernelSet<Value>& set, Value* out, Channel& c, std::in
         g.left = static_cast<std::int32_t>(Channel::targetLeft(targets));
         g.right = static_cast<std::int32_t>(Channel::targetRight(targets));
       }
-      set.kernels[format | (ramping ? 4 : 0)](out + 2 * done, data, pos, step, chunk, g);
+      const MixKernel<Value> kernel = set.kernels[format | (ramping ? 4 : 0)];
+      if (filtered) mixFiltered(kernel, c.filter, out + 2 * done, data, pos, step, chunk, g);
+      else kernel(out + 2 * done, data, pos, step, chunk, g);
     }
     if (ramping) {
       c.rampSamplesLeft -= chunk;

@@ -73,6 +73,7 @@ bool SoftwareChannelOps::start(Channel& c, MixList& list) {
   c.rampLeft = c.rampRight = 0;
   c.rampStepLeft = c.rampStepRight = 0;
   c.rampSamplesLeft = 0;
+  c.filter.clearHistory();
   if (!c.hasFlag(chflag::kInList)) {
     if (c.list) c.list->remove(c);
     list.pushFront(c);

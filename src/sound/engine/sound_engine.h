@@ -126,6 +126,9 @@ class SoundEngine {
   void releaseVoiceChannel(std::int32_t channel);
   // Pan 0..255 straight to the channel: a song applies its own separation.
   void setVoicePan(std::int32_t channel, std::int32_t pan);
+  // Puts the voice's mix through a resonant low-pass at cutoffHz with a peak of resonanceDb
+  // there; a cutoff of 0 or less takes the filter away. Only from the music unit's passes.
+  void setVoiceFilter(std::int32_t channel, float cutoffHz, float resonanceDb);
   bool voicePlaysBackward(std::int32_t channel);
   bool voicePlaying(std::int32_t channel);
   // Mixes samples output samples of the voice into buffer (the music unit's block).
