@@ -48,6 +48,10 @@ class CheckingEngine : public MusicEngine {
     if (p < 0 || p > 255) __builtin_trap();
   }
   void setFrequency(std::int32_t c, std::int32_t) override { check(c); }
+  void setFilter(std::int32_t c, std::int32_t hz, float db) override {
+    check(c);
+    if (hz < 0 || hz > 22050 || !(db >= 0.0f && db <= 24.0f)) __builtin_trap();
+  }
   bool playsBackward(std::int32_t) const override { return false; }
   bool isPlaying(std::int32_t c) const override {
     if (c < 0 || c >= 32 || !reserved_[c]) __builtin_trap();

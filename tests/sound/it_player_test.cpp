@@ -8,6 +8,7 @@ namespace korvo::sound::test {
 namespace {
 
 constexpr std::uint8_t kB = 2;
+constexpr std::uint8_t kZ = 26;
 
 class ItTest : public MusicTest {
  protected:
@@ -109,6 +110,30 @@ TEST_F(ItTest, NotesPlayAtTheSampleRateOfC5) {
   // Linear periods step by 1/768 octave: within 0.05 %.
   EXPECT_NEAR(engine_.channels[0].frequency, 22050, 11);
   EXPECT_NEAR(engine_.channels[1].frequency, 44100, 22);
+}
+
+TEST_F(ItTest, OnlyVoicesUnderAFilterAskTheEngineForOne) {
+  ItSongSpec spec;
+  spec.patterns[0].cells[{0, 0}] = itNote(kItC5);
+  spec.patterns[0].cells[{0, 1}] = itNote(kItC5, 1, kZ, 0x40);  // cutoff 64
+  spec.patterns[0].cells[{1, 1}] = itEffect(kZ, 0x7F);          // open: no filter
+  spec.patterns[0].cells[{2, 1}] = itEffect(kZ, 0x88);          // resonance 64 at the open cutoff
+  spec.patterns[0].cells[{3, 1}] = itNote(kItC5 + 12);          // the next note keeps it
+  music::Song* song = play(spec);
+  row(song);
+  EXPECT_EQ(engine_.channels[0].filterCalls, 0);
+  EXPECT_NEAR(engine_.channels[1].filterHz, 830, 2);  // 2^(0.25 + 128/48) x 110 Hz
+  EXPECT_EQ(engine_.channels[1].resonanceDb, 0.0f);
+  row(song);
+  EXPECT_EQ(engine_.channels[1].filterHz, 0);
+  row(song);
+  EXPECT_NEAR(engine_.channels[1].filterHz, 5125, 5);
+  EXPECT_EQ(engine_.channels[1].resonanceDb, 12.0f);
+  const int calls = engine_.channels[1].filterCalls;
+  row(song);
+  EXPECT_EQ(engine_.channels[1].filterCalls, calls);  // unchanged: not sent again
+  EXPECT_NEAR(engine_.channels[1].filterHz, 5125, 5);
+  EXPECT_EQ(engine_.channels[0].filterCalls, 0);
 }
 
 TEST_F(ItTest, BadFilesAreRefused) {

@@ -21,6 +21,10 @@ struct TracedChannel {
   std::int32_t volume = 0;
   std::int32_t pan = 128;
   std::int32_t frequency = 0;
+  // The filter last asked for: cutoff in Hz (0 none) and resonance; how many times.
+  std::int32_t filterHz = 0;
+  float resonanceDb = 0;
+  std::int32_t filterCalls = 0;
   std::int32_t starts = 0;
   // Output sample at which the last note started.
   std::int64_t startedAt = -1;
@@ -65,6 +69,12 @@ class TraceEngine : public music::MusicEngine {
   void setVolume(std::int32_t c, std::int32_t v) override { channels[static_cast<std::size_t>(c)].volume = v; }
   void setPan(std::int32_t c, std::int32_t p) override { channels[static_cast<std::size_t>(c)].pan = p; }
   void setFrequency(std::int32_t c, std::int32_t hz) override { channels[static_cast<std::size_t>(c)].frequency = hz; }
+  void setFilter(std::int32_t c, std::int32_t hz, float db) override {
+    TracedChannel& t = channels[static_cast<std::size_t>(c)];
+    t.filterHz = hz;
+    t.resonanceDb = db;
+    ++t.filterCalls;
+  }
   bool playsBackward(std::int32_t) const override { return false; }
   bool isPlaying(std::int32_t c) const override { return channels[static_cast<std::size_t>(c)].playing; }
   void mix(void*, std::int32_t, std::int32_t) override {}

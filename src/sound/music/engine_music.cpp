@@ -120,6 +120,10 @@ void EngineMusic::setPan(std::int32_t channel, std::int32_t pan) { engine_.setVo
 
 void EngineMusic::setFrequency(std::int32_t channel, std::int32_t hz) { engine_.setChannelFrequency(channel, hz); }
 
+void EngineMusic::setFilter(std::int32_t channel, std::int32_t cutoffHz, float resonanceDb) {
+  engine_.setVoiceFilter(channel, static_cast<float>(cutoffHz), resonanceDb);
+}
+
 bool EngineMusic::playsBackward(std::int32_t channel) const { return engine_.voicePlaysBackward(channel); }
 
 bool EngineMusic::isPlaying(std::int32_t channel) const { return engine_.voicePlaying(channel); }

@@ -41,6 +41,7 @@ class EngineMusic : public MusicEngine {
   void setVolume(std::int32_t channel, std::int32_t volume) override;
   void setPan(std::int32_t channel, std::int32_t pan) override;
   void setFrequency(std::int32_t channel, std::int32_t hz) override;
+  void setFilter(std::int32_t channel, std::int32_t cutoffHz, float resonanceDb) override;
   bool playsBackward(std::int32_t channel) const override;
   bool isPlaying(std::int32_t channel) const override;
   void mix(void* buffer, std::int32_t channel, std::int32_t samples) override;

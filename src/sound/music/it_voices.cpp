@@ -14,6 +14,12 @@ namespace {
 
 // Notes are an octave above the period table's: C-5 at the sample's C5 rate plays that rate.
 constexpr std::int32_t kTableOffset = 12;
+// Filter: the scaled cutoff at which it is open, the range of its cutoff in Hz, and the
+// resonance peak per step (24 dB over the 128 steps).
+constexpr std::int32_t kOpenFilter = 254;
+constexpr std::int32_t kLowestCutoff = 120;
+constexpr std::int32_t kHighestCutoff = 20000;
+constexpr float kResonanceDb = 24.0f / 128.0f;
 
 const Instrument* instrumentAt(const Song& song, std::int32_t index) {
   if (!(song.formatFlags & kInstrumentMode)) return nullptr;
@@ -87,6 +93,16 @@ void startEnvelopes(Voice& v, const Instrument* in, const Voice& old) {
   restart(in ? &in->pitchEnvelope : nullptr, v.pitchEnv, old.pitchEnv, 32);
 }
 
+// A value in -range..range from the song's generator.
+std::int32_t swing(Song& song, std::int32_t range) {
+  if (range <= 0) return 0;
+  std::uint32_t& s = song.randomState;
+  s ^= s << 13;
+  s ^= s >> 17;
+  s ^= s << 5;
+  return static_cast<std::int32_t>(s % static_cast<std::uint32_t>(2 * range + 1)) - range;
+}
+
 std::int32_t startPan(const SongChannel& c, const Instrument* in, const SongSample& s, std::int32_t note) {
   std::int32_t pan = c.pan;
   if (in && in->defaultPan >= 0) pan = in->defaultPan;
@@ -127,9 +143,35 @@ void startNote(Song& song, MusicPlayer& player, SongChannel& c, std::int32_t fil
   if (!sameVoice || old.sample != sample) v.volume = sample->volume;
   v.pan = startPan(c, in, *sample, note);
   v.sampleVolume = sample->globalVolume * (in ? in->globalVolume : 128) / 128;
-  v.cutoff = in && in->filterCutoff >= 0 ? in->filterCutoff : (sameVoice ? v.cutoff : 127);
-  v.resonance = in && in->filterResonance >= 0 ? in->filterResonance : (sameVoice ? v.resonance : 0);
+  // The instrument's random variations: volume by up to its percentage, pan by up to its
+  // amount either way.
+  if (in) {
+    v.sampleVolume = std::clamp(v.sampleVolume * (100 + swing(song, in->randomVolume)) / 100, 0, 64);
+    v.pan = std::clamp(v.pan + swing(song, in->randomPan) * 4, 0, 255);
+  }
+  // The channel's filter goes on to the new voice unless the instrument sets its own.
+  v.cutoff = in && in->filterCutoff >= 0 ? in->filterCutoff : old.cutoff;
+  v.resonance = in && in->filterResonance >= 0 ? in->filterResonance : old.resonance;
   v.flags |= vflag::kTrigger | vflag::kLevels;
+}
+
+// The cutoff 0..127, scaled by the filter envelope (which runs from closed to the cutoff;
+// without one the cutoff stands), gives 0..254 steps of 1/48 octave above 130 Hz. Fully open
+// without resonance is no filter at all.
+void updateFilter(Voice& v) {
+  const Instrument* in = v.instrument;
+  const bool envelope = in && in->pitchIsFilter && in->pitchEnvelope.on();
+  const std::int32_t modifier = envelope ? (v.pitchEnv.output - 32) * 8 : 256;
+  const std::int32_t steps = v.cutoff * (modifier + 256) / 256;
+  std::int32_t hz = 0;
+  if (steps < kOpenFilter || v.resonance > 0) {
+    hz = std::clamp(static_cast<std::int32_t>(110.0 * std::exp2(0.25 + steps / 48.0)), kLowestCutoff, kHighestCutoff);
+  }
+  const float db = static_cast<float>(v.resonance) * kResonanceDb;
+  if (hz == v.filterHz && db == v.filterDb) return;
+  v.filterHz = hz;
+  v.filterDb = db;
+  v.flags |= vflag::kFilter;
 }
 
 void stepVoice(const Song& song, Voice& v) {
@@ -154,6 +196,7 @@ void stepVoice(const Song& song, Voice& v) {
     v.fadeout = 0;
   }
   if (v.sample) stepAutoVibrato(v.sample->vibrato, v);
+  updateFilter(v);
   v.flags |= vflag::kLevels;
 }
 

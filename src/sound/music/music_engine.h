@@ -46,6 +46,8 @@ class MusicEngine : public SampleSink {
   virtual void setVolume(std::int32_t channel, std::int32_t volume) = 0;
   virtual void setPan(std::int32_t channel, std::int32_t pan) = 0;
   virtual void setFrequency(std::int32_t channel, std::int32_t hz) = 0;
+  // A resonant low-pass on the channel at cutoffHz with a peak of resonanceDb; 0 Hz: none.
+  virtual void setFilter(std::int32_t channel, std::int32_t cutoffHz, float resonanceDb) = 0;
   virtual bool playsBackward(std::int32_t channel) const = 0;
   // Whether the channel still plays a note (a note without a loop ends by itself).
   virtual bool isPlaying(std::int32_t channel) const = 0;

@@ -182,6 +182,7 @@ bool MusicPlayer::playSong(Song* song) {
   song->finished = song->endAtNextRow = false;
   song->samplesLeft = 0;
   song->samplesPlayed = 0;
+  song->randomState = kRandomSeed;
   song->positions.fill(AudiblePosition{});
   song->positionCursor = 0;
   if (song->kind == SongKind::kMidi) {
@@ -361,6 +362,7 @@ void MusicPlayer::applyVoice(const Song& song, Voice& v) {
     const std::int32_t hz = periodFrequency((song.flags & kLinearPeriods) != 0, v.period + v.periodDelta);
     engine_.setFrequency(v.channel, engine_.playsBackward(v.channel) ? -hz : hz);
   }
+  if (flags & vflag::kFilter) engine_.setFilter(v.channel, v.filterHz, v.filterDb);
   if (flags & vflag::kStop) {
     engine_.stopNote(v.channel);
     v.startOffset = 0;

@@ -162,6 +162,7 @@ inline constexpr std::uint32_t kFrequency = 0x1;
 inline constexpr std::uint32_t kVolume = 0x2;
 inline constexpr std::uint32_t kPan = 0x4;
 inline constexpr std::uint32_t kTrigger = 0x8;
+inline constexpr std::uint32_t kFilter = 0x10;
 inline constexpr std::uint32_t kStop = 0x20;
 inline constexpr std::uint32_t kLevels = kFrequency | kVolume | kPan;
 }  // namespace vflag
@@ -185,13 +186,16 @@ struct Voice {
   // Fading out (after key off, or by a note action) without a key off.
   bool fading = false;
   // Formats with several voices per channel: the note, its channel's volume 0..64 and the
-  // sample volume 0..128 (the sample's and the instrument's global volumes), the filter.
+  // sample volume 0..64 (the sample's global volume scaled by the instrument's), the filter's
+  // cutoff and resonance 0..127.
   std::int32_t note = 0;
   std::int32_t channelVolume = 64;
-  std::int32_t sampleVolume = 128;
+  std::int32_t sampleVolume = 64;
   std::int32_t cutoff = 127;
   std::int32_t resonance = 0;
-  bool filtered = false;
+  // The filter as the engine channel has it: cutoff in Hz (0 for none), resonance in dB.
+  std::int32_t filterHz = 0;
+  float filterDb = 0.0f;
   // A voice a newer note left sounding on its channel.
   bool background = false;
   std::int32_t autoVibratoPos = 0;
@@ -273,6 +277,9 @@ struct SongFormat {
   std::int32_t (*volume)(const Song&, const Voice&);
 };
 
+// Where a song's random variations start.
+inline constexpr std::uint32_t kRandomSeed = 0x2545F491u;
+
 // Song flag bits.
 inline constexpr std::uint32_t kLinearPeriods = 0x1;
 
@@ -332,6 +339,10 @@ struct Song {
   std::array<AudiblePosition, kPositionRing> positions{};
   std::int32_t positionCursor = 0;
   std::int64_t samplesPlayed = 0;
+
+  // The generator of random variations (IT instruments), restarted with the song so that it
+  // plays the same every time.
+  std::uint32_t randomState = kRandomSeed;
 
   // The row being played, for formats that keep their patterns packed.
   PackedRows packedRows;
