@@ -1,11 +1,12 @@
 // Key-compare kernels. The keyed copies compare whole vectors of source pixels with the key
-// and write the source where it differs, a whole block per call: AVX2 stores 32-bit pixels
-// through the "not key" mask (the last part-vector of a row loaded and stored under a lane
-// mask too) and blends 16-bit pixels with the destination, without branches on the data, so
-// small sprites cost no mispredictions; 3-byte pixels are spread into words by SSSE3 for the
-// compare and copied by plain stores (a vector store overlapping the next load would stall
-// it). The mask kernels gather "same as key" bits from the same compares. Plain loops finish
-// the tails and serve other processors.
+// and write the source where it differs, a whole block per call: AVX-512 stores 16- and 32-bit
+// pixels under the "not key" lane mask; AVX2 stores 32-bit pixels through the same mask (the
+// last part-vector of a row loaded and stored under a lane mask too) and blends 16-bit pixels
+// with the destination; all without branches on the data, so small sprites cost no
+// mispredictions. 3-byte pixels are spread into words by SSSE3 for the compare and copied by
+// plain stores (a vector store overlapping the next load would stall it). The mask kernels
+// gather "same as key" bits from the same compares. Plain loops finish the tails and serve
+// other processors.
 #include "media/canvas/pixel_kernels.h"
 
 #include <cstring>
@@ -100,6 +101,62 @@ __attribute__((target("avx2"))) void keyed16Avx2(std::uint8_t* d, std::ptrdiff_t
       i += 8;
     }
     keyedTail<2>(d, s, i, n, key, cmask);
+  }
+}
+
+// With AVX-512 (word lanes and 256-bit forms) each 16- or 32-bit lane is stored under the
+// "not key" mask and a row's last part-vector is loaded under a lane mask: the destination is
+// never read, no scalar tail, no branch on the pixels.
+
+// Rows of 32-bit pixels are wide enough that the stores wait on the destination's cache lines;
+// asking for the lines this many rows ahead lets them arrive while earlier rows are copied.
+constexpr std::int32_t kRowsAhead = 12;
+
+__attribute__((target("avx512bw,avx512vl,prfchw"))) void keyed32Avx512(std::uint8_t* d, std::ptrdiff_t dPitch,
+                                                                       const std::uint8_t* s, std::ptrdiff_t sPitch,
+                                                                       std::int32_t n, std::int32_t h,
+                                                                       std::uint32_t key, std::uint32_t cmask) {
+  const __m256i kv = _mm256_set1_epi32(static_cast<int>(key & cmask));
+  const __m256i mv = _mm256_set1_epi32(static_cast<int>(cmask));
+  const auto tail = static_cast<__mmask8>((1u << (n & 7)) - 1);
+  const std::int32_t whole = n & ~7;
+  for (std::int32_t y = 0; y < kRowsAhead && y < h; ++y) {
+    __builtin_prefetch(d + y * dPitch, 1);
+    __builtin_prefetch(d + y * dPitch + n * 4 - 1, 1);
+  }
+  for (std::int32_t y = 0; y < h; ++y, d += dPitch, s += sPitch) {
+    if (y + kRowsAhead < h) {
+      __builtin_prefetch(d + kRowsAhead * dPitch, 1);
+      __builtin_prefetch(d + kRowsAhead * dPitch + n * 4 - 1, 1);
+    }
+    for (std::int32_t i = 0; i < whole; i += 8) {
+      const __m256i sv = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + i * 4));
+      _mm256_mask_storeu_epi32(d + i * 4, _mm256_cmpneq_epi32_mask(_mm256_and_si256(sv, mv), kv), sv);
+    }
+    if (tail != 0) {
+      const __m256i sv = _mm256_maskz_loadu_epi32(tail, s + whole * 4);
+      _mm256_mask_storeu_epi32(d + whole * 4, _mm256_mask_cmpneq_epi32_mask(tail, _mm256_and_si256(sv, mv), kv), sv);
+    }
+  }
+}
+
+__attribute__((target("avx512bw,avx512vl"))) void keyed16Avx512(std::uint8_t* d, std::ptrdiff_t dPitch,
+                                                                const std::uint8_t* s, std::ptrdiff_t sPitch,
+                                                                std::int32_t n, std::int32_t h, std::uint32_t key,
+                                                                std::uint32_t cmask) {
+  const __m256i kv = _mm256_set1_epi16(static_cast<short>(key & cmask));
+  const __m256i mv = _mm256_set1_epi16(static_cast<short>(cmask));
+  const auto tail = static_cast<__mmask16>((1u << (n & 15)) - 1);
+  const std::int32_t whole = n & ~15;
+  for (std::int32_t y = 0; y < h; ++y, d += dPitch, s += sPitch) {
+    for (std::int32_t i = 0; i < whole; i += 16) {
+      const __m256i sv = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + i * 2));
+      _mm256_mask_storeu_epi16(d + i * 2, _mm256_cmpneq_epi16_mask(_mm256_and_si256(sv, mv), kv), sv);
+    }
+    if (tail != 0) {
+      const __m256i sv = _mm256_maskz_loadu_epi16(tail, s + whole * 2);
+      _mm256_mask_storeu_epi16(d + whole * 2, _mm256_mask_cmpneq_epi16_mask(tail, _mm256_and_si256(sv, mv), kv), sv);
+    }
   }
 }
 
@@ -208,23 +265,28 @@ __attribute__((target("ssse3"))) std::uint32_t maskWord24Ssse3(const std::uint8_
 
 }  // namespace
 
-KeyedBlockFn keyedBlockFor(int bytesPerPixel) {
-#ifdef KORVO_X86
-  static const bool kAvx2 = __builtin_cpu_supports("avx2");
-  static const bool kSsse3 = __builtin_cpu_supports("ssse3");
+std::vector<KeyedBlockFn> keyedBlocksRunnable(int bytesPerPixel) {
+  std::vector<KeyedBlockFn> all;
   switch (bytesPerPixel) {
-    case 2: return kAvx2 ? keyed16Avx2 : keyedPlain<2>;
-    case 3: return kSsse3 ? keyed24Ssse3 : keyedPlain<3>;
-    default: return kAvx2 ? keyed32Avx2 : keyedPlain<4>;
+    case 2: all.push_back(keyedPlain<2>); break;
+    case 3: all.push_back(keyedPlain<3>); break;
+    default: all.push_back(keyedPlain<4>); break;
   }
-#else
-  switch (bytesPerPixel) {
-    case 2: return keyedPlain<2>;
-    case 3: return keyedPlain<3>;
-    default: return keyedPlain<4>;
+#ifdef KORVO_X86
+  if (bytesPerPixel == 3) {
+    if (__builtin_cpu_supports("ssse3")) all.push_back(keyed24Ssse3);
+    return all;
+  }
+  const bool wide = bytesPerPixel == 4;
+  if (__builtin_cpu_supports("avx2")) all.push_back(wide ? keyed32Avx2 : keyed16Avx2);
+  if (__builtin_cpu_supports("avx512bw") && __builtin_cpu_supports("avx512vl")) {
+    all.push_back(wide ? keyed32Avx512 : keyed16Avx512);
   }
 #endif
+  return all;
 }
+
+KeyedBlockFn keyedBlockFor(int bytesPerPixel) { return keyedBlocksRunnable(bytesPerPixel).back(); }
 
 MaskWordFn maskWordFor(int bytesPerPixel) {
 #ifdef KORVO_X86

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 namespace korvo::platform {
 
@@ -14,6 +15,10 @@ using KeyedBlockFn = void (*)(std::uint8_t* d, std::ptrdiff_t dPitch, const std:
 
 // The fastest kernel this processor runs for pixels of bytesPerPixel (2, 3 or 4) bytes.
 KeyedBlockFn keyedBlockFor(int bytesPerPixel);
+
+// Every kernel this processor runs for pixels of bytesPerPixel bytes, from the plain one to the
+// fastest (tests hold each vector kernel to the plain one).
+std::vector<KeyedBlockFn> keyedBlocksRunnable(int bytesPerPixel);
 
 // Mask bits of up to 32 pixels at p: bit 31 - k set when pixel k's colour bits (cmask) differ
 // from key (already masked). Only count pixels are read.
