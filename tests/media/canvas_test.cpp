@@ -241,6 +241,20 @@ TEST(Canvas, HugeCoordinatesAreClippedWithoutOverflow) {
             "........\n");
 }
 
+// A size whose far edge lies past the 32-bit range still copies every pixel that fits.
+TEST(Canvas, BlitOfAHugeSizeCopiesAllThatFits) {
+  auto src = makeCanvas(6, 2);
+  src->setColour(0xFFFFFF);
+  src->rect(0, 0, 6, 2, true);
+  auto dst = makeCanvas(8, 3);
+  dst->blit(3, 1, *src, 0, 0, INT32_MAX, INT32_MAX, true);
+  dst->blit(5 - INT32_MAX, 0, *src, 5 - INT32_MAX, 0, INT32_MAX, 1, true);
+  EXPECT_EQ(picture(*dst),
+            "#####...\n"
+            "...#####\n"
+            "...#####\n");
+}
+
 TEST(Canvas, TallOvalOutlinesDrawOnlyTheirVisibleRows) {
   // The ends of a 30000-row outline, seen through a 16-row canvas and on a whole one.
   constexpr std::int32_t kTall = 30000;

@@ -122,22 +122,23 @@ void Canvas::copyPixelFast(std::int32_t x, std::int32_t y, const Canvas& src, st
 
 void Canvas::blit(std::int32_t x, std::int32_t y, const Canvas& src, std::int32_t sx, std::int32_t sy, std::int32_t w,
                   std::int32_t h, bool solid) {
+  // Edges in 64 bits, where program coordinates cannot overflow: each side loses what lies
+  // outside the viewport or outside src, whichever cuts more.
   const std::int64_t dx = std::int64_t{x} + originX_ - src.handleX_;
   const std::int64_t dy = std::int64_t{y} + originY_ - src.handleY_;
-  Rect d = clampedRect(dx, dy, dx + w, dy + h);
-  Rect s = clampedRect(sx, sy, std::int64_t{sx} + w, std::int64_t{sy} + h);
-  if (d.empty() || s.empty()) return;
-
-  // Clip the destination to the viewport, then the source to src, moving the other alike.
-  Rect c = d.intersect(viewport_);
-  if (c.empty()) return;
-  s = clampedRect(std::int64_t{s.x0} + (c.x0 - d.x0), std::int64_t{s.y0} + (c.y0 - d.y0),
-                  std::int64_t{s.x1} + (c.x1 - d.x1), std::int64_t{s.y1} + (c.y1 - d.y1));
-  d = c;
-  c = s.intersect(src.rect_);
-  if (c.empty()) return;
-  d = {d.x0 + (c.x0 - s.x0), d.y0 + (c.y0 - s.y0), d.x1 + (c.x1 - s.x1), d.y1 + (c.y1 - s.y1)};
-  s = c;
+  const std::int64_t left = std::max({std::int64_t{0}, viewport_.x0 - dx, std::int64_t{src.rect_.x0} - sx});
+  const std::int64_t top = std::max({std::int64_t{0}, viewport_.y0 - dy, std::int64_t{src.rect_.y0} - sy});
+  const std::int64_t right = std::min(viewport_.x1 - dx, src.rect_.x1 - std::int64_t{sx});
+  const std::int64_t bottom = std::min(viewport_.y1 - dy, src.rect_.y1 - std::int64_t{sy});
+  const std::int64_t cw = std::min<std::int64_t>(w, right) - left;
+  const std::int64_t ch = std::min<std::int64_t>(h, bottom) - top;
+  if (cw <= 0 || ch <= 0) return;
+  const auto x0 = static_cast<std::int32_t>(dx + left);
+  const auto y0 = static_cast<std::int32_t>(dy + top);
+  const auto u0 = static_cast<std::int32_t>(sx + left);
+  const auto v0 = static_cast<std::int32_t>(sy + top);
+  const Rect d{x0, y0, x0 + static_cast<std::int32_t>(cw), y0 + static_cast<std::int32_t>(ch)};
+  const Rect s{u0, v0, u0 + static_cast<std::int32_t>(cw), v0 + static_cast<std::int32_t>(ch)};
 
   if (solid) {
     surface_->copyClipped(d, *src.surface_, s);
@@ -145,11 +146,6 @@ void Canvas::blit(std::int32_t x, std::int32_t y, const Canvas& src, std::int32_
     surface_->copyKeyedClipped(d, *src.surface_, s, src.maskColour_);
   }
   damage(d);
-}
-
-void Canvas::damage(const Rect& r) {
-  advance();
-  if (hasMask()) refreshMask(r);
 }
 
 void Canvas::buildMask(const Rect& r) {

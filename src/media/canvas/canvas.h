@@ -124,7 +124,10 @@ class Canvas {
   // --- Collision mask: bit 31 - k of a word is pixel (word start + k) differing from the mask
   // colour in red, green or blue ---
   // Advances the counter and refreshes the mask over r.
-  void damage(const Rect& r);
+  void damage(const Rect& r) {
+    advance();
+    if (hasMask()) refreshMask(r);
+  }
   // Refreshes the mask over r (canvas pixels); builds the whole mask the first time.
   void buildMask(const Rect& r);
   // Builds the whole mask if there is none yet.

@@ -152,8 +152,4 @@ std::uint32_t PixelFormat::toARGB(std::uint32_t raw) const {
   return argb;
 }
 
-bool PixelFormat::operator==(const PixelFormat& o) const {
-  return depth_ == o.depth_ && std::memcmp(masks_, o.masks_, sizeof masks_) == 0;
-}
-
 }  // namespace korvo::platform

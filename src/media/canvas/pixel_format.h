@@ -72,7 +72,10 @@ class PixelFormat {
   FetchFn fetchFn() const { return fetch_; }
 
   // Same depth and masks.
-  bool operator==(const PixelFormat& o) const;
+  bool operator==(const PixelFormat& o) const {
+    return depth_ == o.depth_ && masks_[0] == o.masks_[0] && masks_[1] == o.masks_[1] && masks_[2] == o.masks_[2] &&
+           masks_[3] == o.masks_[3];
+  }
 
  private:
   PixelFormat() = default;

@@ -40,7 +40,12 @@ bool overlaps(const Rect& a, const Rect& b) { return !a.intersect(b).empty(); }
 
 Surface::Surface(std::int32_t width, std::int32_t height, std::int32_t pitch, const PixelFormat& format,
                  std::uint8_t* pixels)
-    : width_(width), height_(height), pitch_(pitch), format_(format), pixels_(pixels) {}
+    : width_(width),
+      height_(height),
+      pitch_(pitch),
+      format_(format),
+      keyed_(keyedBlockFor(format.bytesPerPixel())),
+      pixels_(pixels) {}
 
 Surface::~Surface() { std::free(pixels_); }
 
@@ -151,7 +156,6 @@ void Surface::copyKeyedClipped(const Rect& d, const Surface& src, const Rect& s,
     return;
   }
 
-  const KeyedBlockFn block = keyedBlockFor(format_.bytesPerPixel());
   if (&src == this && overlaps(d, s)) {
     // Overlap within one surface: take the source aside first.
     const std::size_t rowBytes = std::size_t(w) * format_.bytesPerPixel();
@@ -159,10 +163,10 @@ void Surface::copyKeyedClipped(const Rect& d, const Surface& src, const Rect& s,
     for (std::int32_t y = 0; y < h; ++y) {
       std::memcpy(copy.data() + rowBytes * y, src.at(s.x0, s.y0 + y), rowBytes);
     }
-    block(at(d.x0, d.y0), pitch_, copy.data(), static_cast<std::ptrdiff_t>(rowBytes), w, h, key, cmask);
+    keyed_(at(d.x0, d.y0), pitch_, copy.data(), static_cast<std::ptrdiff_t>(rowBytes), w, h, key, cmask);
     return;
   }
-  block(at(d.x0, d.y0), pitch_, src.at(s.x0, s.y0), src.pitch_, w, h, key, cmask);
+  keyed_(at(d.x0, d.y0), pitch_, src.at(s.x0, s.y0), src.pitch_, w, h, key, cmask);
 }
 
 std::shared_ptr<Surface> Surface::clone() const {

@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "media/canvas/pixel_format.h"
+#include "media/canvas/pixel_kernels.h"
 #include "media/canvas/rect.h"
 
 namespace korvo::platform {
@@ -67,6 +68,8 @@ class Surface {
   std::int32_t height_;
   std::int32_t pitch_;
   PixelFormat format_;
+  // The keyed-copy kernel for this format, chosen once rather than on every copy.
+  KeyedBlockFn keyed_;
   std::uint8_t* pixels_;
 };
 
