@@ -1,9 +1,11 @@
 // The string pool (blocks of 512, FIFO free list) and the string routines.
 #include "core/kv_string.h"
 
+#include <charconv>
 #include <cstdlib>
 #include <cstring>
 #include <new>
+#include <utility>
 
 #include "base/kv_ex.h"
 #include "core/block_set.h"
@@ -45,14 +47,16 @@ void grow() {
   for (int i = 0; i < kBlockStrings; ++i) append(pool().free, &block[i]);
 }
 
-// A string object from the pool taking text (made before the object is taken, so that a
-// failed allocation leaves the pool as it was).
-KvString* pooled(std::string text) {
+// A string object from the pool holding text (a view to copy or a string to take). The text
+// is made in place in the first free object while it is still on the free list, so that a
+// failed allocation leaves the pool as it was, and no temporary string is made and moved.
+template <typename Text>
+KvString* pooled(Text&& text) {
   StringPool& p = pool();
   if (p.free.next == &p.free) grow();
   KvString* s = p.free.next;
+  new (&s->text) std::string(std::forward<Text>(text));
   unlink(s);
-  new (&s->text) std::string(std::move(text));
   append(p.used, s);
   ++p.live;
   return s;
@@ -80,7 +84,7 @@ void requireStringLength(std::size_t length) {
 
 KvString* newString(std::string_view text) {
   requireStringLength(text.size());
-  return pooled(std::string(text));
+  return pooled(text);
 }
 
 KvString* newString(std::string&& text) {
@@ -143,7 +147,11 @@ std::int32_t kvStrToInt(KvString* s) {
   return std::atoi(arg.c_str());
 }
 
-KvString* kvStrFromInt(std::int32_t value) { return newString(std::to_string(value)); }
+KvString* kvStrFromInt(std::int32_t value) {
+  char digits[16];
+  const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
+  return pooled(std::string_view(digits, static_cast<std::size_t>(end - digits)));
+}
 
 float kvStrToFloat(KvString* s) {
   StringArg arg(s);
