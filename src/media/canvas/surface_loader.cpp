@@ -13,6 +13,7 @@
 #include <cstring>
 #include <mutex>
 #include <string>
+#include <vector>
 
 #include "backend/path_resolver.h"
 #include "base/error_detail.h"
@@ -127,7 +128,16 @@ struct Picture {
   }
 };
 
-// Decodes the picture, as 32-bit bitmap, or none.
+// A picture of one byte per pixel read through a palette of 256 entries (how the library holds
+// 8-bit pictures, grey ones included).
+bool isPaletteBytes(FIBITMAP* dib) {
+  return FreeImage_GetImageType(dib) == FIT_BITMAP && FreeImage_GetBPP(dib) == 8 && FreeImage_GetPalette(dib) &&
+         FreeImage_GetColorsUsed(dib) == 256;
+}
+
+// Decodes the picture, as 32-bit bitmap or palette bytes, or none. Palette rows are expanded
+// into the surface row by row: a whole 32-bit copy first would cost a pass and a picture-sized
+// allocation more.
 bool decode(File& file, ImageKind kind, Picture& picture) {
   FreeImageIO io{readProc, writeProc, seekProc, tellProc};
   std::rewind(file.stream());
@@ -137,6 +147,7 @@ bool decode(File& file, ImageKind kind, Picture& picture) {
       !picture.replace(FreeImage_ConvertToType(picture.dib, FIT_BITMAP, TRUE))) {
     return false;
   }
+  if (isPaletteBytes(picture.dib)) return true;
   if (FreeImage_GetBPP(picture.dib) != 32 && !picture.replace(FreeImage_ConvertTo32Bits(picture.dib))) {
     return false;
   }
@@ -201,9 +212,20 @@ std::shared_ptr<Surface> loadSurface(std::string_view name, const PixelFormat& f
 
   auto surface = Surface::create(static_cast<std::int32_t>(width), static_cast<std::int32_t>(height), format);
   if (!surface) return refuse("out of memory");
-  // The library's rows run bottom-up with pixels as 0xAARRGGBB words; ours run top-down.
+  // The library's rows run bottom-up with pixels as 0xAARRGGBB words or palette bytes; ours
+  // run top-down.
+  const RGBQUAD* palette = isPaletteBytes(picture.dib) ? FreeImage_GetPalette(picture.dib) : nullptr;
+  std::uint32_t colours[256];
+  std::vector<std::uint8_t> expanded(palette ? std::size_t(surface->width()) * 4 : 0);
+  if (palette) std::memcpy(colours, palette, sizeof colours);
   for (std::int32_t r = 0; r < surface->height(); ++r) {
     const BYTE* line = FreeImage_GetScanLine(picture.dib, static_cast<int>(height - 1 - r));
+    if (palette) {
+      for (std::int32_t x = 0; x < surface->width(); ++x) {
+        std::memcpy(&expanded[std::size_t(x) * 4], &colours[line[x]], 4);
+      }
+      line = expanded.data();
+    }
     convertRow(surface->at(0, r), line, surface->width(), format);
   }
   return surface;
