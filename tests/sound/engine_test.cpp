@@ -48,6 +48,23 @@ TEST_F(InitTest, PrimaryBufferAndChannel) {
   EXPECT_EQ(lastError(), EngineError::kInvalidArgument);
 }
 
+TEST_F(InitTest, EveryAdvanceOfTheClockMixesWhatIsDueWithoutAnEngineCall) {
+  start();
+  int passes = 0;
+  engine_.createDspUnit([&passes](void* buffer, std::int32_t, std::int32_t) {
+    ++passes;
+    return buffer;
+  }, dsp::kMusic, true);
+  clock_.advance(100);
+  // 4410 frames played: blocks 0..3 mixed ahead of the block holding the play cursor.
+  EXPECT_EQ(passes, 4);
+  clock_.advance(25);
+  EXPECT_EQ(passes, 5);
+  engine_.close();
+  clock_.advance(1000);
+  EXPECT_EQ(passes, 5) << "a closed engine no longer follows the clock";
+}
+
 TEST_F(InitTest, MixerWithoutImplementationFailsStart) {
   ASSERT_TRUE(engine_.setMixer(mixer::kAutodetect));
   EXPECT_FALSE(engine_.init(44100, 8, 0));

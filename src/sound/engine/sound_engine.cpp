@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <new>
+#include <utility>
 
 #include "backend/audio_device.h"
 #include "backend/clock.h"
@@ -103,7 +104,10 @@ bool SoundEngine::init(std::int32_t mixRate, std::int32_t softwareChannels, std:
   synchronous_ = output_->clockPaced() && platform::clock().isVirtual();
   playedFrames_ = 0;
   blockCursor_ = 0;
-  if (!synchronous_) startMixingThread();
+  // Audio time moves with the clock: every advance mixes and plays what has become due, so
+  // songs, streams and sounds sound while the program waits, whatever else it calls.
+  if (synchronous_) clockListener_ = platform::addClockListener([this] { pump(); });
+  else startMixingThread();
   return true;
 }
 
@@ -198,6 +202,7 @@ bool SoundEngine::createPrimaryBuffer() {
 }
 
 void SoundEngine::close() {
+  if (clockListener_) platform::removeClockListener(std::exchange(clockListener_, 0));
   if (initialised()) {
     enter();
     // What the clock says has been played reaches the output before it closes.

@@ -8,8 +8,12 @@
 // - The owner thread (the one that called init: the program's) makes every engine call,
 //   except the calls DSP units make during a pass (song voices starting notes).
 // - Passes run on the mixing thread; with a clock-paced output under the virtual clock there
-//   is no mixing thread and the owner thread runs them in enter() (never inside a pass).
+//   is no mixing thread: the thread that advances the clock (the owner, while the program
+//   waits) runs them from the clock's listener, and the owner runs them in enter() (never
+//   inside a pass), so that audio time advances exactly with the clock.
 // Locks, outermost first; a thread holding one takes only those below it:
+// 0. clock listener lock (backend/clock.h): held while a virtual clock's advance runs the
+//    engine's listener, which pumps.
 // 1. pump lock (SoundEngine): held by pump() while it brings a clock-paced output up to the
 //    clock, on the owner thread or the mixing thread.
 // 2. chain lock (DspChain): held for a whole pass, and by unit creation, removal and callback
@@ -237,6 +241,8 @@ class SoundEngine {
   std::atomic<bool> stopThread_{false};
   bool synchronous_ = false;
   std::mutex pumpLock_;
+  // The virtual clock's listener that pumps a synchronous engine (0: none).
+  std::uint64_t clockListener_ = 0;
   std::int32_t blockCursor_ = 0;
   std::int64_t playedFrames_ = 0;
 };
