@@ -28,7 +28,8 @@ LAYERS = {
     "sound/formats": ["sound/engine"],
     "sound/music": ["sound/formats"],
     "sound/cd": ["sound/formats"],
-    "sound/audio": ["sound/music", "sound/cd"],
+    "sound/streams": ["sound/formats"],
+    "sound/audio": ["sound/music", "sound/cd", "sound/streams"],
     "stdlib": ["host"],
     "startup": ["media", "sound/audio", "stdlib", "backend/headless", "backend/sdl"],
 }

@@ -11,6 +11,7 @@
 #include "sound/engine/sound_engine.h"
 #include "sound/formats/sample_loader.h"
 #include "sound/audio/player_songs.h"
+#include "sound/audio/streamed_music.h"
 
 namespace korvo::sound {
 namespace {
@@ -158,7 +159,7 @@ AudioDriver* openAudio(platform::RuntimeHost& host, SoundEngine& engine) {
       host.hooks()->message(kNoSoundDevice, false);
     if (!started) return nullptr;
     auto driver = std::make_unique<AudioDriver>(engine);
-    driver->setMusicSources({nullptr, &loadPlayerSong});
+    driver->setMusicSources({&openStreamedMusic, &loadPlayerSong});
     return driver;
   });
 }

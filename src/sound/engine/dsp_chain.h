@@ -26,6 +26,8 @@ struct DspUnit {
 // Priorities of the units made at init.
 namespace dsp {
 inline constexpr int kClear = 0;
+// Stream buffers filled for the block (synchronous engines; a thread fills them otherwise).
+inline constexpr int kStreamFill = 50;
 inline constexpr int kSoundEffects = 100;
 inline constexpr int kMusic = 200;
 inline constexpr int kStreamSync = 299;

@@ -24,9 +24,11 @@ constexpr auto kIdleInterval = std::chrono::milliseconds(1);
 }  // namespace
 
 void SoundEngine::enter() {
-  if (std::this_thread::get_id() != owner_) return;
+  // A pass's own calls (notes of songs, stream fills) are the engine's work, not the
+  // program's: they leave the program's last error alone.
+  if (std::this_thread::get_id() != owner_ || chain_.insidePass()) return;
   setError(EngineError::kNone);
-  if (synchronous_ && initialised() && !chain_.insidePass()) pump();
+  if (synchronous_ && initialised()) pump();
 }
 
 void SoundEngine::setMusicMixer(std::function<void(void*, std::int32_t)> mixer) {

@@ -29,6 +29,7 @@ inline constexpr std::uint32_t k2D = 0x2000;
 inline constexpr std::uint32_t kOneAtATime = 0x4000;
 inline constexpr std::uint32_t kFromMemory = 0x8000;
 inline constexpr std::uint32_t kRaw = 0x10000;
+inline constexpr std::uint32_t kAccurateLength = 0x20000;  // streams: MPEG length counted frame by frame
 inline constexpr std::uint32_t kOutputOwned = 0x80000;
 inline constexpr std::uint32_t kOutputOwnedRequest = 0x100000;
 inline constexpr std::uint32_t kPackedUnmixable = 0x400000;

@@ -90,6 +90,7 @@ bool SoundEngine::init(std::int32_t mixRate, std::int32_t softwareChannels, std:
   channels_.setMasterVolume(255);
 
   if (!startOutput()) return false;
+  synchronous_ = output_->clockPaced() && platform::clock().isVirtual();
   bufferLengthMs_ = 50 * 2;
   channels_.create(softwareChannels, kExtraChannels, mixRate_);
   if (!startMixer() || !createPrimaryBuffer()) {
@@ -101,13 +102,16 @@ bool SoundEngine::init(std::int32_t mixRate, std::int32_t softwareChannels, std:
   playSample(kPrimaryChannel, primarySample_);
   channels_.primary()->setFlag(chflag::kReserved, true);
 
-  synchronous_ = output_->clockPaced() && platform::clock().isVirtual();
   playedFrames_ = 0;
   blockCursor_ = 0;
   // Audio time moves with the clock: every advance mixes and plays what has become due, so
   // songs, streams and sounds sound while the program waits, whatever else it calls.
-  if (synchronous_) clockListener_ = platform::addClockListener([this] { pump(); });
-  else startMixingThread();
+  if (synchronous_) {
+    clockListener_ = platform::addClockListener([this] { pump(); });
+  } else {
+    startMixingThread();
+    startStreamThread();
+  }
   return true;
 }
 
@@ -164,6 +168,15 @@ bool SoundEngine::startMixer() {
         return buf;
       },
       dsp::kClear, true);
+  if (synchronous_) {
+    const std::int32_t blockTime = static_cast<std::int32_t>(std::int64_t{blockLength_} * 256000 / mixRate_);
+    chain_.create(
+        [this, blockTime](void* buf, std::int32_t, std::int32_t) {
+          runStreamService(blockTime);
+          return buf;
+        },
+        dsp::kStreamFill, true);
+  }
   if (flags_ & initflag::kLevels) {
     chain_.create([this](void* buf, std::int32_t, std::int32_t n) { return levelsUnit(buf, n); }, dsp::kClear, true);
   }
@@ -209,6 +222,7 @@ void SoundEngine::close() {
     if (output_ && output_->clockPaced()) pump();
   }
   channels_.silenceAll();
+  stopStreamThread();
   stopMixingThread();
   stopMixer();
   if (Channel* primary = channels_.primary()) channels_.silence(*primary);

@@ -6,11 +6,15 @@
 //
 // Threads and locks (the one statement of them; the classes named keep the locks):
 // - The owner thread (the one that called init: the program's) makes every engine call,
-//   except the calls DSP units make during a pass (song voices starting notes).
+//   except the calls DSP units make during a pass (song voices starting notes, the stream
+//   fill unit) and those of the stream service on the stream thread (below).
 // - Passes run on the mixing thread; with a clock-paced output under the virtual clock there
 //   is no mixing thread: the thread that advances the clock (the owner, while the program
 //   waits) runs them from the clock's listener, and the owner runs them in enter() (never
 //   inside a pass), so that audio time advances exactly with the clock.
+// - The stream service runs on the stream thread beside the mixing thread, or inside the
+//   passes of a synchronous engine (the fill unit); it reads channel positions, locks and
+//   unlocks stream samples and stops streams that have ended.
 // Locks, outermost first; a thread holding one takes only those below it:
 // 0. clock listener lock (backend/clock.h): held while a virtual clock's advance runs the
 //    engine's listener, which pumps.
@@ -19,20 +23,27 @@
 // 2. chain lock (DspChain): held for a whole pass, and by unit creation, removal and callback
 //    changes on the owner thread. freeSample and close wait for a running pass to end (outside
 //    every lock) instead of taking it.
-// 3. player lock (music::MusicPlayer): held by the song scheduler for its whole block inside
+// 3. service lock (SoundEngine): held while the stream service runs, and by setStreamService.
+// 4. stream lock (streams::StreamPlayer): held by the stream service for its whole
+//    pass, and on the owner thread by every change of the playing streams and of a stream's
+//    fill state; the owner never makes an engine call while it holds it.
+// 5. player lock (music::MusicPlayer): held by the song scheduler for its whole block inside
 //    the music unit, and on the owner thread by every change of the playing songs; the player
 //    makes engine calls that pump or wait for a pass without it. The MIDI player's lock
 //    (music::MidiPlayer) comes right below it: held while the music unit renders MIDI and by
 //    every MIDI song operation, and it makes no engine call.
-// 4. mixer lock (ChannelTable, recursive): held by the sound-effects and levels units during a
+// 6. mixer lock (ChannelTable, recursive): held by the sound-effects and levels units during a
 //    pass, and on the owner thread by every change of a channel's sample or mix list, of the
 //    sample table, or of a sample's mode, loop or guard samples. Song voices take it on the
-//    mixing thread when the scheduler starts their notes. Uploads stay outside it.
-// 5. output lock (OutputDriver::lock): held by the output unit while it copies a block into
+//    mixing thread when the scheduler starts their notes; the stream service when it reads a
+//    position or refreshes a stream sample's guard samples. Uploads stay outside it.
+// 7. output lock (OutputDriver::lock): held by the output unit while it copies a block into
 //    the primary buffer, so that a device does not read it halfway.
 // The music engine's song sample lock (music::EngineMusic) is taken alone, never with these.
 // Without a lock: a channel's frequency, volume, pan and flags are single atomic stores that
-// the next sub-block picks up; the last-error code is an atomic.
+// the next sub-block picks up; the last-error code is an atomic. A stream writes the half of
+// its sample that is not playing without a lock: the mixer reads the other half meanwhile,
+// and the mixer lock taken around each fill orders the writes before the mixer's reads.
 #pragma once
 
 #include <atomic>
@@ -173,6 +184,14 @@ class SoundEngine {
   // Waits (yielding) until no DSP pass runs; returns at once inside a pass's own thread.
   void waitDspIdle() const { chain_.waitIdle(); }
 
+  // The stream service: fills the buffers of playing streams and counts down their endings,
+  // told the time that has passed in milliseconds x 256. With a mixing thread the engine's
+  // stream thread runs it every 10 ms; a synchronous engine runs it in every pass before the
+  // sound effects are mixed, with the block's duration, so streams fill at the same point of
+  // the audio on every run. Kept across init and close; empty to remove.
+  using StreamService = std::function<void(std::int32_t elapsed)>;
+  void setStreamService(StreamService service);
+
   // Brings a clock-paced output (no sound, WAV file) up to the clock: mixes and plays block
   // by block. Engine operations on the owner thread do this first (except from inside a DSP
   // pass, which cannot start another); tests may call it.
@@ -191,6 +210,9 @@ class SoundEngine {
   // Runs the DSP chain for the block at the cursor and advances it.
   void mixNextBlock();
   void* outputUnit(void* buffer, std::int32_t position, std::int32_t samples);
+  void startStreamThread();
+  void stopStreamThread();
+  void runStreamService(std::int32_t elapsed);
   void* levelsUnit(void* buffer, std::int32_t samples);
   // Applies fn to the channel(s) of a handle after the entry checks; false when it does not
   // resolve.
@@ -232,6 +254,13 @@ class SoundEngine {
   DspChain chain_;
   DspUnit* musicUnit_ = nullptr;
   std::function<void(void*, std::int32_t)> musicMixer_;
+
+  // The stream service and who runs it: the stream thread, or the fill unit of a synchronous
+  // engine.
+  std::mutex serviceLock_;
+  StreamService streamService_;
+  std::thread streamThread_;
+  std::atomic<bool> stopStreams_{false};
 
   std::unique_ptr<SampleStore> samples_;
   std::function<void(Sample*)> songSampleHook_;

@@ -18,10 +18,6 @@ EngineError loadWav(SoundFile& file, std::uint32_t requested, DecodedAudio& out)
 EngineError loadAiff(SoundFile& file, std::uint32_t requested, DecodedAudio& out);
 // MPEG audio layers I-III (bare, after ID3 or TAG blocks, or inside a RIFF wrapper).
 EngineError loadMpeg(SoundFile& file, std::uint32_t requested, DecodedAudio& out);
-// The MPEG audio data of file between the offsets from and end, decoded into pcm as 16-bit
-// signed samples at rate in channels (1 or 2): the library converts frames of other formats.
-EngineError decodeMpegData(SoundFile& file, std::int64_t from, std::int64_t end, int rate, int channels,
-                           std::vector<std::uint8_t>& pcm);
 // Ogg Vorbis.
 EngineError loadOgg(SoundFile& file, std::uint32_t requested, DecodedAudio& out);
 

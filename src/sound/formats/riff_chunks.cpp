@@ -28,7 +28,7 @@ void readFormat(SoundFile& file, std::int64_t size, RiffWave& wave) {
   wave.tag = r.u16le();
   wave.channels = r.u16le();
   wave.rate = r.u32le();
-  r.skip(4);  // bytes per second
+  wave.byteRate = r.u32le();
   wave.blockAlign = r.u16le();
   wave.bits = r.u16le();
   if (wave.tag == kWaveTagExtensible && size >= static_cast<std::int64_t>(kFormatRecord)) {

@@ -26,6 +26,7 @@ struct RiffWave {
   std::uint16_t tag = 0;  // for the extensible tag, the sub-format's first two bytes
   std::uint16_t channels = 0;
   std::uint32_t rate = 0;
+  std::uint32_t byteRate = 0;  // bytes a second
   std::uint16_t blockAlign = 0;
   std::uint16_t bits = 0;
 

@@ -113,9 +113,17 @@ class CallbackFile final : public SoundFile {
   ~CallbackFile() override { callbacks_.close(handle_); }
 
  protected:
+  // A program's read may stop short of what was asked (like a pipe): it is asked again until
+  // the bytes are all there or it gives nothing.
   std::size_t readAt(void* buffer, std::size_t size) override {
-    const std::int64_t n = callbacks_.read(buffer, static_cast<std::int64_t>(size), handle_);
-    return n <= 0 ? 0 : std::min(static_cast<std::size_t>(n), size);
+    auto* dest = static_cast<std::uint8_t*>(buffer);
+    std::size_t done = 0;
+    while (done < size) {
+      const std::int64_t n = callbacks_.read(dest + done, static_cast<std::int64_t>(size - done), handle_);
+      if (n <= 0) break;
+      done += std::min(static_cast<std::size_t>(n), size - done);
+    }
+    return done;
   }
   bool moveTo(std::int64_t offset) override { return callbacks_.seek(handle_, offset, 0); }
 

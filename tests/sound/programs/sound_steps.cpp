@@ -1,6 +1,7 @@
 // The sound tests' program: plays what its command line says, one step a word, and logs what
 // it sees (run with KORVO_DEBUG=1, so that the log lines reach standard output).
 //   music:FILE   PlayMusic, log "channel N" (0 when the file does not play)
+//   sound:FILE   LoadSound and PlaySound, log "channel N"
 //   wait:MS      Delay
 //   playing      log "playing 0|1" for the channel
 //   stop         StopChannel      pause / resume   PauseChannel / ResumeChannel
@@ -36,6 +37,9 @@ extern "C" void __MAIN() {
     const String arg = colon ? Mid(word, colon + 1) : String("");
     if (name == "music") {
       channel = PlayMusic(arg);
+      DebugLog("channel " + String(channel));
+    } else if (name == "sound") {
+      channel = PlaySound(LoadSound(arg));
       DebugLog("channel " + String(channel));
     } else if (name == "wait") {
       Delay(arg.toInt());
