@@ -149,6 +149,15 @@ TEST_F(StreamTest, PlayingAPlayingStreamKeepsItsChannelAndAStoppedOneStartsFromT
   EXPECT_NE(again, first);
   const auto* data = reinterpret_cast<const std::int16_t*>(s->sample()->data());
   EXPECT_TRUE(std::equal(data, data + s->halfFrames(), tune.samples.begin())) << "refilled from the start";
+
+  // A channel stopped under a playing stream is started again there, and the stream goes on.
+  engine_.stopChannel(again);
+  const std::int32_t restarted = player_->playStream(kFreeChannel, s);
+  ASSERT_GE(restarted, 0);
+  EXPECT_EQ(restarted & 0xFFF, again & 0xFFF) << "the same channel";
+  EXPECT_EQ(player_->streamChannel(s), restarted);
+  play(200);
+  EXPECT_TRUE(engine_.isChannelPlaying(restarted));
 }
 
 TEST_F(StreamTest, APositionLandsOnAReadBlockAndPlaysFromThere) {

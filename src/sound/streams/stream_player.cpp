@@ -110,6 +110,11 @@ std::int32_t StreamPlayer::endTime() const {
   return static_cast<std::int32_t>(2 * kStreamBufferMs * 256 + output);
 }
 
+std::int32_t StreamPlayer::channelIfPlaying(Stream& s) {
+  std::lock_guard lock(mutex_);
+  return s.playing ? s.channel : -1;
+}
+
 std::int32_t StreamPlayer::playStream(std::int32_t channel, Stream* stream, bool paused) {
   Stream* s = find(stream);
   if (!s) return -1;
@@ -117,17 +122,20 @@ std::int32_t StreamPlayer::playStream(std::int32_t channel, Stream* stream, bool
     fail(EngineError::kNotStarted);
     return -1;
   }
-  std::int32_t current = -1;
-  {
-    std::lock_guard lock(mutex_);
-    if (s->playing) current = s->channel;
-  }
-  if (current >= 0) {
+  // A playing stream whose channel fell silent starts again there. The service may end the
+  // stream meanwhile (a pass can run inside any engine call): then what was started on its
+  // old channel is stopped, and the stream starts afresh below.
+  for (std::int32_t current = channelIfPlaying(*s); current >= 0; current = channelIfPlaying(*s)) {
     if (engine_.isChannelPlaying(current)) return current;
     const std::int32_t again = engine_.playSample(current, s->sample(), paused);
-    std::lock_guard lock(mutex_);
-    if (again >= 0) s->channel = again;
-    return again;
+    {
+      std::lock_guard lock(mutex_);
+      if (s->playing && s->channel == current) {
+        if (again >= 0) s->channel = again;
+        return again;
+      }
+    }
+    if (again >= 0) engine_.stopChannel(again);
   }
   if (s->wasStarted) {
     s->reader().seek(0);
@@ -230,9 +238,7 @@ std::int64_t StreamPlayer::streamLength(Stream* stream) {
 
 std::int32_t StreamPlayer::streamChannel(Stream* stream) {
   Stream* s = find(stream);
-  if (!s) return -1;
-  std::lock_guard lock(mutex_);
-  return s->channel;
+  return s ? channelIfPlaying(*s) : -1;
 }
 
 float StreamPlayer::streamCpuUsage(Stream* stream) {

@@ -69,6 +69,8 @@ class StreamPlayer {
   Stream* adopt(std::unique_ptr<Stream> stream);
   // The stream when it is one of the open ones (else code 14).
   Stream* find(Stream* stream);
+  // Its channel while it is playing, else -1.
+  std::int32_t channelIfPlaying(Stream& stream);
   // Unlinks it and gives its channel back; under the stream lock (the service's own pass).
   void endLocked(Stream& stream);
   // Milliseconds x 256 from the end of a stream's data until it is stopped: its two halves,
