@@ -24,7 +24,8 @@ constexpr std::size_t kHalf = 34816;
 
 // The files, written at the first use into a folder of this run, removed at its end.
 struct BenchFiles {
-  std::filesystem::path dir = std::filesystem::temp_directory_path() / ("korvo-stream-bench-" + std::to_string(::getpid()));
+  std::filesystem::path dir =
+      std::filesystem::temp_directory_path() / ("korvo-stream-bench-" + std::to_string(::getpid()));
   std::string ogg = (dir / "tune.ogg").string();
   std::string mp3 = (dir / "tune.mp3").string();
 
@@ -36,7 +37,8 @@ struct BenchFiles {
   }
   ~BenchFiles() { std::filesystem::remove_all(dir); }
   static void write(const std::string& path, const korvo::test::Bytes& bytes) {
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
   }
 };
 
@@ -46,8 +48,8 @@ const std::string& benchFile(const char* extension) {
 }
 
 void reportRealtime(benchmark::State& state) {
-  state.counters["x_realtime"] =
-      benchmark::Counter(static_cast<double>(kSeconds) * static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
+  state.counters["x_realtime"] = benchmark::Counter(
+      static_cast<double>(kSeconds) * static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
 }
 
 // The stream reader of the file, read to its end a half at a time.

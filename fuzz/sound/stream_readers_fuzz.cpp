@@ -89,7 +89,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (!(flags & 32) || seeked || f.dataLength <= f.readBlock) break;
         seeked = true;
         const std::int64_t blocks = f.dataLength / f.readBlock;
-        reader.seek(static_cast<std::int64_t>(source.next(static_cast<std::uint32_t>(std::min<std::int64_t>(blocks, 1 << 20))) - 1) *
+        reader.seek(static_cast<std::int64_t>(
+                        source.next(static_cast<std::uint32_t>(std::min<std::int64_t>(blocks, 1 << 20))) - 1) *
                     f.readBlock);
       }
       total += got;
@@ -112,11 +113,15 @@ void korvo::fuzz::makeSeeds(Seeds& seeds) {
   const Pcm stereo = testTune(22050, 2, 3000);
   const Pcm mono = testTune(8000, 1, 2000);
   seeds.add("pcm16_stereo.wav", input(32, encodeWav(stereo)));
-  seeds.add("pcm8.wav", input(0, riffWave({riffChunk("fmt ", fmtBody(1, 1, 22050, 8)), riffChunk("data", Bytes(3000, 0x90))})));
-  seeds.add("pcm24.wav", input(32, riffWave({riffChunk("fmt ", fmtBody(1, 2, 48000, 24)), riffChunk("data", Bytes(6000, 0x40))})));
-  seeds.add("mulaw.wav", input(32, riffWave({riffChunk("fmt ", fmtBody(7, 1, 8000, 8)), riffChunk("fact", {0xA0, 0x0F, 0, 0}),
-                                             riffChunk("data", Bytes(4000, 0x7F))})));
-  seeds.add("pcm16.aiff", input(32, aiffForm({iffChunk("COMM", commBody(1, 2000, 16, 8000)), iffChunk("SSND", ssndBody(Bytes(4000, 0x22)))})));
+  seeds.add("pcm8.wav",
+            input(0, riffWave({riffChunk("fmt ", fmtBody(1, 1, 22050, 8)), riffChunk("data", Bytes(3000, 0x90))})));
+  seeds.add("pcm24.wav",
+            input(32, riffWave({riffChunk("fmt ", fmtBody(1, 2, 48000, 24)), riffChunk("data", Bytes(6000, 0x40))})));
+  seeds.add("mulaw.wav",
+            input(32, riffWave({riffChunk("fmt ", fmtBody(7, 1, 8000, 8)), riffChunk("fact", {0xA0, 0x0F, 0, 0}),
+                                riffChunk("data", Bytes(4000, 0x7F))})));
+  seeds.add("pcm16.aiff", input(32, aiffForm({iffChunk("COMM", commBody(1, 2000, 16, 8000)),
+                                              iffChunk("SSND", ssndBody(Bytes(4000, 0x22)))})));
   seeds.add("unsigned16_stereo.raw", input(1 | 2 | 4 | 8 | 32, Bytes(5000, 0x81)));
   seeds.add("tune.ogg", input(32, encodeVorbis(stereo)));
   Bytes chained = encodeVorbis(mono, 1);

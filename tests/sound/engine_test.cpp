@@ -51,10 +51,12 @@ TEST_F(InitTest, PrimaryBufferAndChannel) {
 TEST_F(InitTest, EveryAdvanceOfTheClockMixesWhatIsDueWithoutAnEngineCall) {
   start();
   int passes = 0;
-  engine_.createDspUnit([&passes](void* buffer, std::int32_t, std::int32_t) {
-    ++passes;
-    return buffer;
-  }, dsp::kMusic, true);
+  engine_.createDspUnit(
+      [&passes](void* buffer, std::int32_t, std::int32_t) {
+        ++passes;
+        return buffer;
+      },
+      dsp::kMusic, true);
   clock_.advance(100);
   // 4410 frames played: blocks 0..3 mixed ahead of the block holding the play cursor.
   EXPECT_EQ(passes, 4);

@@ -26,8 +26,9 @@ std::vector<std::string> logged(const ProgramRun& run, const std::string& word) 
 ProgramRun runSoundSteps(const std::string& steps) {
   testing::ScratchDir dir;
   const std::string wav = dir.file("out.wav");
-  const std::string command = "cd '" + dir.path() + "' && KORVO_VIDEO=headless KORVO_CLOCK=virtual KORVO_DEBUG=1 KORVO_AUDIO=wav:" +
-                              wav + " '" + testing::toolPath("korvo-run") + "' '" + KORVO_SOUND_STEPS + "' " + steps;
+  const std::string command = "cd '" + dir.path() +
+                              "' && KORVO_VIDEO=headless KORVO_CLOCK=virtual KORVO_DEBUG=1 KORVO_AUDIO=wav:" + wav +
+                              " '" + testing::toolPath("korvo-run") + "' '" + KORVO_SOUND_STEPS + "' " + steps;
   const testing::CommandResult result = testing::runCommand(command);
   ProgramRun run;
   run.status = result.status;

@@ -66,7 +66,8 @@ TEST_F(StreamProgramTest, PlayMusicOfAnOggFilePlaysItsDecodedSoundAndEnds) {
 }
 
 TEST_F(StreamProgramTest, ChannelCommandsReachTheStream) {
-  const ProgramRun run = runSoundSteps("music:" + ogg_ + " wait:300 volume:50 wait:200 pause wait:200 resume wait:100 stop playing wait:200 playing");
+  const ProgramRun run = runSoundSteps(
+      "music:" + ogg_ + " wait:300 volume:50 wait:200 pause wait:200 resume wait:100 stop playing wait:200 playing");
   ASSERT_EQ(run.status, 0);
   EXPECT_EQ(logged(run, "playing"), (std::vector<std::string>{"playing 0", "playing 0"}));
   ASSERT_EQ(run.frames(), 44100u);
@@ -79,7 +80,8 @@ TEST_F(StreamProgramTest, ChannelCommandsReachTheStream) {
   };
   const auto fileLoudest = [&file](std::size_t from, std::size_t to) {
     int peak = 0;
-    for (std::size_t f = from - kFirstLap; f < to - kFirstLap; ++f) peak = std::max(peak, std::abs(static_cast<int>(file[2 * f])));
+    for (std::size_t f = from - kFirstLap; f < to - kFirstLap; ++f)
+      peak = std::max(peak, std::abs(static_cast<int>(file[2 * f])));
     return peak;
   };
   // Each command is heard one lap of the buffer (some 100 ms) after the clock time it was given at.

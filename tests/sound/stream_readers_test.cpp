@@ -37,7 +37,8 @@ Opened open(Bytes bytes, std::uint32_t modeWord = 0) {
 std::vector<std::int16_t> readAll(SoundDecoder& decoder, std::size_t step = 6000) {
   std::vector<std::uint8_t> bytes;
   std::vector<std::uint8_t> piece(step);
-  while (std::size_t got = decoder.read(piece.data(), piece.size())) bytes.insert(bytes.end(), piece.begin(), piece.begin() + got);
+  while (std::size_t got = decoder.read(piece.data(), piece.size()))
+    bytes.insert(bytes.end(), piece.begin(), piece.begin() + got);
   if (decoder.format().bits == 16) return test::samples16(bytes);
   std::vector<std::int16_t> widened;
   for (std::uint8_t b : bytes) widened.push_back(static_cast<std::int16_t>(static_cast<std::int8_t>(b) * 256));
@@ -64,7 +65,8 @@ TEST(StreamReadersTest, TheSameSoundAsWavOggAndMp3DecodesToTheSameLengthAndSound
     const DecoderFormat& f = other->result.decoder->format();
     EXPECT_EQ(f.rate, 44100);
     EXPECT_EQ(f.channels, 2);
-    const std::vector<std::int16_t> decoded = readAll(*other->result.decoder, 3000 + 4 * static_cast<std::size_t>(f.rate % 7));
+    const std::vector<std::int16_t> decoded =
+        readAll(*other->result.decoder, 3000 + 4 * static_cast<std::size_t>(f.rate % 7));
     EXPECT_NEAR(static_cast<double>(decoded.size() / 2), 66150.0, static_cast<double>(kMp3Frame));
     EXPECT_GT(test::bestCorrelation(reference, decoded, 2, 1200), 0.99);
   }
@@ -85,7 +87,8 @@ TEST(StreamReadersTest, RealFilesInThreeFormatsAgree) {
     EXPECT_EQ(r.decoder->format().rate, 11025) << ext;
     const std::vector<std::int16_t> all = readAll(*r.decoder);
     std::vector<std::int16_t> left;
-    for (std::size_t i = 0; i < all.size(); i += static_cast<std::size_t>(r.decoder->format().channels)) left.push_back(all[i]);
+    for (std::size_t i = 0; i < all.size(); i += static_cast<std::size_t>(r.decoder->format().channels))
+      left.push_back(all[i]);
     decoded.push_back(std::move(left));
   }
   // This MP3 carries no note of its encoder's delay and padding: they play as silence.
@@ -123,7 +126,8 @@ TEST(StreamReadersTest, MpegLengthIsEstimatedOrCountedFrameByFrame) {
 
 TEST(StreamReadersTest, PcmComesOutSignedInNativeOrder) {
   // 8-bit WAV data is unsigned, AIFF data big-endian, 24-bit data keeps its top 16 bits.
-  Opened u8 = open(test::riffWave({test::riffChunk("fmt ", test::fmtBody(1, 1, 8000, 8)), test::riffChunk("data", {0x80, 0xFF, 0x00})}));
+  Opened u8 = open(test::riffWave(
+      {test::riffChunk("fmt ", test::fmtBody(1, 1, 8000, 8)), test::riffChunk("data", {0x80, 0xFF, 0x00})}));
   ASSERT_NE(u8.result.decoder, nullptr);
   std::int8_t bytes[4] = {};
   EXPECT_EQ(u8.result.decoder->read(bytes, 4), 3u);
@@ -136,12 +140,14 @@ TEST(StreamReadersTest, PcmComesOutSignedInNativeOrder) {
   ASSERT_NE(be.result.decoder, nullptr);
   EXPECT_EQ(readAll(*be.result.decoder), (std::vector<std::int16_t>{0x1234, -292}));
 
-  Opened wide = open(test::riffWave({test::riffChunk("fmt ", test::fmtBody(1, 1, 48000, 24)), test::riffChunk("data", {0x11, 0x34, 0x12, 0x00, 0x00, 0x80})}));
+  Opened wide = open(test::riffWave({test::riffChunk("fmt ", test::fmtBody(1, 1, 48000, 24)),
+                                     test::riffChunk("data", {0x11, 0x34, 0x12, 0x00, 0x00, 0x80})}));
   ASSERT_NE(wide.result.decoder, nullptr);
   EXPECT_EQ(readAll(*wide.result.decoder), (std::vector<std::int16_t>{0x1234, -32768}));
 
   // Raw data in the mode's own format: unsigned 16-bit stereo.
-  Opened raw = open({0x00, 0x80, 0xFF, 0xFF, 0x00, 0x00, 0x34, 0x92, 1}, mode::kRaw | mode::k16Bits | mode::kStereo | mode::kUnsigned);
+  Opened raw = open({0x00, 0x80, 0xFF, 0xFF, 0x00, 0x00, 0x34, 0x92, 1},
+                    mode::kRaw | mode::k16Bits | mode::kStereo | mode::kUnsigned);
   ASSERT_NE(raw.result.decoder, nullptr);
   EXPECT_EQ(raw.result.decoder->format().readBlock, 2048);
   EXPECT_EQ(readAll(*raw.result.decoder), (std::vector<std::int16_t>{0, 32767, -32768, 0x1234}));
@@ -173,7 +179,8 @@ TEST(StreamReadersTest, DamagedFilesPlayWhatTheyHoldAndEnd) {
   // A WAV whose data chunk claims 0xFFFFFFFF bytes: what the file holds.
   Bytes pcm;
   for (std::int16_t v : tune.samples) test::putLe16(pcm, static_cast<std::uint16_t>(v));
-  const Bytes claimed = test::riffWave({test::riffChunk("fmt ", test::fmtBody(1, 2, 22050, 16)), test::riffChunk("data", pcm, true, 0xFFFFFFFF)});
+  const Bytes claimed = test::riffWave(
+      {test::riffChunk("fmt ", test::fmtBody(1, 2, 22050, 16)), test::riffChunk("data", pcm, true, 0xFFFFFFFF)});
   Opened huge = open(claimed);
   ASSERT_NE(huge.result.decoder, nullptr);
   EXPECT_EQ(huge.result.decoder->format().dataLength, static_cast<std::int64_t>(pcm.size()));
@@ -211,7 +218,8 @@ TEST(StreamReadersTest, DamagedFilesPlayWhatTheyHoldAndEnd) {
 }
 
 TEST(StreamReadersTest, OtherMediaDecodeThroughFfmpeg) {
-  const std::filesystem::path dir = std::filesystem::path(::testing::TempDir()) / ("media-" + std::to_string(::getpid()));
+  const std::filesystem::path dir =
+      std::filesystem::path(::testing::TempDir()) / ("media-" + std::to_string(::getpid()));
   std::filesystem::create_directories(dir);
   const test::Pcm tune = test::testTune(48000, 2, 48000);
   for (const char* name : {"tune.flac", "tune.opus", "tune.m4a", "tune.wma"}) {
@@ -219,7 +227,8 @@ TEST(StreamReadersTest, OtherMediaDecodeThroughFfmpeg) {
     ASSERT_TRUE(test::encodeMedia(tune, path)) << name;
     auto file = SoundFile::open(path);
     ASSERT_NE(file, nullptr);
-    EXPECT_EQ(openStreamDecoder(*file, 0).code, EngineError::kUnrecognised) << name << " is for the media decoder alone";
+    EXPECT_EQ(openStreamDecoder(*file, 0).code, EngineError::kUnrecognised)
+        << name << " is for the media decoder alone";
     DecoderResult media = streams::openMediaDecoder(path);
     ASSERT_NE(media.decoder, nullptr) << name;
     EXPECT_EQ(media.decoder->format().rate, 48000);
@@ -230,7 +239,8 @@ TEST(StreamReadersTest, OtherMediaDecodeThroughFfmpeg) {
     EXPECT_GT(test::bestCorrelation(tune.samples, decoded, 2, 1200), 0.98) << name;
     // Rewound, it plays again (an Opus stream's pre-skip then plays too).
     ASSERT_TRUE(media.decoder->seek(0));
-    EXPECT_NEAR(static_cast<double>(readAll(*media.decoder).size()), static_cast<double>(decoded.size()), 1024.0) << name;
+    EXPECT_NEAR(static_cast<double>(readAll(*media.decoder).size()), static_cast<double>(decoded.size()), 1024.0)
+        << name;
   }
   // Local files only: the hypertext scheme in any case, with slashes or backslashes.
   EXPECT_EQ(streams::openMediaDecoder("HTTP://localhost/tune.wma").code, EngineError::kUnrecognised);

@@ -52,12 +52,14 @@ class StreamTest : public EngineTest {
     engine_.close();
     std::ifstream in(outputPath(), std::ios::binary);
     const std::vector<std::uint8_t> file{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    return korvo::test::samples16(std::vector<std::uint8_t>(file.begin() + std::min<std::size_t>(44, file.size()), file.end()));
+    return korvo::test::samples16(
+        std::vector<std::uint8_t>(file.begin() + std::min<std::size_t>(44, file.size()), file.end()));
   }
   // Plays pcm whole from one sample on a free channel (loaded like LoadSound does).
   std::int32_t playWhole(const Bytes& wav) {
     kept_.push_back(wav);
-    Sample* s = loadSample(engine_, kSlotFree, formats::SoundSource::memory(kept_.back().data(), kept_.back().size()), 0x2130);
+    Sample* s =
+        loadSample(engine_, kSlotFree, formats::SoundSource::memory(kept_.back().data(), kept_.back().size()), 0x2130);
     return s ? engine_.playSample(kFreeChannel, s) : -1;
   }
 

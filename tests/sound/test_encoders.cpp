@@ -70,7 +70,8 @@ Pcm testTune(std::int32_t rate, std::int32_t channels, std::size_t frames) {
 Bytes encodeWav(const Pcm& pcm) {
   Bytes data;
   for (std::int16_t s : pcm.samples) putLe16(data, static_cast<std::uint16_t>(s));
-  return riffWave({riffChunk("fmt ", fmtBody(1, static_cast<std::uint16_t>(pcm.channels), static_cast<std::uint32_t>(pcm.rate), 16)),
+  return riffWave({riffChunk("fmt ", fmtBody(1, static_cast<std::uint16_t>(pcm.channels),
+                                             static_cast<std::uint32_t>(pcm.rate), 16)),
                    riffChunk("data", data)});
 }
 
@@ -101,7 +102,8 @@ Bytes encodeVorbis(const Pcm& pcm, int serial) {
   const auto frames = static_cast<int>(pcm.frames());
   float** buffer = vorbis_analysis_buffer(&dsp, frames);
   for (int c = 0; c < pcm.channels; ++c)
-    for (int f = 0; f < frames; ++f) buffer[c][f] = pcm.samples[static_cast<std::size_t>(f * pcm.channels + c)] / 32768.0f;
+    for (int f = 0; f < frames; ++f)
+      buffer[c][f] = pcm.samples[static_cast<std::size_t>(f * pcm.channels + c)] / 32768.0f;
   vorbis_analysis_wrote(&dsp, frames);
   vorbis_analysis_wrote(&dsp, 0);
   ogg_packet packet;
@@ -168,9 +170,11 @@ bool encodeMedia(const Pcm& pcm, const std::string& path) {
   w.codec->strict_std_compliance = FF_COMPLIANCE_EXPERIMENTAL;
   av_channel_layout_default(&w.codec->ch_layout, pcm.channels);
   if (w.out->oformat->flags & AVFMT_GLOBALHEADER) w.codec->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
-  if (avcodec_open2(w.codec, encoder, nullptr) < 0 || avcodec_parameters_from_context(stream->codecpar, w.codec) < 0) return false;
+  if (avcodec_open2(w.codec, encoder, nullptr) < 0 || avcodec_parameters_from_context(stream->codecpar, w.codec) < 0)
+    return false;
   stream->time_base = w.codec->time_base;
-  if (avio_open(&w.out->pb, path.c_str(), AVIO_FLAG_WRITE) < 0 || avformat_write_header(w.out, nullptr) < 0) return false;
+  if (avio_open(&w.out->pb, path.c_str(), AVIO_FLAG_WRITE) < 0 || avformat_write_header(w.out, nullptr) < 0)
+    return false;
   if (swr_alloc_set_opts2(&w.converter, &w.codec->ch_layout, w.codec->sample_fmt, pcm.rate, &w.codec->ch_layout,
                           AV_SAMPLE_FMT_S16, pcm.rate, 0, nullptr) < 0 ||
       swr_init(w.converter) < 0)
@@ -186,7 +190,8 @@ bool encodeMedia(const Pcm& pcm, const std::string& path) {
     w.frame->nb_samples = n;
     av_channel_layout_copy(&w.frame->ch_layout, &w.codec->ch_layout);
     if (av_frame_get_buffer(w.frame, 0) < 0) return false;
-    const std::uint8_t* in = reinterpret_cast<const std::uint8_t*>(pcm.samples.data() + at * static_cast<std::size_t>(pcm.channels));
+    const std::uint8_t* in =
+        reinterpret_cast<const std::uint8_t*>(pcm.samples.data() + at * static_cast<std::size_t>(pcm.channels));
     if (swr_convert(w.converter, w.frame->data, n, &in, n) < 0) return false;
     w.frame->pts = static_cast<std::int64_t>(at);
     if (!w.drain(w.frame)) return false;
@@ -200,7 +205,8 @@ std::vector<std::int16_t> samples16(const std::vector<std::uint8_t>& bytes) {
   return s;
 }
 
-double bestCorrelation(const std::vector<std::int16_t>& a, const std::vector<std::int16_t>& b, int channels, int maxLag) {
+double bestCorrelation(const std::vector<std::int16_t>& a, const std::vector<std::int16_t>& b, int channels,
+                       int maxLag) {
   const auto frames = static_cast<std::int64_t>(std::min(a.size(), b.size()) / static_cast<std::size_t>(channels));
   double best = -1;
   for (int lag = -maxLag; lag <= maxLag; ++lag) {

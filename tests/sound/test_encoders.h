@@ -35,6 +35,7 @@ bool encodeMedia(const Pcm& pcm, const std::string& path);
 std::vector<std::int16_t> samples16(const std::vector<std::uint8_t>& bytes);
 // The best correlation of b against a (one channel of each, every channels-th value) for
 // shifts of b up to maxLag frames either way.
-double bestCorrelation(const std::vector<std::int16_t>& a, const std::vector<std::int16_t>& b, int channels, int maxLag);
+double bestCorrelation(const std::vector<std::int16_t>& a, const std::vector<std::int16_t>& b, int channels,
+                       int maxLag);
 
 }  // namespace korvo::test

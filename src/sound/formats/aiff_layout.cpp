@@ -51,7 +51,7 @@ void readInstrument(SoundFile& file, std::int64_t size, AiffLayout& aiff) {
   std::array<std::uint8_t, 20> i{};
   if (size < 20 || file.read(i.data(), 1, i.size()) != i.size()) return;
   ByteReader r(i.data(), i.size());
-  r.seek(8);  // past the notes, velocities and gain: the sustain loop
+  r.seek(8);                       // past the notes, velocities and gain: the sustain loop
   aiff.haveLoop = r.u16be() != 0;  // sustain loop play mode: 0 is no looping
   aiff.loopBegin = r.u16be();
   aiff.loopEnd = r.u16be();
@@ -101,7 +101,8 @@ bool readAiffLayout(SoundFile& file, AiffLayout& aiff) {
     // Odd chunks carry a pad byte; writers that leave it out are followed where the next id
     // only makes sense without it.
     std::array<std::uint8_t, 4> next{};
-    if ((size & 1) && file.seek(at + 1, SeekFrom::kStart) && file.read(next.data(), 1, 4) == 4 && printableId(next.data()))
+    if ((size & 1) && file.seek(at + 1, SeekFrom::kStart) && file.read(next.data(), 1, 4) == 4 &&
+        printableId(next.data()))
       ++at;
   }
   return true;

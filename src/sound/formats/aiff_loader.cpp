@@ -49,8 +49,9 @@ EngineError loadAiff(SoundFile& file, std::uint32_t requested, DecodedAudio& out
 
   out.cues.clear();
   for (const AiffMarker& marker : aiff.markers)
-    out.cues.push_back({std::min<std::uint32_t>(marker.position, static_cast<std::uint32_t>(std::max(out.frames - 1, 0))),
-                        marker.name});
+    out.cues.push_back(
+        {std::min<std::uint32_t>(marker.position, static_cast<std::uint32_t>(std::max(out.frames - 1, 0))),
+         marker.name});
   sortCues(out.cues);
   const AiffMarker* begin = aiff.haveLoop ? findMarker(aiff, aiff.loopBegin) : nullptr;
   const AiffMarker* end = aiff.haveLoop ? findMarker(aiff, aiff.loopEnd) : nullptr;

@@ -71,9 +71,7 @@ class ConvertedWavDecoder final : public SoundDecoder {
     return done * static_cast<std::size_t>(format_.frameBytes());
   }
 
-  bool seek(std::int64_t offset) override {
-    return sf_seek(file_.get(), offset / format_.frameBytes(), SEEK_SET) >= 0;
-  }
+  bool seek(std::int64_t offset) override { return sf_seek(file_.get(), offset / format_.frameBytes(), SEEK_SET) >= 0; }
 
  private:
   std::unique_ptr<SNDFILE, SndFileCloser> file_;

@@ -50,7 +50,8 @@ bool appendPcm(std::vector<std::uint8_t>& pcm, const void* data, std::size_t siz
   return true;
 }
 
-void narrowTo16(const std::uint8_t* source, std::size_t samples, std::int32_t width, bool bigEndian, std::uint8_t* dest) {
+void narrowTo16(const std::uint8_t* source, std::size_t samples, std::int32_t width, bool bigEndian,
+                std::uint8_t* dest) {
   const std::size_t w = static_cast<std::size_t>(width);
   for (std::size_t i = 0; i < samples; ++i) {
     const std::uint8_t* s = source + i * w;

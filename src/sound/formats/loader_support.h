@@ -29,7 +29,8 @@ bool appendPcm(std::vector<std::uint8_t>& pcm, const void* data, std::size_t siz
 
 // Keeps the top 16 bits of each of samples values of width bytes (3 or 4) at source, as
 // native 16-bit values at dest (which may be source itself).
-void narrowTo16(const std::uint8_t* source, std::size_t samples, std::int32_t width, bool bigEndian, std::uint8_t* dest);
+void narrowTo16(const std::uint8_t* source, std::size_t samples, std::int32_t width, bool bigEndian,
+                std::uint8_t* dest);
 
 // True for rates a sample can be given (the mixer clamps what it plays anyway).
 inline bool plausibleRate(double rate) { return rate >= 1 && rate <= 1e6; }

@@ -51,8 +51,9 @@ class MpegDecoder final : public SoundDecoder {
   }
 
   void measure(bool accurate) {
-    const std::int64_t frames = accurate ? countFrames(file_, start_)
-                                         : format_.dataLength * framesPerFrame(start_.header) / start_.header.frameBytes;
+    const std::int64_t frames = accurate
+                                    ? countFrames(file_, start_)
+                                    : format_.dataLength * framesPerFrame(start_.header) / start_.header.frameBytes;
     format_.lengthMs = frames * 1000 / format_.rate;
   }
 
@@ -152,11 +153,17 @@ std::unique_ptr<MpegDecoder> startDecoder(SoundFile& file, MpegStart& start, Eng
 }  // namespace
 
 DecoderResult openMpegWaveDecoder(SoundFile& file, const RiffWave& wave) {
-  if ((wave.channels != 1 && wave.channels != 2) || !plausibleRate(wave.rate)) return {nullptr, EngineError::kUnrecognised};
+  if ((wave.channels != 1 && wave.channels != 2) || !plausibleRate(wave.rate))
+    return {nullptr, EngineError::kUnrecognised};
   MpegStart data;
   data.offset = wave.dataOffset;
   data.end = wave.dataOffset + wave.dataSize;
-  data.header = {10, 3, static_cast<int>(wave.byteRate / 125), static_cast<int>(wave.rate), wave.channels, std::max<int>(1, wave.blockAlign)};
+  data.header = {10,
+                 3,
+                 static_cast<int>(wave.byteRate / 125),
+                 static_cast<int>(wave.rate),
+                 wave.channels,
+                 std::max<int>(1, wave.blockAlign)};
   auto decoder = std::make_unique<MpegDecoder>(file, data);
   // The library takes no such output format.
   if (!decoder->seek(0)) return {nullptr, EngineError::kUnrecognised};

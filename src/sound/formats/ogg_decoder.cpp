@@ -21,7 +21,9 @@ std::size_t readCallback(void* buffer, std::size_t size, std::size_t count, void
   return fileOf(source).read(buffer, size, count);
 }
 int seekCallback(void* source, ogg_int64_t offset, int whence) {
-  const SeekFrom from = whence == SEEK_SET ? SeekFrom::kStart : whence == SEEK_CUR ? SeekFrom::kCurrent : SeekFrom::kEnd;
+  const SeekFrom from = whence == SEEK_SET   ? SeekFrom::kStart
+                        : whence == SEEK_CUR ? SeekFrom::kCurrent
+                                             : SeekFrom::kEnd;
   return fileOf(source).seek(offset, from) ? 0 : -1;
 }
 long tellCallback(void* source) { return static_cast<long>(fileOf(source).tell()); }
@@ -80,7 +82,8 @@ class OggDecoder final : public SoundDecoder {
     bytes -= bytes % frame;
     while (done < bytes && !ended_) {
       int link = 0;
-      const long got = ov_read(&vorbis_, dest + done, static_cast<int>(std::min<std::size_t>(bytes - done, 1 << 20)), 0, 2, 1, &link);
+      const long got = ov_read(&vorbis_, dest + done, static_cast<int>(std::min<std::size_t>(bytes - done, 1 << 20)), 0,
+                               2, 1, &link);
       if (got == OV_HOLE) continue;
       const vorbis_info* now = got > 0 ? ov_info(&vorbis_, link) : nullptr;
       if (!now || now->channels != format_.channels || now->rate != format_.rate) {

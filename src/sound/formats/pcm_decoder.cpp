@@ -36,7 +36,8 @@ class PcmDecoder final : public SoundDecoder {
       done = file_.read(dest, static_cast<std::size_t>(layout_.width), items) / layout_.channels;
       // Unsigned data made signed: the top bit of each value (the high byte of a 16-bit one).
       if (layout_.isUnsigned) {
-        for (std::size_t i = static_cast<std::size_t>(layout_.width) - 1; i < done * outFrame; i += layout_.width) dest[i] ^= 0x80;
+        for (std::size_t i = static_cast<std::size_t>(layout_.width) - 1; i < done * outFrame; i += layout_.width)
+          dest[i] ^= 0x80;
       }
     } else {
       // Through a block of file bytes at a time, each sample narrowed into place.

@@ -41,7 +41,8 @@ EngineError drainDecoder(SoundDecoder& decoder, std::vector<std::uint8_t>& pcm) 
 DecoderResult openStreamDecoder(SoundFile& file, std::uint32_t requested) {
   if (requested & mode::kRaw) return openRawDecoder(file, requested);
   DecoderResult result = openOggDecoder(file);
-  if (result.code == EngineError::kUnrecognised) result = openMpegDecoder(file, (requested & mode::kAccurateLength) != 0);
+  if (result.code == EngineError::kUnrecognised)
+    result = openMpegDecoder(file, (requested & mode::kAccurateLength) != 0);
   if (result.code == EngineError::kUnrecognised) result = openWavDecoder(file);
   if (result.code == EngineError::kUnrecognised) result = openAiffDecoder(file);
   return result;

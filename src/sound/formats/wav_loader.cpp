@@ -56,7 +56,7 @@ DecoderResult openWavDecoder(SoundFile& file) {
 EngineError loadWav(SoundFile& file, std::uint32_t requested, DecodedAudio& out) {
   RiffWave wave;
   if (!readRiffWave(file, wave) || !wave.haveFormat || !wave.haveData) return EngineError::kUnrecognised;
-  const EngineError code = wave.tag == kWaveTagPcm           ? readPcm(file, wave, requested, out)
+  const EngineError code = wave.tag == kWaveTagPcm          ? readPcm(file, wave, requested, out)
                            : wave.tag == kWaveTagMpegLayer3 ? decodeMpegWave(file, wave, requested, out)
                                                             : decodeCompressedWav(file, requested, out);
   if (code != EngineError::kNone) return code;

@@ -57,8 +57,9 @@ class MediaDecoder final : public formats::SoundDecoder {
     packet_.reset(av_packet_alloc());
     frame_.reset(av_frame_alloc());
     if (!decoder_ || !packet_ || !frame_) return EngineError::kOutOfMemory;
-    if (avcodec_parameters_to_context(decoder_.get(), stream->codecpar) < 0 || avcodec_open2(decoder_.get(), codec, nullptr) < 0 ||
-        decoder_->sample_rate < 1 || decoder_->sample_rate > 1000000 || decoder_->ch_layout.nb_channels < 1)
+    if (avcodec_parameters_to_context(decoder_.get(), stream->codecpar) < 0 ||
+        avcodec_open2(decoder_.get(), codec, nullptr) < 0 || decoder_->sample_rate < 1 ||
+        decoder_->sample_rate > 1000000 || decoder_->ch_layout.nb_channels < 1)
       return EngineError::kUnrecognised;
     format_.rate = decoder_->sample_rate;
     format_.channels = std::min(2, decoder_->ch_layout.nb_channels);
@@ -135,7 +136,8 @@ class MediaDecoder final : public formats::SoundDecoder {
     if (room < 0) return false;
     decoded_.resize(static_cast<std::size_t>(room) * static_cast<std::size_t>(format_.frameBytes()));
     std::uint8_t* out = decoded_.data();
-    const int made = swr_convert(converter_.get(), &out, room, const_cast<const std::uint8_t**>(frame_->extended_data), frame_->nb_samples);
+    const int made = swr_convert(converter_.get(), &out, room, const_cast<const std::uint8_t**>(frame_->extended_data),
+                                 frame_->nb_samples);
     av_frame_unref(frame_.get());
     decoded_.resize(static_cast<std::size_t>(std::max(0, made)) * static_cast<std::size_t>(format_.frameBytes()));
     taken_ = 0;

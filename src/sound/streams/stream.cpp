@@ -24,8 +24,8 @@ std::int32_t halfBytesFor(const formats::DecoderFormat& format) {
   return static_cast<std::int32_t>(std::max<std::int64_t>(kBlockBytes, bytes / kBlockBytes * kBlockBytes));
 }
 
-Stream::Stream(std::string name, std::unique_ptr<formats::SoundFile> file, std::unique_ptr<formats::SoundDecoder> reader,
-               std::uint32_t modeWord)
+Stream::Stream(std::string name, std::unique_ptr<formats::SoundFile> file,
+               std::unique_ptr<formats::SoundDecoder> reader, std::uint32_t modeWord)
     : name_(std::move(name)), file_(std::move(file)), reader_(std::move(reader)), mode_(modeWord) {
   halfBytes_ = halfBytesFor(reader_->format());
 }
@@ -56,7 +56,8 @@ void Stream::fillBoth(SoundEngine& engine, std::int32_t endTime) {
 void Stream::fillHalf(SoundEngine& engine, int h, std::int32_t endTime) {
   SampleLock lock;
   const auto offset = static_cast<std::uint32_t>(h * halfBytes_);
-  if (!engine.lockSample(sample_, offset, static_cast<std::uint32_t>(halfBytes_), lock) || lock.len1 != static_cast<std::uint32_t>(halfBytes_))
+  if (!engine.lockSample(sample_, offset, static_cast<std::uint32_t>(halfBytes_), lock) ||
+      lock.len1 != static_cast<std::uint32_t>(halfBytes_))
     return;
   auto* out = static_cast<std::uint8_t*>(lock.ptr1);
   std::size_t done = 0;

@@ -76,7 +76,8 @@ Stream* StreamPlayer::openStream(const formats::SoundSource& source, std::uint32
   return adopt(std::make_unique<Stream>(std::move(name), std::move(file), std::move(opened.decoder), m));
 }
 
-Stream* StreamPlayer::openStream(std::unique_ptr<formats::SoundDecoder> decoder, std::uint32_t modeWord, std::string name) {
+Stream* StreamPlayer::openStream(std::unique_ptr<formats::SoundDecoder> decoder, std::uint32_t modeWord,
+                                 std::string name) {
   if (!engine_.initialised()) {
     fail(EngineError::kNotStarted);
     return nullptr;
@@ -106,7 +107,8 @@ Stream* StreamPlayer::find(Stream* stream) {
 }
 
 std::int32_t StreamPlayer::endTime() const {
-  const std::int64_t output = std::int64_t{engine_.bufferSamples() + engine_.blockLength()} * 256000 / engine_.mixRate();
+  const std::int64_t output =
+      std::int64_t{engine_.bufferSamples() + engine_.blockLength()} * 256000 / engine_.mixRate();
   return static_cast<std::int32_t>(2 * kStreamBufferMs * 256 + output);
 }
 
