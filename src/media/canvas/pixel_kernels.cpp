@@ -110,7 +110,9 @@ __attribute__((target("avx2"))) void keyed16Avx2(std::uint8_t* d, std::ptrdiff_t
 
 // Rows of 32-bit pixels are wide enough that the stores wait on the destination's cache lines;
 // asking for the lines this many rows ahead lets them arrive while earlier rows are copied.
-constexpr std::int32_t kRowsAhead = 12;
+// More rows ask for more lines than the processor can await at once before the first store
+// (12 made glyph-sized blits a fifth slower than 8).
+constexpr std::int32_t kRowsAhead = 8;
 
 __attribute__((target("avx512bw,avx512vl,prfchw"))) void keyed32Avx512(std::uint8_t* d, std::ptrdiff_t dPitch,
                                                                        const std::uint8_t* s, std::ptrdiff_t sPitch,
