@@ -25,8 +25,9 @@
 //    every lock) instead of taking it.
 // 3. service lock (SoundEngine): held while the stream service runs, and by setStreamService.
 // 4. stream lock (streams::StreamPlayer): held by the stream service for its whole
-//    pass, and on the owner thread by every change of the playing streams and of a stream's
-//    fill state; the owner never makes an engine call while it holds it.
+//    pass, on the owner thread by every change of the playing streams and of a stream's
+//    fill state, and by every look at or change of the open streams (which a DSP unit may
+//    also make inside a pass); no engine call is made while it is held.
 // 5. player lock (music::MusicPlayer): held by the song scheduler for its whole block inside
 //    the music unit, and on the owner thread by every change of the playing songs; the player
 //    makes engine calls that pump or wait for a pass without it. The MIDI player's lock

@@ -1,8 +1,10 @@
 // Streams from open to close. The stream lock keeps the service's pass and the program's
 // changes apart: the program changes the playing list, a stream's play state and its seeking
 // flag under it, and fills or seeks only streams the service does not touch (not playing yet,
-// or flagged as seeking). It never calls the engine while holding the lock, so the engine's
-// pump, which runs the service in a synchronous engine, cannot meet it held.
+// or flagged as seeking). The list of open streams is under it too: CD tracks open and close
+// streams from a mix pass, on the mixing thread. It never calls the engine while holding the
+// lock, so the engine's pump, which runs the service in a synchronous engine, cannot meet it
+// held.
 #include "sound/streams/stream_player.h"
 
 #include <algorithm>
@@ -95,13 +97,21 @@ Stream* StreamPlayer::adopt(std::unique_ptr<Stream> stream) {
     return nullptr;
   }
   stream->fillBoth(engine_, endTime());
-  open_.push_back(std::move(stream));
+  Stream* s = stream.get();
+  {
+    std::lock_guard lock(mutex_);
+    open_.push_back(std::move(stream));
+  }
   setError(EngineError::kNone);
-  return open_.back().get();
+  return s;
 }
 
 Stream* StreamPlayer::find(Stream* stream) {
-  const bool open = std::any_of(open_.begin(), open_.end(), [stream](const auto& s) { return s.get() == stream; });
+  bool open = false;
+  {
+    std::lock_guard lock(mutex_);
+    open = std::any_of(open_.begin(), open_.end(), [stream](const auto& s) { return s.get() == stream; });
+  }
   if (!open) fail(EngineError::kInvalidArgument);
   return open ? stream : nullptr;
 }
@@ -197,7 +207,15 @@ void StreamPlayer::endLocked(Stream& s) {
 
 bool StreamPlayer::closeStream(Stream* stream) {
   if (!stopStream(stream)) return false;
-  std::erase_if(open_, [stream](const auto& s) { return s.get() == stream; });
+  std::unique_ptr<Stream> closed;
+  {
+    std::lock_guard lock(mutex_);
+    const auto it = std::find_if(open_.begin(), open_.end(), [stream](const auto& s) { return s.get() == stream; });
+    closed = std::move(*it);
+    open_.erase(it);
+  }
+  // Freeing its sample is an engine call: outside the lock.
+  closed.reset();
   return true;
 }
 
