@@ -27,9 +27,9 @@ LAYERS = {
     "sound/engine": ["host"],
     "sound/formats": ["sound/engine"],
     "sound/music": ["sound/formats"],
-    "sound/cd": ["sound/formats"],
     "sound/streams": ["sound/formats"],
-    "sound/audio": ["sound/music", "sound/cd", "sound/streams"],
+    "sound/cd": ["sound/streams"],
+    "sound/audio": ["sound/music", "sound/streams", "sound/cd"],
     "stdlib": ["host"],
     "startup": ["media", "sound/audio", "stdlib", "backend/headless", "backend/sdl"],
 }

@@ -1,11 +1,14 @@
 // The audio commands on a driver over a private engine: sound defaults and when they apply,
 // debug-mode validation, channel control, the channel slot table, music files through
 // stand-in sources, CD tracks, and shutdown order.
+#include <unistd.h>
+
 #include <cctype>
 #include <cmath>
+#include <cstdlib>
 #include <filesystem>
-#include <set>
 #include <fstream>
+#include <set>
 
 #include "core/kv_string.h"
 #include "engine_fixture.h"
@@ -19,11 +22,29 @@ namespace {
 
 using korvo::test::Bytes;
 
+// A CD drive's output that writes down what it is asked.
+class CdEvents final : public cd::TrackOutput {
+ public:
+  explicit CdEvents(std::vector<std::string>& events) : events_(events) {}
+  std::int64_t length(const std::string&) override { return 60000; }
+  bool start(const std::string& path) override {
+    events_.push_back("start " + std::filesystem::path(path).filename().string());
+    return true;
+  }
+  void stop() override { events_.push_back("stop"); }
+  void setPaused(bool paused) override { events_.push_back(paused ? "pause" : "resume"); }
+  void setVolume(std::int32_t volume) override { events_.push_back("volume " + std::to_string(volume)); }
+
+ private:
+  std::vector<std::string>& events_;
+};
+
 class AudioCommandsTest : public EngineTest {
  protected:
   void startDriver(int channels = 32) {
     start(44100, channels);
-    driver_ = std::make_unique<AudioDriver>(engine_);
+    auto cdOutput = [this] { return std::make_unique<CdEvents>(cdEvents_); };
+    driver_ = std::make_unique<AudioDriver>(engine_, cdOutput, "/nowhere");
     setCommandAudio(driver_.get());
   }
   void TearDown() override {
@@ -56,6 +77,7 @@ class AudioCommandsTest : public EngineTest {
   }
 
   std::unique_ptr<AudioDriver> driver_;
+  std::vector<std::string> cdEvents_;
   std::vector<std::filesystem::path> files_;
 };
 
@@ -263,31 +285,31 @@ TEST_F(AudioCommandsTest, MusicFilesAreCachedByTheirExactNameAndChosenByCaseSens
   EXPECT_FALSE(engine_.initialised());
 }
 
-class FakeCd final : public CdAudio {
- public:
-  void stop() override { events.push_back("stop"); }
-  void setPaused(bool paused) override { events.push_back(paused ? "pause" : "resume"); }
-  void setPlayMode(std::int32_t mode) override { events.push_back("mode " + std::to_string(mode)); }
-  void playTrack(std::int32_t track) override { events.push_back("track " + std::to_string(track)); }
-  void setVolume(std::int32_t volume) override { events.push_back("volume " + std::to_string(volume)); }
-  std::vector<std::string> events;
-};
-
 TEST_F(AudioCommandsTest, CdTracksMapTheirModesAndTheCdChannelAlwaysPlays) {
   EXPECT_EQ(cmd::PlayCDTrack(1, 1), 0);  // no driver
   startDriver();
-  const std::int32_t silent = cmd::PlayCDTrack(3, 1);  // no drive: the channel still answers
-  ASSERT_NE(silent, 0);
-  EXPECT_EQ(cmd::ChannelPlaying(silent), 1);
-  FakeCd cd;
-  driver_->cdChannel().setDrive(&cd);
-  EXPECT_EQ(cmd::PlayCDTrack(2, 2), silent);
+  const std::int32_t channel = cmd::PlayCDTrack(3, 1);  // no disc: the channel still answers
+  ASSERT_NE(channel, 0);
+  EXPECT_EQ(cmd::ChannelPlaying(channel), 1);
+  const std::filesystem::path disc =
+      std::filesystem::temp_directory_path() / ("korvo-disc-" + std::to_string(::getpid()));
+  std::filesystem::create_directories(disc);
+  for (int t = 1; t <= 5; ++t) std::ofstream(disc / ("track0" + std::to_string(t) + ".wav")) << "x";
+  setenv("KORVO_CDROM", disc.c_str(), 1);
+  const auto drive = [this](auto fn) { return driver_->cd().withDrive(0, fn); };
+  EXPECT_EQ(cmd::PlayCDTrack(2, 2), channel);
+  EXPECT_TRUE(drive([](cd::CdDrive& d) { return d.currentTrack() == 2 && d.playMode() == cd::PlayMode::kRepeat; }));
   cmd::PlayCDTrack(4, 3);
+  EXPECT_TRUE(drive([](cd::CdDrive& d) { return d.currentTrack() == 4 && d.playMode() == cd::PlayMode::kContinue; }));
   cmd::PlayCDTrack(5, 7);
-  cmd::ChannelVolume(silent, 1.0f);
-  EXPECT_EQ(cd.events, (std::vector<std::string>{"stop", "mode 2", "track 2", "stop", "mode 0", "track 4", "stop",
-                                                 "mode 1", "track 5", "volume 255"}));
-  driver_->cdChannel().setDrive(nullptr);
+  EXPECT_TRUE(drive([](cd::CdDrive& d) { return d.currentTrack() == 5 && d.playMode() == cd::PlayMode::kStop; }));
+  cmd::ChannelVolume(channel, 0.5f);
+  cmd::PauseChannel(channel);
+  EXPECT_EQ(cdEvents_,
+            (std::vector<std::string>{"start track02.wav", "volume 255", "stop", "start track04.wav", "volume 255",
+                                      "stop", "start track05.wav", "volume 255", "volume 127", "pause"}));
+  unsetenv("KORVO_CDROM");
+  std::filesystem::remove_all(disc);
 }
 
 }  // namespace

@@ -51,11 +51,11 @@ class CdDriveTest : public ::testing::Test {
  protected:
   // Three tracks of 2, 3 and 4 seconds.
   void SetUp() override { drive_.open({"t2", "t3", "t4"}, 7); }
-  // Moves the drive on in 25 ms steps (the engine's blocks), for ms.
+  // Plays ms in 25 ms steps (the engine's blocks); what starts in a step starts at its start.
   void run(std::int64_t ms) {
     for (std::int64_t t = 0; t < ms; t += 25) {
-      trace_.now += 25;
       drive_.advance(25 * kCdMs);
+      trace_.now += 25;
     }
   }
   std::vector<std::pair<std::string, std::int64_t>> starts() const { return trace_.starts; }
@@ -67,7 +67,7 @@ class CdDriveTest : public ::testing::Test {
 TEST_F(CdDriveTest, StopModeEndsTheTrackAHundredMillisecondsBeforeItsEnd) {
   drive_.setPlayMode(PlayMode::kStop);
   ASSERT_TRUE(drive_.playTrack(1));
-  run(1875);
+  run(1900);
   EXPECT_TRUE(drive_.playing());
   run(25);
   EXPECT_FALSE(drive_.playing()) << "stopped at 1900 ms of 2000";
@@ -129,7 +129,7 @@ TEST_F(CdDriveTest, PauseHoldsTheTrackAndItsTimerUntilResumed) {
   EXPECT_EQ(drive_.position(), 1000 * kCdMs);
   ASSERT_TRUE(drive_.setPaused(false));
   EXPECT_FALSE(trace_.paused);
-  run(875);
+  run(900);
   EXPECT_TRUE(drive_.playing());
   run(25);
   EXPECT_FALSE(drive_.playing()) << "900 ms after resuming, 100 ms before the end";
@@ -196,6 +196,15 @@ TEST_F(CdAudioTest, DriveArgumentsAreZeroOrALetterAndADriveNeedsItsFolder) {
   EXPECT_TRUE(audio_.setVolume(0, 128));
   audio_.close();
   EXPECT_FALSE(audio_.withDrive(0, [](CdDrive& d) { return d.playing(); }));
+}
+
+TEST_F(CdAudioTest, TheFolderBesideTheProgramIsFoundInAnyCase) {
+  unsetenv("KORVO_CDROM");
+  std::filesystem::rename(dir_ / "disc", dir_ / "CDAudio");
+  cd::CdAudio beside([this] { return std::make_unique<TraceOutput>(trace_); }, dir_.string());
+  EXPECT_TRUE(beside.playTrack(0, 3));
+  ASSERT_FALSE(trace_.starts.empty());
+  EXPECT_EQ(std::filesystem::path(trace_.starts.back().first).filename(), "track03.mp3");
 }
 
 }  // namespace

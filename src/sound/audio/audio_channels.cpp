@@ -3,6 +3,7 @@
 
 #include <cmath>
 
+#include "sound/cd/cd_audio.h"
 #include "sound/engine/sound_engine.h"
 
 namespace korvo::sound {
@@ -36,14 +37,8 @@ void StreamChannel::restart() {
   start();
 }
 
-void CDChannel::stop() {
-  if (drive_) drive_->stop();
-}
-void CDChannel::setPaused(bool paused) {
-  if (drive_) drive_->setPaused(paused);
-}
-void CDChannel::setVolume(float volume) {
-  if (drive_) drive_->setVolume(volumeFromFloat(volume));
-}
+void CDChannel::stop() { cd_.stop(0); }
+void CDChannel::setPaused(bool paused) { cd_.setPaused(0, paused); }
+void CDChannel::setVolume(float volume) { cd_.setVolume(0, volumeFromFloat(volume)); }
 
 }  // namespace korvo::sound

@@ -9,6 +9,9 @@
 namespace korvo::sound {
 
 class SoundEngine;
+namespace cd {
+class CdAudio;
+}  // namespace cd
 
 // trunc(v × 255): the engine's 0..255 volume (clamped by the engine).
 std::int32_t volumeFromFloat(float volume);
@@ -105,23 +108,10 @@ class MusicChannel final : public AudioChannel {
   std::unique_ptr<SongPlayback> song_;
 };
 
-// The engine's default CD drive.
-class CdAudio {
- public:
-  virtual ~CdAudio() = default;
-  virtual void stop() = 0;
-  virtual void setPaused(bool paused) = 0;
-  // 1 stop at the track's end, 2 repeat it, 0 go on to the end of the disc.
-  virtual void setPlayMode(std::int32_t mode) = 0;
-  virtual void playTrack(std::int32_t track) = 0;
-  virtual void setVolume(std::int32_t volume) = 0;
-};
-
-// Drives the CD drive when the machine has one (set later); always counts as playing.
+// The CD channel: drive 0, the default drive; always counts as playing.
 class CDChannel final : public AudioChannel {
  public:
-  void setDrive(CdAudio* drive) { drive_ = drive; }
-  CdAudio* drive() const { return drive_; }
+  explicit CDChannel(cd::CdAudio& cd) : cd_(cd) {}
   void stop() override;
   void setPaused(bool paused) override;
   void setPitch(std::int32_t) override {}
@@ -130,7 +120,7 @@ class CDChannel final : public AudioChannel {
   bool isPlaying() override { return true; }
 
  private:
-  CdAudio* drive_ = nullptr;
+  cd::CdAudio& cd_;
 };
 
 }  // namespace korvo::sound

@@ -9,9 +9,11 @@
 #include "base/error_detail.h"
 #include "base/kv_ex.h"
 #include "sound/engine/sound_engine.h"
+#include "sound/cd/stream_track_output.h"
 #include "sound/formats/sample_loader.h"
 #include "sound/audio/player_songs.h"
 #include "sound/audio/streamed_music.h"
+#include "sound/streams/stream_player.h"
 
 namespace korvo::sound {
 namespace {
@@ -44,10 +46,10 @@ std::string whyNotLoaded(const std::string& name) {
 
 }  // namespace
 
-AudioDriver::AudioDriver(SoundEngine& engine) : engine_(engine), slots_(kInitialSlots, 0) {
-  auto cd = std::make_unique<CDChannel>();
-  cd_ = cd.get();
-  cdValue_ = channels_.add(std::move(cd));
+AudioDriver::AudioDriver(SoundEngine& engine, cd::CdAudio::OutputMaker cdOutput, const std::string& programDir)
+    : engine_(engine), slots_(kInitialSlots, 0), cd_(std::make_unique<cd::CdAudio>(std::move(cdOutput), programDir)) {
+  cd_->followTimeline(engine_);
+  cdValue_ = channels_.add(std::make_unique<CDChannel>(*cd_));
 }
 
 AudioDriver::~AudioDriver() {
@@ -61,6 +63,7 @@ AudioDriver::~AudioDriver() {
   sounds_.clear();
   slots_.clear();
   musicCache_.clear();
+  cd_.reset();
   engine_.close();
 }
 
@@ -140,11 +143,9 @@ std::int32_t AudioDriver::playMusic(const std::string& name) {
 }
 
 std::int32_t AudioDriver::playCdTrack(std::int32_t track, std::int32_t mode) {
-  cd_->stop();
-  if (CdAudio* drive = cd_->drive()) {
-    drive->setPlayMode(mode == 2 ? 2 : mode == 3 ? 0 : 1);
-    drive->playTrack(track);
-  }
+  channels_.find(cdValue_)->stop();
+  cd_->setPlayMode(0, mode == 2 ? 2 : mode == 3 ? 0 : 1);
+  cd_->playTrack(0, track);
   return cdValue_;
 }
 
@@ -158,7 +159,9 @@ AudioDriver* openAudio(platform::RuntimeHost& host, SoundEngine& engine) {
     if (deviceWanted && (!started || engine.outputType() == output::kNoSound) && debugMode() && host.hooks())
       host.hooks()->message(kNoSoundDevice, false);
     if (!started) return nullptr;
-    auto driver = std::make_unique<AudioDriver>(engine);
+    // Each CD drive plays its tracks through a stream of the engine.
+    auto cdOutput = [&engine] { return cd::makeStreamTrackOutput(streams::streamPlayer(), engine); };
+    auto driver = std::make_unique<AudioDriver>(engine, cdOutput, host.systemProperty("appdir"));
     driver->setMusicSources({&openStreamedMusic, &loadPlayerSong});
     return driver;
   });

@@ -13,6 +13,7 @@
 #include "base/handle_registry.h"
 #include "host/runtime_host.h"
 #include "sound/audio/audio_channels.h"
+#include "sound/cd/cd_audio.h"
 
 namespace korvo::sound {
 
@@ -40,7 +41,9 @@ class AudioDriver final : public platform::HostSubsystem {
  public:
   static constexpr std::size_t kInitialSlots = 4096;
 
-  explicit AudioDriver(SoundEngine& engine);
+  // CD drives play their tracks through cdOutput's outputs; "cdaudio" beside programDir is
+  // the default drive's folder unless KORVO_CDROM names one.
+  AudioDriver(SoundEngine& engine, cd::CdAudio::OutputMaker cdOutput, const std::string& programDir);
   // Closes every channel object (newest first), frees the sounds, then closes the engine.
   ~AudioDriver() override;
 
@@ -60,7 +63,7 @@ class AudioDriver final : public platform::HostSubsystem {
   void setMusicSources(MusicSources sources) { music_ = std::move(sources); }
   // Plays a CD track (mode 2 repeats it, 3 goes on with the following tracks); the CD channel.
   std::int32_t playCdTrack(std::int32_t track, std::int32_t mode);
-  CDChannel& cdChannel() { return *cd_; }
+  cd::CdAudio& cd() { return *cd_; }
 
   // The channel object behind a value, or null. The engine is brought up to the clock first,
   // as every engine call does: a tune's channel acts on the music player, not the engine, and
@@ -81,7 +84,7 @@ class AudioDriver final : public platform::HostSubsystem {
   std::size_t cursor_ = 0;
   std::map<std::string, std::int32_t> musicCache_;
   MusicSources music_;
-  CDChannel* cd_ = nullptr;
+  std::unique_ptr<cd::CdAudio> cd_;
   std::int32_t cdValue_ = 0;
 };
 

@@ -8,6 +8,7 @@
 #include <map>
 
 #include "backend/clock.h"
+#include "backend/path_resolver.h"
 #include "sound/engine/engine_error.h"
 
 namespace korvo::sound::cd {
@@ -15,6 +16,8 @@ namespace {
 
 constexpr const char* kDefaultVariable = "KORVO_CDROM";
 constexpr const char* kDefaultFolder = "cdaudio";
+// The timeline unit runs after the block is cleared and before its sounds are mixed.
+constexpr std::int32_t kTimelinePriority = dsp::kSoundEffects - 1;
 
 // The table index for a drive argument: 0 for 0, 1..26 for a letter; -1 for anything else.
 int driveIndex(std::int32_t drive) {
@@ -67,6 +70,37 @@ std::vector<std::string> trackFiles(const std::string& folder) {
 CdAudio::CdAudio(OutputMaker makeOutput, std::string programDir)
     : makeOutput_(std::move(makeOutput)), programDir_(std::move(programDir)) {}
 
+CdAudio::~CdAudio() {
+  close();
+  if (timeline_) engine_->freeDspUnit(timeline_);
+}
+
+void CdAudio::followTimeline(SoundEngine& engine) {
+  engine_ = &engine;
+  framesSeen_ = 0;
+  timeline_ = engine.createDspUnit(
+      [this](void* buffer, std::int32_t, std::int32_t n) { return timelineBlock(buffer, n); }, kTimelinePriority, true);
+}
+
+void* CdAudio::timelineBlock(void* buffer, std::int32_t samples) {
+  // Whole milliseconds x 256 of the frames so far, so that no rounding adds up.
+  const std::int64_t rate = engine_->mixRate();
+  const CdTime before = framesSeen_ * kCdMs * 1000 / rate;
+  framesSeen_ += samples;
+  pending_ += framesSeen_ * kCdMs * 1000 / rate - before;
+  std::unique_lock lock(mutex_, std::try_to_lock);
+  if (!lock.owns_lock()) return buffer;
+  advanceDrives(pending_);
+  pending_ = 0;
+  return buffer;
+}
+
+void CdAudio::advanceDrives(CdTime elapsed) {
+  for (auto& d : drives_) {
+    if (d && d->isOpen()) d->advance(elapsed);
+  }
+}
+
 CdDrive* CdAudio::openDrive(std::int32_t drive) {
   const int index = driveIndex(drive);
   if (index < 0) {
@@ -75,7 +109,8 @@ CdDrive* CdAudio::openDrive(std::int32_t drive) {
   }
   std::unique_ptr<CdDrive>& d = drives_[static_cast<std::size_t>(index)];
   if (d && d->isOpen()) return d.get();
-  const std::string folder = driveFolder(index, programDir_);
+  const std::string named = driveFolder(index, programDir_);
+  const std::string folder = named.empty() ? named : platform::resolvePath(named);
   std::error_code ec;
   if (folder.empty() || !std::filesystem::is_directory(folder, ec)) {
     setError(EngineError::kCdOpen);
@@ -115,14 +150,8 @@ bool CdAudio::setVolume(std::int32_t drive, std::int32_t volume) {
   });
 }
 
-void CdAudio::advance(CdTime elapsed) {
-  std::lock_guard lock(mutex_);
-  for (auto& d : drives_) {
-    if (d && d->isOpen()) d->advance(elapsed);
-  }
-}
-
 void CdAudio::close() {
+  if (engine_) engine_->pump();
   std::lock_guard lock(mutex_);
   for (auto& d : drives_) {
     if (d) d->close();

@@ -3,7 +3,8 @@
 // "cdaudio" beside the program; drive X the folder KORVO_CDROM_X names, if any. Its tracks
 // are the files trackNN.* (01 upward, in any case) in track order. Operations take the drive
 // as a character: 0 or a letter of either case; anything else is code 14, a drive without its
-// folder code 19. Every operation, and the drives' time, is under one lock.
+// folder code 19. Every operation, and the drives' time, is under one lock (sound_engine.h
+// places it among the engine's: the timeline unit only tries it, inside a pass).
 #pragma once
 
 #include <array>
@@ -15,6 +16,7 @@
 #include <vector>
 
 #include "sound/cd/cd_drive.h"
+#include "sound/engine/sound_engine.h"
 
 namespace korvo::sound::cd {
 
@@ -32,6 +34,15 @@ class CdAudio {
   // Each drive gets an output of its own from makeOutput.
   using OutputMaker = std::function<std::unique_ptr<TrackOutput>()>;
   CdAudio(OutputMaker makeOutput, std::string programDir);
+  // Closes the drives and leaves the engine's timeline.
+  ~CdAudio();
+  CdAudio(const CdAudio&) = delete;
+  CdAudio& operator=(const CdAudio&) = delete;
+
+  // Follows the engine's timeline: a unit of its mix chain moves the drives' time on by each
+  // block, before the block's sounds are mixed, so a track's end falls at the same point of
+  // the audio on every run and a track started there sounds in that very block.
+  void followTimeline(SoundEngine& engine);
 
   bool playTrack(std::int32_t drive, std::int32_t track);
   bool stop(std::int32_t drive);
@@ -41,8 +52,6 @@ class CdAudio {
   // 0..255 (clamped) on the drive's own sound.
   bool setVolume(std::int32_t drive, std::int32_t volume);
 
-  // Moves every playing drive's time on (the engine's timeline calls it).
-  void advance(CdTime elapsed);
   // Stops and closes every open drive.
   void close();
 
@@ -50,6 +59,8 @@ class CdAudio {
   // when it cannot be had.
   template <typename Fn>
   bool withDrive(std::int32_t drive, Fn fn) {
+    // The engine first catches up with the clock, so that no block falls due in the middle.
+    if (engine_) engine_->pump();
     std::lock_guard lock(mutex_);
     CdDrive* d = openDrive(drive);
     return d && fn(*d);
@@ -57,8 +68,17 @@ class CdAudio {
 
  private:
   CdDrive* openDrive(std::int32_t drive);
+  void advanceDrives(CdTime elapsed);
+  // The timeline unit's block: the drives play the block about to be mixed.
+  void* timelineBlock(void* buffer, std::int32_t samples);
 
   OutputMaker makeOutput_;
+  SoundEngine* engine_ = nullptr;
+  DspUnit* timeline_ = nullptr;
+  // Frames the timeline has seen, and time it could not hand on while an operation held the
+  // lock (the unit only tries it: an operation may be waiting for the pass the unit is in).
+  std::int64_t framesSeen_ = 0;
+  CdTime pending_ = 0;
   std::string programDir_;
   std::mutex mutex_;
   std::array<std::unique_ptr<CdDrive>, kDrives> drives_;

@@ -109,11 +109,10 @@ void CdDrive::startTimer() {
 
 void CdDrive::advance(CdTime elapsed) {
   if (!playing_ || paused_) return;
-  position_ += elapsed;
   if (due_ >= 0 && position_ >= due_) {
     due_ = -1;
     endOfTrack();
-    if (!playing_ || position_ == 0) return;
+    if (!playing_) return;
   }
   if (position_ >= trackLengthMs(current_) * kCdMs) {
     // The disc plays on: the next track, or silence after the last.
@@ -122,8 +121,10 @@ void CdDrive::advance(CdTime elapsed) {
     } else {
       output_->stop();
       playing_ = false;
+      return;
     }
   }
+  position_ += elapsed;
 }
 
 void CdDrive::endOfTrack() {

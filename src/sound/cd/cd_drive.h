@@ -55,8 +55,10 @@ class CdDrive {
   bool setPlayMode(PlayMode mode);
   void setVolume(std::int32_t volume);
 
-  // Moves the drive's time on by elapsed: a playing track's end-of-track handling runs 100 ms
-  // before its end, and at its end the drive goes on with the next track, if any.
+  // The drive plays the next elapsed of its time: first what has fallen due where it stands
+  // (a track's end-of-track handling 100 ms before its end; at its end, the next track, if
+  // any), then its position moves on. So every change comes at the first step that starts at
+  // or after its time, and a track started between steps begins with the next one.
   void advance(CdTime elapsed);
 
   // State, for the commands and tests.

@@ -7,7 +7,8 @@
 // Threads and locks (the one statement of them; the classes named keep the locks):
 // - The owner thread (the one that called init: the program's) makes every engine call,
 //   except the calls DSP units make during a pass (song voices starting notes, the stream
-//   fill unit) and those of the stream service on the stream thread (below).
+//   fill unit, the CD timeline starting and ending its tracks' streams) and those of the
+//   stream service on the stream thread (below).
 // - Passes run on the mixing thread; with a clock-paced output under the virtual clock there
 //   is no mixing thread: the thread that advances the clock (the owner, while the program
 //   waits) runs them from the clock's listener, and the owner runs them in enter() (never
@@ -15,6 +16,8 @@
 // - The stream service runs on the stream thread beside the mixing thread, or inside the
 //   passes of a synchronous engine (the fill unit); it reads channel positions, locks and
 //   unlocks stream samples and stops streams that have ended.
+// The CD lock (cd::CdAudio) comes before all of these: CD operations take it on the owner
+// thread holding no other lock; inside a pass the CD timeline unit only tries it.
 // Locks, outermost first; a thread holding one takes only those below it:
 // 0. clock listener lock (backend/clock.h): held while a virtual clock's advance runs the
 //    engine's listener, which pumps.
@@ -26,8 +29,8 @@
 // 3. service lock (SoundEngine): held while the stream service runs, and by setStreamService.
 // 4. stream lock (streams::StreamPlayer): held by the stream service for its whole
 //    pass, on the owner thread by every change of the playing streams and of a stream's
-//    fill state, and by every look at or change of the open streams (which a DSP unit may
-//    also make inside a pass); no engine call is made while it is held.
+//    fill state, and by every look at or change of the open streams (which the CD timeline
+//    also makes inside a pass); no engine call is made while it is held.
 // 5. player lock (music::MusicPlayer): held by the song scheduler for its whole block inside
 //    the music unit, and on the owner thread by every change of the playing songs; the player
 //    makes engine calls that pump or wait for a pass without it. The MIDI player's lock

@@ -2,6 +2,7 @@
 // it sees (run with KORVO_DEBUG=1, so that the log lines reach standard output).
 //   music:FILE   PlayMusic, log "channel N" (0 when the file does not play)
 //   sound:FILE   LoadSound and PlaySound, log "channel N"
+//   cd:T:M       PlayCDTrack T with mode M, log "channel N"
 //   wait:MS      Delay
 //   playing      log "playing 0|1" for the channel
 //   stop         StopChannel      pause / resume   PauseChannel / ResumeChannel
@@ -40,6 +41,10 @@ extern "C" void __MAIN() {
       DebugLog("channel " + String(channel));
     } else if (name == "sound") {
       channel = PlaySound(LoadSound(arg));
+      DebugLog("channel " + String(channel));
+    } else if (name == "cd") {
+      const int32_t at = Instr(arg, ":");
+      channel = PlayCDTrack(Left(arg, at - 1).toInt(), Mid(arg, at + 1).toInt());
       DebugLog("channel " + String(channel));
     } else if (name == "wait") {
       Delay(arg.toInt());
