@@ -213,9 +213,11 @@ struct Writer {
     AVFrame* f = audio->frame;
     if (av_frame_make_writable(f) < 0) return false;
     auto* samples = reinterpret_cast<std::int16_t*>(f->data[0]);
+    // The frequency rises by 3 × toneHz over the movie's length.
+    const double rise = 3.0 * spec.toneHz * spec.fps / spec.frames;
     for (int i = 0; i < f->nb_samples; ++i) {
       const double t = static_cast<double>(audio->next + i) / spec.audioRate;
-      const double v = std::sin(2 * M_PI * spec.toneHz * t);
+      const double v = std::sin(2 * M_PI * (spec.toneHz * t + rise * t * t / 2));
       samples[2 * i] = static_cast<std::int16_t>(12000 * v);
       samples[2 * i + 1] = static_cast<std::int16_t>(6000 * v);
     }

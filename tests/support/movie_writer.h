@@ -25,7 +25,8 @@ struct MovieSpec {
   // The colour (0xRRGGBB) of frame n for solid frames.
   std::function<std::uint32_t(std::int32_t frame)> colour = [](std::int32_t) { return 0x808080u; };
   bool video = true;  // false: the sound track alone
-  // The sound track: none while the rate is 0; a sine of toneHz, louder in the left channel.
+  // The sound track: none while the rate is 0; a tone sweeping from toneHz up to four times
+  // that over the movie (no two stretches alike), twice as loud in the left channel.
   std::int32_t audioRate = 0;
   std::string audioCodec = "pcm_s16le";
   std::int32_t toneHz = 440;

@@ -11,6 +11,7 @@
 #include "backend/path_resolver.h"
 #include "base/handle_registry.h"
 #include "base/kv_ex.h"
+#include "host/movie_sound.h"
 #include "host/runtime_host.h"
 #include "media/graphics/graphics_state.h"
 #include "media/movies/movie.h"
@@ -20,15 +21,26 @@ namespace {
 
 constexpr std::string_view kFileScheme = "file://";
 
-// A movie of the display, with the canvas of its display that holds its frame.
+// A movie of the display, with the canvas of its display that holds its frame, and its sound
+// track (0 for none), which starts with the pictures' clock.
 struct DisplayMovie {
-  DisplayMovie(GraphicsSystem& display, std::int32_t canvas, std::unique_ptr<MovieDecoder> decoder)
-      : owner(display), frameCanvas(canvas), movie(std::move(decoder), *display.canvas(canvas), clock().now()) {}
-  ~DisplayMovie() { owner.freeCanvas(frameCanvas); }
+  DisplayMovie(GraphicsSystem& display, std::int32_t canvas, std::unique_ptr<MovieDecoder> decoder,
+               const std::string& path)
+      : owner(display),
+        frameCanvas(canvas),
+        movie(std::move(decoder), *display.canvas(canvas), clock().now()),
+        soundTrack(startMovieSound(path)) {}
+  ~DisplayMovie() {
+    stopMovieSound(soundTrack);
+    owner.freeCanvas(frameCanvas);
+  }
+  DisplayMovie(const DisplayMovie&) = delete;
+  DisplayMovie& operator=(const DisplayMovie&) = delete;
 
   GraphicsSystem& owner;
   std::int32_t frameCanvas;
   Movie movie;
+  std::int32_t soundTrack;
 };
 
 HandleRegistry<DisplayMovie>& movies() {
@@ -74,11 +86,12 @@ std::int32_t OpenMovie(KvString* file) {
   platform::GraphicsSystem* display = platform::graphicsState().system;
   const std::optional<std::string> local = platform::localName(name.view());
   if (!display || !local) return 0;
-  auto decoder = platform::MovieDecoder::openFile(platform::resolvePath(*local));
+  const std::string path = platform::resolvePath(*local);
+  auto decoder = platform::MovieDecoder::openFile(path);
   if (!decoder || !platform::MovieDecoder::converts(display->format())) return 0;
   const std::int32_t canvas = display->createCanvas(decoder->width(), decoder->height(), 0);
   if (!canvas) return 0;
-  return movies().add(std::make_unique<platform::DisplayMovie>(*display, canvas, std::move(decoder)));
+  return movies().add(std::make_unique<platform::DisplayMovie>(*display, canvas, std::move(decoder), path));
 }
 
 std::int32_t DrawMovie(std::int32_t movie, std::int32_t x, std::int32_t y, std::int32_t w, std::int32_t h) {

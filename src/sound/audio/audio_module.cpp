@@ -3,6 +3,7 @@
 #include "host/runtime_host.h"
 #include "sound/audio/audio_commands.h"
 #include "sound/audio/audio_driver.h"
+#include "sound/audio/movie_sound_tracks.h"
 #include "sound/engine/sound_engine.h"
 
 namespace korvo {
@@ -11,12 +12,15 @@ namespace korvo {
 bool createAudioModule() {
   if (platform::RuntimeHost* host = platform::RuntimeHost::current())
     sound::setCommandAudio(sound::openAudio(*host, sound::soundEngine()));
+  platform::setMovieSoundPlayer(&sound::movieSoundTracks());
   return true;
 }
 
 void destroyAudioModule() {
   sound::AudioDriver* driver = sound::commandAudio();
   sound::setCommandAudio(nullptr);
+  platform::setMovieSoundPlayer(nullptr);
+  sound::closeMovieSoundTracks();
   if (platform::RuntimeHost* host = platform::RuntimeHost::current(); host && driver) sound::closeAudio(*host, driver);
 }
 

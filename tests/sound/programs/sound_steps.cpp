@@ -7,6 +7,7 @@
 //   playing      log "playing 0|1" for the channel
 //   stop         StopChannel      pause / resume   PauseChannel / ResumeChannel
 //   volume:V     ChannelVolume V/100
+//   movie:FILE   OpenMovie, log "movie W H"; DrawMovie and Flip until it ends, log "draws N"
 #include "korvo.hpp"
 
 using namespace korvo;
@@ -58,6 +59,15 @@ extern "C" void __MAIN() {
       ResumeChannel(channel);
     } else if (name == "volume") {
       ChannelVolume(channel, static_cast<float>(arg.toInt()) / 100.0f);
+    } else if (name == "movie") {
+      const int32_t movie = OpenMovie(arg);
+      DebugLog("movie " + String(MovieWidth(movie)) + " " + String(MovieHeight(movie)));
+      int32_t draws = 0;
+      while (DrawMovie(movie)) {
+        Flip();
+        ++draws;
+      }
+      DebugLog("draws " + String(draws));
     } else {
       RuntimeError("unknown step " + word);
     }
