@@ -93,6 +93,29 @@ TEST(Canvas, CopyPixelBetweenDepthsConvertsInsteadOfOverreading) {
   EXPECT_EQ(dst->getPixelFast(0, 0), 0xFFF80000u);
 }
 
+// Every width up to a few of the fill's vector steps, at every offset within a step: the
+// filled pixels have the colour and their neighbours keep theirs.
+TEST_P(CanvasAtDepth, FilledRectanglesOfEveryWidthCoverExactlyTheirPixels) {
+  constexpr int kWidth = 80;
+  auto c = makeCanvas(kWidth, 3, GetParam());
+  const std::uint32_t colour = test::roundTrip(GetParam(), 0xFF8844CC);
+  const std::uint32_t background = test::roundTrip(GetParam(), 0xFF102030);
+  for (int x = 0; x < 4; ++x) {
+    for (int w = 1; x + w <= kWidth; ++w) {
+      c->setClsColour(background);
+      c->cls();
+      c->setColour(colour);
+      c->rect(x, 1, w, 1, true);
+      for (int px = 0; px < kWidth; ++px) {
+        for (int py = 0; py < 3; ++py) {
+          const bool inside = py == 1 && px >= x && px < x + w;
+          ASSERT_EQ(c->getPixelFast(px, py), inside ? colour : background) << x << "+" << w << " at " << px;
+        }
+      }
+    }
+  }
+}
+
 TEST_P(CanvasAtDepth, OutlineRectangles) {
   auto c = makeCanvas(20, 20, GetParam());
   c->rect(10, 10, 5, 5, false);
