@@ -77,7 +77,9 @@ TEST_P(Replay, PlaysFromTheTitleThroughTheMenusToTheExit) {
 
   const std::string picture = (kReplays / (name + ".png")).string();
   const char* regenerate = std::getenv("KORVO_REGENERATE_REPLAYS");
-  if (regenerate && std::string(regenerate) == "1") EXPECT_TRUE(testing::savePng(dir.file("last.bmp"), picture));
+  if (regenerate && std::string(regenerate) == "1") {
+    EXPECT_TRUE(testing::savePng(dir.file("last.bmp"), picture));
+  }
   ASSERT_TRUE(fs::exists(picture)) << "no stored picture: run with KORVO_REGENERATE_REPLAYS=1";
   EXPECT_TRUE(testing::pixels(dir.file("last.bmp")) == testing::pixels(picture))
       << "the last frame differs from " << picture << " (after a change of the game's data, regenerate with "

@@ -84,7 +84,9 @@ TEST_P(SheetTest, HasItsSizeAndMagentaOnlyWhereTransparent) {
   }
   EXPECT_EQ(nearMagenta, 0) << spec.file;
   EXPECT_EQ(translucent, 0) << spec.file;
-  if (!spec.masked) EXPECT_EQ(magenta, 0) << spec.file;
+  if (!spec.masked) {
+    EXPECT_EQ(magenta, 0) << spec.file;
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(Sheets, SheetTest,
@@ -110,17 +112,23 @@ TEST(Sheets, EveryAddressedFrameIsDrawnInEveryStyle) {
   const std::vector<int> objects = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 25, 26, 27, 28, 29, 30, 31, 32};
   for (int s = 0; s < 3; ++s) {
     for (int f = 0; f <= 47; ++f) {
-      if (f != 38) EXPECT_TRUE(drawn(plat, s * kPerStyle + f, 32, 32)) << "player frame " << f << " style " << s;
+      if (f != 38) {
+        EXPECT_TRUE(drawn(plat, s * kPerStyle + f, 32, 32)) << "player frame " << f << " style " << s;
+      }
     }
     for (int f : objects) EXPECT_TRUE(drawn(obj, s * kPerStyle + f, 32, 32)) << "object frame " << f << " style " << s;
     for (int b : blocks) EXPECT_TRUE(drawn(gfx, s * kPerStyle + b - 1, 32, 32)) << "block " << b << " style " << s;
   }
   for (int b : blocks) {
-    if (b != 23) EXPECT_TRUE(drawn(gfx, b + 374, 32, 32)) << "palette preview of block " << b;
+    if (b != 23) {
+      EXPECT_TRUE(drawn(gfx, b + 374, 32, 32)) << "palette preview of block " << b;
+    }
   }
   const Picture tiny = readPng("tinymap.png");
   for (int b : blocks) {
-    if (b != 23) EXPECT_TRUE(drawn(tiny, b - 1, 16, 16)) << "tiny block " << b;
+    if (b != 23) {
+      EXPECT_TRUE(drawn(tiny, b - 1, 16, 16)) << "tiny block " << b;
+    }
   }
 }
 

@@ -90,7 +90,9 @@ TEST_P(TuneTest, PlaysTheSameRowsAtTheSameTimesAsAnIndependentPlayer) {
           << "second " << s << ": order " << p.order << " row " << p.row << ", reference order " << theirs.first
           << " row " << theirs.second;
       // Still before the first loop at a minute.
-      if (s <= 60) EXPECT_FALSE(player.isSongFinished(song)) << "finished after " << s << " s";
+      if (s <= 60) {
+        EXPECT_FALSE(player.isSongFinished(song)) << "finished after " << s << " s";
+      }
     }
     clock_.advance(static_cast<std::uint32_t>((ref.seconds - ref.positions.size() + 2) * 1000));
     engine.pump();

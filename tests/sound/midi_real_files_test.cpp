@@ -127,7 +127,8 @@ std::vector<std::int16_t> leftSamples(const std::vector<std::uint8_t>& wav) {
 
 double rms(const std::vector<std::int16_t>& samples, std::size_t from, std::size_t count) {
   double sum = 0;
-  for (std::size_t i = from; i < from + count && i < samples.size(); ++i) sum += double{samples[i]} * samples[i];
+  for (std::size_t i = from; i < from + count && i < samples.size(); ++i)
+    sum += static_cast<double>(samples[i]) * samples[i];
   return std::sqrt(sum / static_cast<double>(count));
 }
 
@@ -252,8 +253,8 @@ TEST(MidiSoundFontTest, WithoutItsSoundFontAMidiFileIsNotLoadedAndDebugModeSaysW
 INSTANTIATE_TEST_SUITE_P(DebianMidi, RealMidiTest,
                          ::testing::Values(RealMidi{"liquidwar-data", "/usr/share/games/liquidwar/music/colossus.mid"},
                                            RealMidi{"freedink-data", "/usr/share/games/dink/dink/Sound/dance.mid"}),
-                         [](const auto& info) {
-                           const std::string p = info.param.path;
+                         [](const auto& instance) {
+                           const std::string p = instance.param.path;
                            return p.substr(p.rfind('/') + 1, p.rfind('.') - p.rfind('/') - 1);
                          });
 

@@ -57,7 +57,7 @@ void programBody() {
 double rms(const std::vector<std::int16_t>& left, double from, double to) {
   double sum = 0;
   const auto a = static_cast<std::size_t>(from * 44100), b = static_cast<std::size_t>(to * 44100);
-  for (std::size_t i = a; i < b && i < left.size(); ++i) sum += double{left[i]} * left[i];
+  for (std::size_t i = a; i < b && i < left.size(); ++i) sum += static_cast<double>(left[i]) * left[i];
   return std::sqrt(sum / static_cast<double>(b - a));
 }
 
