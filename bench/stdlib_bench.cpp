@@ -3,6 +3,7 @@
 #include <benchmark/benchmark.h>
 
 #include "base/command_registry.h"
+#include "host/runtime_host.h"
 #include "startup/runtime_modules.h"
 #include "stdlib/bank_commands.h"
 #include "stdlib/math_commands.h"
@@ -30,13 +31,23 @@ void Rand(benchmark::State& state) {
 }
 BENCHMARK(Rand);
 
+// A host that keeps the banks for the length of a benchmark.
+struct Host {
+  Host() : host(platform::RuntimeHost::create("", nullptr)) { createBankModule(); }
+  ~Host() {
+    destroyBankModule();
+    platform::RuntimeHost::destroy(host);
+  }
+  platform::RuntimeHost* host;
+};
+
 // A bank among others, so that handle lookup does real work.
 struct BankSet {
   BankSet() {
     for (int i = 0; i < 100; ++i) others[i] = cmd::CreateBank(16);
     bank = cmd::CreateBank(kBankSize);
   }
-  ~BankSet() { destroyBankModule(); }
+  Host host;
   std::int32_t others[100];
   std::int32_t bank;
 };
@@ -77,6 +88,7 @@ void PokeInt(benchmark::State& state) {
 BENCHMARK(PokeInt);
 
 void ResizeBankByOneByte(benchmark::State& state) {
+  Host host;
   for (auto _ : state) {
     const std::int32_t bank = cmd::CreateBank(0);
     for (std::int32_t size = 1; size <= 65536; ++size) cmd::ResizeBank(bank, size);

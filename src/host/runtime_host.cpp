@@ -53,6 +53,8 @@ void RuntimeHost::postToCurrent(HostMessage message) {
 }
 
 RuntimeHost::~RuntimeHost() {
+  // The modules' records first: what they hold may still reach a subsystem as it goes.
+  while (!records_.empty()) records_.pop_back();
   for (auto& [name, library] : libraries_) {
     if (library.handle) dlclose(library.handle);
   }

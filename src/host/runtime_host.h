@@ -11,6 +11,8 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "base/handle_registry.h"
 #include "base/debug_hooks.h"
@@ -29,6 +31,13 @@ class HostSubsystem {
 };
 
 enum class SubsystemSlot { kAudio, kInput, kGraphics, kFiles };
+
+// What a module keeps for the length of a run (its handle registries). The host makes one
+// of each kind when first asked and destroys them as it goes, the last made first.
+class HostRecord {
+ public:
+  virtual ~HostRecord() = default;
+};
 
 // Window and event source of a backend. The windowed host plugs in here; without one the
 // host has no window and no platform events.
@@ -145,6 +154,22 @@ class RuntimeHost {
     return dynamic_cast<T*>(subsystem(slot));
   }
 
+  // The run's record of type T (a HostRecord), made when first asked for.
+  template <typename T>
+  T& record() {
+    for (const auto& [key, held] : records_) {
+      if (key == &kRecordKey<T>) return static_cast<T&>(*held);
+    }
+    records_.emplace_back(&kRecordKey<T>, std::make_unique<T>());
+    return static_cast<T&>(*records_.back().second);
+  }
+  // The live host's record of type T, or null when no host runs.
+  template <typename T>
+  static T* currentRecord() {
+    RuntimeHost* host = current();
+    return host ? &host->record<T>() : nullptr;
+  }
+
   // The window backend (installed by the graphics layer; may be absent).
   void setWindow(std::unique_ptr<HostWindow> window) { window_ = std::move(window); }
   HostWindow* window() const { return window_.get(); }
@@ -169,7 +194,12 @@ class RuntimeHost {
   std::condition_variable queueReady_;
   std::deque<int> queue_;
 
+  // One key per record type: its address tells the types apart.
+  template <typename T>
+  static constexpr char kRecordKey = 0;
+
   std::unique_ptr<HostWindow> window_;
+  std::vector<std::pair<const char*, std::unique_ptr<HostRecord>>> records_;
   std::unique_ptr<HostSubsystem> subsystems_[4];
   HandleRegistry<HostTimer> timers_;
   struct Library {

@@ -16,12 +16,30 @@ namespace {
 
 using stdlib::kvBank;
 
-HandleRegistry<kvBank>& banks() {
-  static HandleRegistry<kvBank> registry;
-  return registry;
+constexpr const char* kNoBank = "kvBank does not exist";
+
+struct Banks;
+// The live host's banks, looked up once; null again when the host lets them go.
+Banks* gBanks = nullptr;
+
+// The run's banks, kept by the host.
+struct Banks : platform::HostRecord {
+  ~Banks() override { gBanks = nullptr; }
+  HandleRegistry<kvBank> registry;
+};
+
+// The banks of the running host; null when none runs.
+HandleRegistry<kvBank>* banks() {
+  if (!gBanks) gBanks = platform::RuntimeHost::currentRecord<Banks>();
+  return gBanks ? &gBanks->registry : nullptr;
 }
 
-kvBank* requireBank(std::int32_t handle) { return banks().require(handle, "kvBank does not exist"); }
+kvBank* requireBank(std::int32_t handle) {
+  HandleRegistry<kvBank>* registry = banks();
+  if (registry) return registry->require(handle, kNoBank);
+  if (debugMode()) raiseError(kNoBank);
+  return nullptr;
+}
 
 // The bytes [offset, offset + count) of a live bank, or null.
 std::uint8_t* bytesAt(std::int32_t handle, std::int32_t offset, std::int32_t count) {
@@ -57,18 +75,24 @@ bool transfer(std::int32_t bank, std::int32_t stream, std::int32_t offset, std::
 
 namespace stdlib {
 
-std::size_t liveBankCount() { return banks().size(); }
+std::size_t liveBankCount() {
+  const HandleRegistry<kvBank>* registry = banks();
+  return registry ? registry->size() : 0;
+}
 
 }  // namespace stdlib
 
 namespace cmd {
 
 std::int32_t CreateBank(std::int32_t size) {
-  auto bank = kvBank::create(size);
-  return bank ? banks().add(std::move(bank)) : 0;
+  HandleRegistry<kvBank>* registry = banks();
+  auto bank = registry ? kvBank::create(size) : nullptr;
+  return bank ? registry->add(std::move(bank)) : 0;
 }
 
-void FreeBank(std::int32_t bank) { banks().erase(bank); }
+void FreeBank(std::int32_t bank) {
+  if (HandleRegistry<kvBank>* registry = banks()) registry->erase(bank);
+}
 
 std::int32_t BankSize(std::int32_t bank) {
   const kvBank* b = requireBank(bank);
@@ -144,9 +168,13 @@ std::int32_t CallDLL(KvString* dllName, KvString* funcName, std::int32_t inBank,
 
 }  // namespace cmd
 
-bool createBankModule() { return true; }
+// The host keeps the registry to its own end, so that handles are not reused by a module
+// created again in the same run.
+bool createBankModule() { return banks() != nullptr; }
 
-void destroyBankModule() { banks().clear(); }
+void destroyBankModule() {
+  if (HandleRegistry<kvBank>* registry = banks()) registry->clear();
+}
 
 void registerBankCommands(Registrar& r) {
   using namespace cmd;
