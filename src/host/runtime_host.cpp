@@ -53,8 +53,6 @@ void RuntimeHost::postToCurrent(HostMessage message) {
 }
 
 RuntimeHost::~RuntimeHost() {
-  // The modules' records first: what they hold may still reach a subsystem as it goes.
-  while (!records_.empty()) records_.pop_back();
   for (auto& [name, library] : libraries_) {
     if (library.handle) dlclose(library.handle);
   }
@@ -66,6 +64,13 @@ RuntimeHost::~RuntimeHost() {
   subsystems_[slotIndex(SubsystemSlot::kInput)].reset();
   subsystems_[slotIndex(SubsystemSlot::kFiles)].reset();
   window_.reset();
+  // The modules' records last: a subsystem going may still reach them (the display closes
+  // its fonts and frees its images). Each leaves the list before it goes, so that its
+  // destructor finds the list consistent.
+  while (!records_.empty()) {
+    std::unique_ptr<HostRecord> last = std::move(records_.back().second);
+    records_.pop_back();
+  }
 }
 
 void RuntimeHost::post(int message) {

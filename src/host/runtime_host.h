@@ -33,7 +33,8 @@ class HostSubsystem {
 enum class SubsystemSlot { kAudio, kInput, kGraphics, kFiles };
 
 // What a module keeps for the length of a run (its handle registries). The host makes one
-// of each kind when first asked and destroys them as it goes, the last made first.
+// of each kind when first asked and destroys them as it goes, after its subsystems, the
+// last made first.
 class HostRecord {
  public:
   virtual ~HostRecord() = default;
