@@ -1,27 +1,58 @@
-// The live-stream set. Streams own themselves (their module holds them); this set only
-// maps handles to the live ones so that every stream command can check a handle.
+// The live-stream set. Streams own themselves (their module holds them); this set, a
+// record of the run's host, only maps handles to the live ones so that every stream command
+// can check a handle.
 #include "stdlib/kv_stream.h"
 
 #include "base/handle_registry.h"
+#include "base/kv_ex.h"
+#include "host/runtime_host.h"
 
 namespace korvo::stdlib {
 namespace {
 
-HandleTable<KvStream>& liveStreams() {
-  static HandleTable<KvStream> streams;
-  return streams;
+constexpr const char* kNoStream = "Stream does not exist";
+
+struct LiveStreams;
+// The live host's stream set, looked up once; null again when the host lets it go.
+LiveStreams* gLiveStreams = nullptr;
+
+struct LiveStreams : platform::HostRecord {
+  ~LiveStreams() override { gLiveStreams = nullptr; }
+  HandleTable<KvStream> table;
+};
+
+// The running host's stream set; null when none runs.
+HandleTable<KvStream>* liveStreams() {
+  if (!gLiveStreams) gLiveStreams = platform::RuntimeHost::currentRecord<LiveStreams>();
+  return gLiveStreams ? &gLiveStreams->table : nullptr;
 }
 
 }  // namespace
 
-KvStream::KvStream() : handle_(liveStreams().add(this)) {}
+KvStream::KvStream() {
+  HandleTable<KvStream>* table = liveStreams();
+  handle_ = table ? table->add(this) : 0;
+}
 
-KvStream::~KvStream() { liveStreams().erase(handle_); }
+// Only the set this stream entered: a stream outliving its host has nothing to leave.
+KvStream::~KvStream() {
+  if (gLiveStreams && handle_) gLiveStreams->table.erase(handle_);
+}
 
-KvStream* findStream(std::int32_t handle) { return liveStreams().find(handle); }
+KvStream* findStream(std::int32_t handle) {
+  const HandleTable<KvStream>* table = liveStreams();
+  return table ? table->find(handle) : nullptr;
+}
 
-KvStream* requireStream(std::int32_t handle) { return liveStreams().require(handle, "Stream does not exist"); }
+KvStream* requireStream(std::int32_t handle) {
+  KvStream* stream = findStream(handle);
+  if (!stream && debugMode()) raiseError(kNoStream);
+  return stream;
+}
 
-std::size_t liveStreamCount() { return liveStreams().size(); }
+std::size_t liveStreamCount() {
+  const HandleTable<KvStream>* table = liveStreams();
+  return table ? table->size() : 0;
+}
 
 }  // namespace korvo::stdlib

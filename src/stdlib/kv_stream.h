@@ -1,6 +1,6 @@
 // KvStream: the byte stream behind every stream handle a program holds (files here; TCP and
-// UDP streams derive from it too), and the process-wide set of live streams that gives
-// them their handles.
+// UDP streams derive from it too), and the set of live streams, kept by the run's host,
+// that gives them their handles.
 #pragma once
 
 #include <cstddef>
@@ -10,7 +10,8 @@ namespace korvo::stdlib {
 
 class KvStream {
  public:
-  // Enters the stream into the live set under a new handle (handles are never reused).
+  // Enters the stream into the live set under a new handle (never reused within a run); a
+  // stream made with no host running has handle 0, which no command finds.
   KvStream();
   // Leaves the live set.
   virtual ~KvStream();
