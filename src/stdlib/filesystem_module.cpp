@@ -19,35 +19,53 @@ namespace {
 using stdlib::FileMode;
 using stdlib::FileStream;
 
-struct OpenFiles {
+constexpr const char* kNoFile = "File does not exist";
+
+struct OpenFiles;
+// The live host's open files, looked up once; null again when the host lets them go.
+OpenFiles* gOpenFiles = nullptr;
+
+// The run's open files, kept by the host.
+struct OpenFiles : platform::HostRecord {
+  ~OpenFiles() override { gOpenFiles = nullptr; }
   // Under their streams' handles, so the stream commands reach them too.
   HandleRegistry<FileStream> byHandle;
   stdlib::FileSystem* fileSystem = nullptr;
 };
 
-OpenFiles& files() {
-  static OpenFiles open;
-  return open;
+// The running host's open files; null when none runs.
+OpenFiles* files() {
+  if (!gOpenFiles) gOpenFiles = platform::RuntimeHost::currentRecord<OpenFiles>();
+  return gOpenFiles;
 }
 
 std::int32_t openFile(KvString* filename, FileMode mode) {
   core::StringArg name(filename);
-  if (!files().fileSystem) return 0;
+  OpenFiles* open = files();
+  if (!open || !open->fileSystem) return 0;
   auto stream = FileStream::open(platform::resolvePath(name.view()), mode);
   if (!stream) return 0;
   const std::int32_t handle = stream->handle();
-  files().byHandle.insert(handle, std::move(stream));
+  open->byHandle.insert(handle, std::move(stream));
   return handle;
 }
 
 // The open file behind handle; a dead one raises "File does not exist" in debug mode.
-FileStream* requireFile(std::int32_t handle) { return files().byHandle.require(handle, "File does not exist"); }
+FileStream* requireFile(std::int32_t handle) {
+  OpenFiles* open = files();
+  FileStream* file = open ? open->byHandle.find(handle) : nullptr;
+  if (!file && debugMode()) raiseError(kNoFile);
+  return file;
+}
 
 }  // namespace
 
 namespace stdlib {
 
-FileSystem* fileSystem() { return files().fileSystem; }
+FileSystem* fileSystem() {
+  const OpenFiles* open = files();
+  return open ? open->fileSystem : nullptr;
+}
 
 }  // namespace stdlib
 
@@ -60,7 +78,7 @@ std::int32_t ReadFile(KvString* filename) { return openFile(filename, FileMode::
 std::int32_t WriteFile(KvString* filename) { return openFile(filename, FileMode::kReplace); }
 
 void CloseFile(std::int32_t fileStream) {
-  if (requireFile(fileStream)) files().byHandle.erase(fileStream);
+  if (requireFile(fileStream)) files()->byHandle.erase(fileStream);
 }
 
 std::int32_t FilePos(std::int32_t fileStream) {
@@ -77,22 +95,26 @@ std::int32_t SeekFile(std::int32_t fileStream, std::int32_t pos) {
 
 bool createFilesystemModule() {
   platform::RuntimeHost* host = platform::RuntimeHost::current();
-  if (!host) return false;
-  files().fileSystem =
-      host->open(platform::SubsystemSlot::kFiles, [] { return std::make_unique<stdlib::FileSystem>(); });
-  return files().fileSystem != nullptr;
+  OpenFiles* open = files();
+  if (!host || !open) return false;
+  open->fileSystem = host->open(platform::SubsystemSlot::kFiles, [] { return std::make_unique<stdlib::FileSystem>(); });
+  return open->fileSystem != nullptr;
 }
 
+// The record stays with the host to its end, so that a module created again in the same
+// run reuses no handle.
 void destroyFilesystemModule() {
+  OpenFiles* open = files();
+  if (!open) return;
   // What a failed or interrupted program was writing is half done: the old files stay.
   if (programEnd() != ProgramEnd::kOrderly) {
-    for (const auto& [handle, file] : files().byHandle) file->abandon();
+    for (const auto& [handle, file] : open->byHandle) file->abandon();
   }
-  files().byHandle.clear();
+  open->byHandle.clear();
   if (platform::RuntimeHost* host = platform::RuntimeHost::current()) {
-    host->close(platform::SubsystemSlot::kFiles, files().fileSystem);
+    host->close(platform::SubsystemSlot::kFiles, open->fileSystem);
   }
-  files().fileSystem = nullptr;
+  open->fileSystem = nullptr;
 }
 
 void registerFilesystemCommands(Registrar& r) {
