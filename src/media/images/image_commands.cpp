@@ -169,7 +169,7 @@ std::int32_t CopyImage(std::int32_t image) {
 }
 
 void FreeImage(std::int32_t image) {
-  std::unique_ptr<Image> im = images().take(image);
+  std::unique_ptr<Image> im = takeImage(image);
   if (!im) return;
   leaveImageBuffer(*im);
   freeFrames(im->frames);

@@ -6,12 +6,34 @@
 #include "base/kv_ex.h"
 #include "media/graphics/graphics_state.h"
 #include "media/graphics/graphics_system.h"
+#include "host/runtime_host.h"
 
 namespace korvo::platform {
+namespace {
 
-HandleRegistry<Image>& images() {
-  static HandleRegistry<Image> set;
-  return set;
+constexpr const char* kNoImage = "Image does not exist";
+
+struct Images;
+// The live host's images, looked up once; null again when the host lets them go.
+Images* gImages = nullptr;
+
+// The run's images, kept by the host.
+struct Images : HostRecord {
+  ~Images() override { gImages = nullptr; }
+  HandleRegistry<Image> registry;
+};
+
+// The running host's images; null when none runs.
+HandleRegistry<Image>* images() {
+  if (!gImages) gImages = RuntimeHost::currentRecord<Images>();
+  return gImages ? &gImages->registry : nullptr;
+}
+
+}  // namespace
+
+std::unique_ptr<Image> takeImage(std::int32_t handle) {
+  HandleRegistry<Image>* set = images();
+  return set ? set->take(handle) : nullptr;
 }
 
 GraphicsSystem* imageDisplay() { return graphicsState().system; }
@@ -22,13 +44,17 @@ void freeFrames(const std::vector<std::int32_t>& frames) {
   }
 }
 
+// Only images that exist: a display closing as its host ends makes no new set.
 void freeAllImages() {
-  for (const auto& [handle, image] : images()) leaveImageBuffer(*image), freeFrames(image->frames);
-  images().clear();
+  if (!gImages) return;
+  for (const auto& [handle, image] : gImages->registry) leaveImageBuffer(*image), freeFrames(image->frames);
+  gImages->registry.clear();
 }
 
 Image* checkedImage(std::int32_t handle, std::int32_t frame) {
-  Image* image = images().require(handle, "Image does not exist");
+  HandleRegistry<Image>* set = images();
+  Image* image = set ? set->find(handle) : nullptr;
+  if (!image && debugMode()) raiseError(kNoImage);
   if (image && static_cast<std::uint32_t>(frame) >= image->frames.size()) {
     if (debugMode()) raiseError("Image frame out of range");
     return nullptr;
@@ -49,7 +75,12 @@ Canvas* checkedFrame(std::int32_t handle, std::int32_t frame) {
 std::int32_t addImage(std::vector<std::int32_t> frames) {
   auto image = std::make_unique<Image>();
   image->frames = std::move(frames);
-  return images().add(std::move(image));
+  HandleRegistry<Image>* set = images();
+  if (!set) {
+    freeFrames(image->frames);
+    return 0;
+  }
+  return set->add(std::move(image));
 }
 
 void leaveImageBuffer(const Image& image) {

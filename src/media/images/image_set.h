@@ -1,6 +1,6 @@
 // Images: ordered lists of equally sized frames, each a canvas of the open display, behind
-// handles that are never reused. The checks every image command makes on its arguments
-// live here too.
+// handles that are never reused within a run (the set is a record of the run's host). The
+// checks every image command makes on its arguments live here too.
 #pragma once
 
 #include <cstdint>
@@ -18,8 +18,8 @@ struct Image {
   std::vector<std::int32_t> frames;  // canvas handles of the display, frame 0 first
 };
 
-// The live images.
-HandleRegistry<Image>& images();
+// Takes the live image of handle out of the set (null when there is none).
+std::unique_ptr<Image> takeImage(std::int32_t handle);
 
 // Frees every image and its frames (before a display closes).
 void freeAllImages();
