@@ -6,6 +6,7 @@
 
 #include "backend/path_resolver.h"
 #include "media/text/font_finder.h"
+#include "host/runtime_host.h"
 
 namespace korvo::platform {
 
@@ -57,9 +58,23 @@ bool FontSet::live(const BitmapFont* font) const {
   return std::any_of(fonts_.begin(), fonts_.end(), [font](const auto& entry) { return entry.second.get() == font; });
 }
 
+namespace {
+
+struct Fonts;
+// The live host's fonts, looked up once; null again when the host lets them go.
+Fonts* gFonts = nullptr;
+
+// The run's fonts, kept by the host.
+struct Fonts : HostRecord {
+  ~Fonts() override { gFonts = nullptr; }
+  FontSet set;
+};
+
+}  // namespace
+
 FontSet& fonts() {
-  static FontSet set;
-  return set;
+  if (!gFonts) gFonts = RuntimeHost::currentRecord<Fonts>();
+  return gFonts->set;
 }
 
 }  // namespace korvo::platform

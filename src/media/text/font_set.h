@@ -1,6 +1,6 @@
 // FontSet: the fonts of the open display behind their handles, the default font, and the
 // font files the program added by path. Everything goes when the display closes; handles
-// are never reused.
+// are never reused within a run.
 #pragma once
 
 #include <cstdint>
@@ -47,7 +47,8 @@ class FontSet {
   std::vector<std::string> addedFiles_;
 };
 
-// The process's fonts.
+// The running host's fonts, a record it keeps for the run. Only a running host opens a
+// display, so one must be running.
 FontSet& fonts();
 
 }  // namespace korvo::platform
