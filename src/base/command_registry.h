@@ -31,16 +31,16 @@ class Registrar {
 // so no exception is left in flight. A command that runs out of memory raises the runtime
 // error "Out of memory" here, reported once the failed allocation is unwound. After a
 // runtime error the command is named for whoever debugs (error_detail.h).
-template <auto F>
+template <auto kCommand>
 struct CommandEntry;
 
-template <typename R, typename... A, R (*F)(A...)>
-struct CommandEntry<F> {
+template <typename R, typename... A, R (*kCommand)(A...)>
+struct CommandEntry<kCommand> {
   static R call(A... args) {
     const char* message = kOutOfMemory;
     bool outOfMemory = false;
     try {
-      return F(args...);
+      return kCommand(args...);
     } catch (const KvEx& e) {
       message = e.message;
     } catch (const std::bad_alloc&) {
@@ -55,9 +55,9 @@ struct CommandEntry<F> {
 };
 
 // The address to register for a command or internal routine.
-template <auto F>
+template <auto kCommand>
 void* entry() {
-  return reinterpret_cast<void*>(&CommandEntry<F>::call);
+  return reinterpret_cast<void*>(&CommandEntry<kCommand>::call);
 }
 
 // The address to register for a datum. Compiled code holds data addresses in 32-bit fields,

@@ -36,7 +36,9 @@ std::shared_ptr<Surface> stretch(const Surface& src, std::int32_t width, std::in
         for (int shift = 0; shift < 32; shift += 8) {
           auto c = [&](int i) { return static_cast<double>((p[i] >> shift) & 0xFF); };
           const double top = c(0) + (c(1) - c(0)) * ax, bottom = c(2) + (c(3) - c(2)) * ax;
-          argb |= static_cast<std::uint32_t>(top + (bottom - top) * ay + 0.5) << shift;
+          // Rounded half up: the channel is never negative, so truncating after adding a half is exact.
+          const double halfUp = top + (bottom - top) * ay + 0.5;
+          argb |= static_cast<std::uint32_t>(halfUp) << shift;
         }
       }
       f.store(dst->at(x, y), argb);

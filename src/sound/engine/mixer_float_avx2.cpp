@@ -90,8 +90,8 @@ constexpr KernelSet<float> kAvx2Kernels{{
 }  // namespace
 
 const KernelSet<float>* avx2Kernels() {
-  static const bool available = __builtin_cpu_supports("avx2");
-  return available ? &kAvx2Kernels : nullptr;
+  static const bool kAvailable = __builtin_cpu_supports("avx2");
+  return kAvailable ? &kAvx2Kernels : nullptr;
 }
 
 }  // namespace korvo::sound::floatmix

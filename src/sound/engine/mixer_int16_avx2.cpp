@@ -92,8 +92,8 @@ constexpr KernelSet<std::int16_t> kAvx2Kernels{{
 }  // namespace
 
 const KernelSet<std::int16_t>* avx2Kernels() {
-  static const bool available = __builtin_cpu_supports("avx2");
-  return available ? &kAvx2Kernels : nullptr;
+  static const bool kAvailable = __builtin_cpu_supports("avx2");
+  return kAvailable ? &kAvx2Kernels : nullptr;
 }
 
 }  // namespace korvo::sound::int16mix
