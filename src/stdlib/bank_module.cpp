@@ -6,7 +6,7 @@
 
 #include "base/handle_registry.h"
 #include "stdlib/stdlib_modules.h"
-#include "host/runtime_host.h"
+#include "host/host_record.h"
 #include "stdlib/bank.h"
 #include "stdlib/bank_commands.h"
 #include "stdlib/kv_stream.h"
@@ -18,21 +18,8 @@ using stdlib::kvBank;
 
 constexpr const char* kNoBank = "kvBank does not exist";
 
-struct Banks;
-// The live host's banks, looked up once; null again when the host lets them go.
-Banks* gBanks = nullptr;
-
-// The run's banks, kept by the host.
-struct Banks : platform::HostRecord {
-  ~Banks() override { gBanks = nullptr; }
-  HandleRegistry<kvBank> registry;
-};
-
 // The banks of the running host; null when none runs.
-HandleRegistry<kvBank>* banks() {
-  if (!gBanks) gBanks = platform::RuntimeHost::currentRecord<Banks>();
-  return gBanks ? &gBanks->registry : nullptr;
-}
+HandleRegistry<kvBank>* banks() { return platform::RecordOf<HandleRegistry<kvBank>>::find(); }
 
 kvBank* requireBank(std::int32_t handle) {
   HandleRegistry<kvBank>* registry = banks();

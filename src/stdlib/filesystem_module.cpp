@@ -8,7 +8,7 @@
 #include "base/kv_ex.h"
 #include "stdlib/stdlib_modules.h"
 #include "backend/path_resolver.h"
-#include "host/runtime_host.h"
+#include "host/host_record.h"
 #include "stdlib/file_stream.h"
 #include "stdlib/file_system.h"
 #include "stdlib/filesystem_commands.h"
@@ -21,23 +21,14 @@ using stdlib::FileStream;
 
 constexpr const char* kNoFile = "File does not exist";
 
-struct OpenFiles;
-// The live host's open files, looked up once; null again when the host lets them go.
-OpenFiles* gOpenFiles = nullptr;
-
-// The run's open files, kept by the host.
-struct OpenFiles : platform::HostRecord {
-  ~OpenFiles() override { gOpenFiles = nullptr; }
+struct OpenFiles {
   // Under their streams' handles, so the stream commands reach them too.
   HandleRegistry<FileStream> byHandle;
   stdlib::FileSystem* fileSystem = nullptr;
 };
 
 // The running host's open files; null when none runs.
-OpenFiles* files() {
-  if (!gOpenFiles) gOpenFiles = platform::RuntimeHost::currentRecord<OpenFiles>();
-  return gOpenFiles;
-}
+OpenFiles* files() { return platform::RecordOf<OpenFiles>::find(); }
 
 std::int32_t openFile(KvString* filename, FileMode mode) {
   core::StringArg name(filename);

@@ -5,27 +5,17 @@
 
 #include "base/handle_registry.h"
 #include "base/kv_ex.h"
-#include "host/runtime_host.h"
+#include "host/host_record.h"
 
 namespace korvo::stdlib {
 namespace {
 
 constexpr const char* kNoStream = "Stream does not exist";
 
-struct LiveStreams;
-// The live host's stream set, looked up once; null again when the host lets it go.
-LiveStreams* gLiveStreams = nullptr;
-
-struct LiveStreams : platform::HostRecord {
-  ~LiveStreams() override { gLiveStreams = nullptr; }
-  HandleTable<KvStream> table;
-};
+using LiveStreams = platform::RecordOf<HandleTable<KvStream>>;
 
 // The running host's stream set; null when none runs.
-HandleTable<KvStream>* liveStreams() {
-  if (!gLiveStreams) gLiveStreams = platform::RuntimeHost::currentRecord<LiveStreams>();
-  return gLiveStreams ? &gLiveStreams->table : nullptr;
-}
+HandleTable<KvStream>* liveStreams() { return LiveStreams::find(); }
 
 }  // namespace
 
@@ -36,7 +26,8 @@ KvStream::KvStream() {
 
 // Only the set this stream entered: a stream outliving its host has nothing to leave.
 KvStream::~KvStream() {
-  if (gLiveStreams && handle_) gLiveStreams->table.erase(handle_);
+  HandleTable<KvStream>* table = LiveStreams::existing();
+  if (table && handle_) table->erase(handle_);
 }
 
 KvStream* findStream(std::int32_t handle) {

@@ -6,28 +6,17 @@
 #include "base/kv_ex.h"
 #include "media/graphics/graphics_state.h"
 #include "media/graphics/graphics_system.h"
-#include "host/runtime_host.h"
+#include "host/host_record.h"
 
 namespace korvo::platform {
 namespace {
 
 constexpr const char* kNoImage = "Image does not exist";
 
-struct Images;
-// The live host's images, looked up once; null again when the host lets them go.
-Images* gImages = nullptr;
-
-// The run's images, kept by the host.
-struct Images : HostRecord {
-  ~Images() override { gImages = nullptr; }
-  HandleRegistry<Image> registry;
-};
+using Images = RecordOf<HandleRegistry<Image>>;
 
 // The running host's images; null when none runs.
-HandleRegistry<Image>* images() {
-  if (!gImages) gImages = RuntimeHost::currentRecord<Images>();
-  return gImages ? &gImages->registry : nullptr;
-}
+HandleRegistry<Image>* images() { return Images::find(); }
 
 }  // namespace
 
@@ -46,9 +35,10 @@ void freeFrames(const std::vector<std::int32_t>& frames) {
 
 // Only images that exist: a display closing as its host ends makes no new set.
 void freeAllImages() {
-  if (!gImages) return;
-  for (const auto& [handle, image] : gImages->registry) leaveImageBuffer(*image), freeFrames(image->frames);
-  gImages->registry.clear();
+  HandleRegistry<Image>* set = Images::existing();
+  if (!set) return;
+  for (const auto& [handle, image] : *set) leaveImageBuffer(*image), freeFrames(image->frames);
+  set->clear();
 }
 
 Image* checkedImage(std::int32_t handle, std::int32_t frame) {

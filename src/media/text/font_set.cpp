@@ -6,7 +6,7 @@
 
 #include "backend/path_resolver.h"
 #include "media/text/font_finder.h"
-#include "host/runtime_host.h"
+#include "host/host_record.h"
 
 namespace korvo::platform {
 
@@ -58,23 +58,6 @@ bool FontSet::live(const BitmapFont* font) const {
   return std::any_of(fonts_.begin(), fonts_.end(), [font](const auto& entry) { return entry.second.get() == font; });
 }
 
-namespace {
-
-struct Fonts;
-// The live host's fonts, looked up once; null again when the host lets them go.
-Fonts* gFonts = nullptr;
-
-// The run's fonts, kept by the host.
-struct Fonts : HostRecord {
-  ~Fonts() override { gFonts = nullptr; }
-  FontSet set;
-};
-
-}  // namespace
-
-FontSet& fonts() {
-  if (!gFonts) gFonts = RuntimeHost::currentRecord<Fonts>();
-  return gFonts->set;
-}
+FontSet& fonts() { return *RecordOf<FontSet>::find(); }
 
 }  // namespace korvo::platform
