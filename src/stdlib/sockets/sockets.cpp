@@ -1,12 +1,13 @@
 // The sockets module's sets of streams and servers.
 #include "stdlib/sockets/sockets.h"
 
+#include "host/host_record.h"
+
 namespace korvo::stdlib {
 
-Sockets& sockets() {
-  static Sockets state;
-  return state;
-}
+Sockets& sockets() { return *platform::RecordOf<Sockets>::find(); }
+
+Sockets::~Sockets() { closeAll(); }
 
 UdpStream* Sockets::findUdp(std::int32_t handle) const { return udp_.find(handle); }
 

@@ -20,6 +20,12 @@ class Sockets {
   std::uint32_t udpReceiveTimeoutMs = 0;
   std::vector<std::uint32_t> hostAddresses;
 
+  Sockets() = default;
+  // Closes what the module's destroy routine left, in closeAll's order.
+  ~Sockets();
+  Sockets(const Sockets&) = delete;
+  Sockets& operator=(const Sockets&) = delete;
+
   UdpStream* findUdp(std::int32_t handle) const;
   TcpStream* findTcp(std::int32_t handle) const;
   std::int32_t addUdp(std::unique_ptr<UdpStream> stream);
@@ -45,7 +51,8 @@ class Sockets {
   HandleRegistry<TcpServer> servers_;
 };
 
-// The module's state.
+// The module's state: a record of the running host, which the commands run on (one must be
+// running).
 Sockets& sockets();
 
 }  // namespace korvo::stdlib
