@@ -3,6 +3,8 @@
 
 #include <algorithm>
 
+#include "host/host_record.h"
+
 namespace korvo::stdlib {
 namespace {
 
@@ -10,10 +12,7 @@ constexpr std::size_t kFirstBufferBytes = 1024;
 
 }  // namespace
 
-Multiplay& multiplay() {
-  static Multiplay state;
-  return state;
-}
+Multiplay& multiplay() { return *platform::RecordOf<Multiplay>::find(); }
 
 void ensureCapacity(std::vector<std::uint8_t>& buffer, std::size_t needed) {
   if (buffer.size() < needed) buffer.resize(needed + needed / 2);

@@ -52,7 +52,8 @@ class Multiplay {
 // Grows a buffer to one and a half times needed when it holds fewer than needed bytes.
 void ensureCapacity(std::vector<std::uint8_t>& buffer, std::size_t needed);
 
-// The module's state.
+// The module's state: a record of the running host, which the commands run on (one must be
+// running).
 Multiplay& multiplay();
 
 }  // namespace korvo::stdlib
