@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "backend/clock.h"
+#include "host/host_record.h"
 #include "media/canvas/surface_loader.h"
 #include "media/graphics/windowed_host.h"
 #include "media/text/font_set.h"
@@ -12,11 +13,9 @@
 namespace korvo::platform {
 namespace {
 
-// Every canvas of the open display; one registry for the process so handles never repeat.
-HandleRegistry<Canvas>& canvases() {
-  static HandleRegistry<Canvas> registry;
-  return registry;
-}
+// Every canvas of the open display; one registry for the run, kept by the host, so that a
+// display opened again repeats no handle. Only a host opens a display.
+HandleRegistry<Canvas>& canvases() { return *RecordOf<HandleRegistry<Canvas>>::find(); }
 
 GraphicsSystem* gCurrent = nullptr;
 GraphicsSystem::CloseHandler gCloseHandler = nullptr;
