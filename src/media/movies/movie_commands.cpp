@@ -11,6 +11,7 @@
 #include "backend/path_resolver.h"
 #include "base/handle_registry.h"
 #include "base/kv_ex.h"
+#include "host/host_record.h"
 #include "host/movie_sound.h"
 #include "host/runtime_host.h"
 #include "media/graphics/graphics_state.h"
@@ -43,10 +44,8 @@ struct DisplayMovie {
   std::int32_t soundTrack;
 };
 
-HandleRegistry<DisplayMovie>& movies() {
-  static HandleRegistry<DisplayMovie> registry;
-  return registry;
-}
+// The run's movies, kept by the host; a movie command runs on one.
+HandleRegistry<DisplayMovie>& movies() { return *RecordOf<HandleRegistry<DisplayMovie>>::find(); }
 
 // The local file a movie name stands for: a leading "file://" is dropped, and a name in any
 // other scheme ("http://", "rtsp:\\" ...) is a network name, which is refused.
