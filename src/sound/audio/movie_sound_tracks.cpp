@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "base/handle_registry.h"
+#include "host/host_record.h"
 #include "sound/engine/channel_table.h"
 #include "sound/streams/media_decoder.h"
 #include "sound/streams/stream_player.h"
@@ -22,10 +23,8 @@ struct Track {
   streams::Stream* stream;
 };
 
-HandleRegistry<Track>& tracks() {
-  static HandleRegistry<Track> registry;
-  return registry;
-}
+// The run's tracks, kept by the host; the audio module runs on one.
+HandleRegistry<Track>& tracks() { return *platform::RecordOf<HandleRegistry<Track>>::find(); }
 
 std::int32_t startTrack(const std::string& path) {
   formats::DecoderResult opened = streams::openMediaDecoder(path);
