@@ -12,14 +12,14 @@ namespace korvo::sound::floatmix {
 
 // 8-bit values on the 16-bit scale: positive full scale reaches 32767, negative -32768.
 inline const std::array<float, 256>& eightBitTable() {
-  static const std::array<float, 256> table = [] {
+  static const std::array<float, 256> kTable = [] {
     std::array<float, 256> t{};
     for (int v = -128; v < 128; ++v) {
       t[static_cast<std::uint8_t>(v)] = v >= 0 ? static_cast<float>(v) * 258.00787f : static_cast<float>(v) * 256.0f;
     }
     return t;
   }();
-  return table;
+  return kTable;
 }
 
 template <bool k16, bool kStereo>

@@ -16,16 +16,16 @@ inline bool framesFit(std::int64_t pos, std::int64_t step, std::int32_t count) {
   return pos >= 0 && last >= 0 && pos < limit && last < limit;
 }
 
-// Byte b (0..3) of each 32-bit lane as a signed 8-bit value on the 16-bit scale.
-template <int b>
+// Byte kByte (0..3) of each 32-bit lane as a signed 8-bit value on the 16-bit scale.
+template <int kByte>
 __attribute__((target("avx2"))) inline __m256i signedByte(__m256i v) {
-  return _mm256_slli_epi32(_mm256_srai_epi32(_mm256_slli_epi32(v, 24 - 8 * b), 24), 8);
+  return _mm256_slli_epi32(_mm256_srai_epi32(_mm256_slli_epi32(v, 24 - 8 * kByte), 24), 8);
 }
 
-// Half h (0 low, 1 high) of each 32-bit lane as a signed 16-bit value.
-template <int h>
+// Half kHalf (0 low, 1 high) of each 32-bit lane as a signed 16-bit value.
+template <int kHalf>
 __attribute__((target("avx2"))) inline __m256i signedHalf(__m256i v) {
-  if constexpr (h == 0) return _mm256_srai_epi32(_mm256_slli_epi32(v, 16), 16);
+  if constexpr (kHalf == 0) return _mm256_srai_epi32(_mm256_slli_epi32(v, 16), 16);
   else return _mm256_srai_epi32(v, 16);
 }
 
