@@ -11,19 +11,19 @@ namespace korvo::platform {
 template <typename T>
 class RecordOf final : public HostRecord {
  public:
-  ~RecordOf() override { live_ = nullptr; }
+  ~RecordOf() override { gLive = nullptr; }
 
   // The running host's state, or null when no host runs.
   static T* find() {
-    if (!live_) live_ = RuntimeHost::currentRecord<RecordOf>();
-    return live_ ? &live_->state_ : nullptr;
+    if (!gLive) gLive = RuntimeHost::currentRecord<RecordOf>();
+    return gLive ? &gLive->state_ : nullptr;
   }
   // The state only if it was made already: for teardown, which must not make one.
-  static T* existing() { return live_ ? &live_->state_ : nullptr; }
+  static T* existing() { return gLive ? &gLive->state_ : nullptr; }
 
  private:
   T state_;
-  static inline RecordOf* live_ = nullptr;
+  static inline RecordOf* gLive = nullptr;
 };
 
 }  // namespace korvo::platform
