@@ -2,16 +2,13 @@
 #include "media/graphics/graphics_state.h"
 
 #include "base/kv_ex.h"
-#include "host/runtime_host.h"
+#include "host/host_record.h"
 #include "media/text/font_set.h"
 #include "media/text/text_graphics.h"
 
 namespace korvo::platform {
 
-GraphicsState& graphicsState() {
-  static GraphicsState state;
-  return state;
-}
+GraphicsState& graphicsState() { return *RecordOf<GraphicsState>::find(); }
 
 Canvas* currentBuffer() {
   GraphicsState& s = graphicsState();

@@ -1,4 +1,4 @@
-// The graphics commands' process-wide state: the display, the current buffer and the
+// The graphics commands' state for the run (a record of the running host): the display, the current buffer and the
 // drawing state handed to every buffer that becomes current (the font and text cursor are
 // the text commands' TextState), the driver choice and mode cache, and the flags of the
 // image commands. Other graphics commands read and change it through here.
@@ -28,6 +28,7 @@ struct GraphicsState {
   void (*freeImages)() = nullptr;
 };
 
+// The running host's (one must be running).
 GraphicsState& graphicsState();
 
 // The current buffer's canvas, or null when no display is open.
