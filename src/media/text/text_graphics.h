@@ -32,6 +32,7 @@ struct TextState {
   std::int32_t cursorX = 0;    // the console's text cursor
   std::int32_t cursorY = 0;
 };
+// The running host's (one must be running).
 TextState& textState();
 
 // Frees the console's scratch canvas (the graphics module does when a display opens).

@@ -2,6 +2,7 @@
 #include "media/canvas/canvas.h"
 #include "media/text/font_set.h"
 #include "media/text/text_graphics.h"
+#include "host/host_record.h"
 
 namespace korvo::platform {
 namespace {
@@ -11,10 +12,7 @@ TextGraphics* gGraphics = nullptr;
 void setTextGraphics(TextGraphics* graphics) { gGraphics = graphics; }
 TextGraphics* textGraphics() { return gGraphics; }
 
-TextState& textState() {
-  static TextState state;
-  return state;
-}
+TextState& textState() { return *RecordOf<TextState>::find(); }
 
 BitmapFont* currentFont() {
   TextState& state = textState();
