@@ -1,4 +1,6 @@
 // Program file names: backslashes and letter case.
+#include <unistd.h>
+
 #include <filesystem>
 #include <fstream>
 
@@ -12,7 +14,7 @@ namespace {
 namespace fs = std::filesystem;
 
 TEST(PathResolver, BackslashesAndCaseResolveToTheRealFile) {
-  const fs::path root = fs::temp_directory_path() / "korvo_path_test";
+  const fs::path root = fs::temp_directory_path() / ("korvo_path_test-" + std::to_string(::getpid()));
   fs::remove_all(root);
   fs::create_directories(root / "System" / "098");
   std::ofstream(root / "System" / "098" / "Tiles.PNG") << "x";

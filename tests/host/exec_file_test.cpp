@@ -1,5 +1,6 @@
 // ExecFile: how the command splits into a file and parameters, and starting a child.
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <filesystem>
@@ -32,7 +33,7 @@ TEST(ExecFile, SplitsQuotedAndPlainCommands) {
 }
 
 TEST(ExecFile, RunsAnExecutableWithItsParametersAndNoShell) {
-  const fs::path dir = fs::temp_directory_path() / "korvo_exec_test";
+  const fs::path dir = fs::temp_directory_path() / ("korvo_exec_test-" + std::to_string(::getpid()));
   fs::remove_all(dir);
   fs::create_directories(dir);
   const fs::path script = dir / "write args.sh";

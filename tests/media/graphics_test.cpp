@@ -1,5 +1,7 @@
 // Displays through the graphics commands on the headless backend: mode mapping, failures,
 // buffers and Flip, gamma, EndGraphics, and the bytes SaveBuffer writes.
+#include <unistd.h>
+
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
@@ -278,7 +280,7 @@ TEST(Graphics, DriversAndModesOfTheOffscreenDisplay) {
 }
 
 TEST(SaveBuffer, WritesA24BitBmpWithPaddedRowsBottomUp) {
-  const fs::path file = fs::temp_directory_path() / "korvo_savebuffer.bmp";
+  const fs::path file = fs::temp_directory_path() / ("korvo_savebuffer-" + std::to_string(::getpid()) + ".bmp");
   fs::remove(file);
   EXPECT_EQ("", run(
                     [&] {
@@ -449,7 +451,7 @@ TEST(TextOnTheDisplay, ANewDisplayEndsTheOldFontsAndImages) {
 }
 
 TEST(Headless, EnvironmentAsksForAnExitSnapshotAndChosenFlips) {
-  const fs::path dir = fs::temp_directory_path() / "korvo_capture";
+  const fs::path dir = fs::temp_directory_path() / ("korvo_capture-" + std::to_string(::getpid()));
   fs::remove_all(dir);
   fs::create_directories(dir);
   setenv("KORVO_SNAPSHOT", (dir / "exit.bmp").c_str(), 1);
