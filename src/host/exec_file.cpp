@@ -36,6 +36,7 @@ bool exists(const std::string& path) {
 // Starts argv[0] (searched on PATH when it has no slash) and reaps it in the background.
 bool spawn(const std::vector<std::string>& args) {
   std::vector<char*> argv;
+  argv.reserve(args.size() + 1);
   for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
   argv.push_back(nullptr);
   pid_t pid = 0;

@@ -32,7 +32,7 @@ sf_count_t fileRead(void* buffer, sf_count_t count, void* user) {
 sf_count_t fileWrite(const void*, sf_count_t, void*) { return 0; }
 sf_count_t fileTell(void* user) { return fileOf(user).tell(); }
 
-SF_VIRTUAL_IO fileIo{fileLength, fileSeek, fileRead, fileWrite, fileTell};
+SF_VIRTUAL_IO gFileIo{fileLength, fileSeek, fileRead, fileWrite, fileTell};
 
 struct SndFileCloser {
   void operator()(SNDFILE* file) const { sf_close(file); }
@@ -83,7 +83,7 @@ class ConvertedWavDecoder final : public SoundDecoder {
 DecoderResult openConvertedWavDecoder(SoundFile& file, std::int32_t blockAlign) {
   file.seek(0, SeekFrom::kStart);
   SF_INFO info{};
-  std::unique_ptr<SNDFILE, SndFileCloser> decoder(sf_open_virtual(&fileIo, SFM_READ, &info, &file));
+  std::unique_ptr<SNDFILE, SndFileCloser> decoder(sf_open_virtual(&gFileIo, SFM_READ, &info, &file));
   if (!decoder) return {nullptr, EngineError::kUnrecognised};
   const int container = info.format & SF_FORMAT_TYPEMASK;
   if ((container != SF_FORMAT_WAV && container != SF_FORMAT_WAVEX) || (info.channels != 1 && info.channels != 2) ||

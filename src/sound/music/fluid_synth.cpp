@@ -21,10 +21,10 @@ constexpr const char* kSoundFontPlaces[] = {
 };
 
 // The last error FluidSynth reported (it reports from the thread that called it).
-thread_local std::string tLastFluidError;
+thread_local std::string gLastFluidError;
 
 void keepFluidLog(int level, const char* message, void*) {
-  if (level <= FLUID_ERR && message) tLastFluidError = message;
+  if (level <= FLUID_ERR && message) gLastFluidError = message;
 }
 
 void quietFluidLog() {
@@ -114,9 +114,9 @@ std::unique_ptr<MidiSynth> makeFluidSynth(std::int32_t rate, std::string& why) {
     return nullptr;
   }
   auto made = std::make_unique<FluidSynth>(settings, synth, rate);
-  tLastFluidError.clear();
+  gLastFluidError.clear();
   if (fluid_synth_sfload(synth, font.c_str(), 1) == FLUID_FAILED) {
-    why = "the SoundFont " + font + " could not be loaded" + (tLastFluidError.empty() ? "" : ": " + tLastFluidError);
+    why = "the SoundFont " + font + " could not be loaded" + (gLastFluidError.empty() ? "" : ": " + gLastFluidError);
     return nullptr;
   }
   return made;

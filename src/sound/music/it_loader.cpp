@@ -41,7 +41,7 @@ void readEnvelope(ByteReader& r, Envelope& e, bool centred, bool& filter) {
   e.sustain = r.u8();
   e.sustainEnd = r.u8();
   for (int i = 0; i < kEnvelopePoints; ++i) {
-    const std::int32_t y = static_cast<std::int8_t>(r.u8());
+    const std::int32_t y = r.s8();
     e.y[static_cast<std::size_t>(i)] = static_cast<std::uint16_t>(std::clamp(centred ? y + 32 : y, 0, 64));
     e.x[static_cast<std::size_t>(i)] = r.u16le();
   }

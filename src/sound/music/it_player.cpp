@@ -172,8 +172,8 @@ bool start(Song& song) {
 namespace korvo::sound::music {
 
 const SongFormat& itFormat() {
-  static const SongFormat format{SongKind::kIt, &it::tick, &it::start, &it::voiceVolume};
-  return format;
+  static const SongFormat kFormat{SongKind::kIt, &it::tick, &it::start, &it::voiceVolume};
+  return kFormat;
 }
 
 }  // namespace korvo::sound::music

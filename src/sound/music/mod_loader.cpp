@@ -79,8 +79,8 @@ void readSampleHeader(ByteReader& r, SongSample& s) {
 // The note byte (1-based, as XM's) of an Amiga period, or no note.
 std::uint8_t periodNote(std::int32_t period) {
   const auto& t = periodTable();
-  for (std::int32_t n = 1; n + kPeriodOctaves < kPeriodTableSize; ++n) {
-    if (period >= t[static_cast<std::size_t>(n + kPeriodOctaves)]) return static_cast<std::uint8_t>(n);
+  for (std::size_t i = kPeriodOctaves + 1; i < t.size(); ++i) {
+    if (period >= t[i]) return static_cast<std::uint8_t>(i - kPeriodOctaves);
   }
   return kNoNote;
 }

@@ -270,8 +270,8 @@ std::int32_t volume(const Song& song, const Voice& v) {
 namespace korvo::sound::music {
 
 const SongFormat& modFormat() {
-  static const SongFormat format{SongKind::kMod, &mod::tick, nullptr, &mod::volume};
-  return format;
+  static const SongFormat kFormat{SongKind::kMod, &mod::tick, nullptr, &mod::volume};
+  return kFormat;
 }
 
 }  // namespace korvo::sound::music

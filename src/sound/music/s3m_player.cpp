@@ -144,8 +144,8 @@ std::int32_t volume(const Song& song, const Voice& v) {
 namespace korvo::sound::music {
 
 const SongFormat& s3mFormat() {
-  static const SongFormat format{SongKind::kS3m, &s3m::tick, nullptr, &s3m::volume};
-  return format;
+  static const SongFormat kFormat{SongKind::kS3m, &s3m::tick, nullptr, &s3m::volume};
+  return kFormat;
 }
 
 }  // namespace korvo::sound::music

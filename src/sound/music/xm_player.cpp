@@ -171,8 +171,8 @@ std::int32_t fullVoiceVolume(const Song& song, const Voice& v) {
 }
 
 const SongFormat& xmFormat() {
-  static const SongFormat format{SongKind::kXm, &xm::tick, nullptr, &fullVoiceVolume};
-  return format;
+  static const SongFormat kFormat{SongKind::kXm, &xm::tick, nullptr, &fullVoiceVolume};
+  return kFormat;
 }
 
 }  // namespace korvo::sound::music
