@@ -25,9 +25,9 @@ constexpr int kSeconds = 20;
 constexpr const char* kPackage = "liquidwar-data";
 
 const std::string& midiPath() {
-  static const std::string path =
+  static const std::string kPath =
       korvo::test::debianFile(kPackage, "/usr/share/games/liquidwar/music/colossus.mid").value_or("");
-  return path;
+  return kPath;
 }
 
 bool ready(benchmark::State& state) {

@@ -43,8 +43,8 @@ struct BenchFiles {
 };
 
 const std::string& benchFile(const char* extension) {
-  static const BenchFiles files;
-  return std::string(extension) == "ogg" ? files.ogg : files.mp3;
+  static const BenchFiles kFiles;
+  return std::string(extension) == "ogg" ? kFiles.ogg : kFiles.mp3;
 }
 
 void reportRealtime(benchmark::State& state) {

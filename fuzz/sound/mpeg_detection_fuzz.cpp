@@ -15,16 +15,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (findMpegStart(*file, start)) {
     if (start.offset < 0 || start.offset + 4 > start.end || start.end > static_cast<std::int64_t>(size))
       __builtin_trap();
-    static const int noise = ::memfd_create("stderr", 0);
+    static const int kNoise = ::memfd_create("stderr", 0);
     const int saved = ::dup(2);
-    ::ftruncate(noise, 0);
-    ::lseek(noise, 0, SEEK_SET);
-    ::dup2(noise, 2);
+    ::ftruncate(kNoise, 0);
+    ::lseek(kNoise, 0, SEEK_SET);
+    ::dup2(kNoise, 2);
     DecodedAudio out;
     loadMpeg(*file, 0x2130, out);
     ::dup2(saved, 2);
     ::close(saved);
-    if (::lseek(noise, 0, SEEK_CUR) != 0) __builtin_trap();
+    if (::lseek(kNoise, 0, SEEK_CUR) != 0) __builtin_trap();
   }
   return 0;
 }

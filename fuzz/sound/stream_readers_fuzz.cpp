@@ -25,23 +25,23 @@ struct Source {
     state = state * 1664525u + 1013904223u;
     return 1 + (state >> 8) % limit;
   }
-} source;
+} gSource;
 
-void* openSource(const char*) { return &source; }
+void* openSource(const char*) { return &gSource; }
 void closeSource(void*) {}
 std::int64_t readSource(void* buffer, std::int64_t size, void*) {
-  const std::int64_t n = std::min<std::int64_t>({size, source.size - source.at, std::int64_t{source.next(700)}});
-  std::memcpy(buffer, source.data + source.at, static_cast<std::size_t>(std::max<std::int64_t>(0, n)));
-  source.at += std::max<std::int64_t>(0, n);
+  const std::int64_t n = std::min<std::int64_t>({size, gSource.size - gSource.at, std::int64_t{gSource.next(700)}});
+  std::memcpy(buffer, gSource.data + gSource.at, static_cast<std::size_t>(std::max<std::int64_t>(0, n)));
+  gSource.at += std::max<std::int64_t>(0, n);
   return n;
 }
 bool seekSource(void*, std::int64_t offset, int origin) {
-  const std::int64_t base = origin == 0 ? 0 : origin == 1 ? source.at : source.size;
-  if (base + offset < 0 || base + offset > source.size) return false;
-  source.at = base + offset;
+  const std::int64_t base = origin == 0 ? 0 : origin == 1 ? gSource.at : gSource.size;
+  if (base + offset < 0 || base + offset > gSource.size) return false;
+  gSource.at = base + offset;
   return true;
 }
-std::int64_t tellSource(void*) { return source.at; }
+std::int64_t tellSource(void*) { return gSource.at; }
 
 const formats::FileCallbacks kCallbacks{openSource, closeSource, readSource, seekSource, tellSource};
 
@@ -59,8 +59,8 @@ extern "C" const char* __lsan_default_suppressions() { return "leak:libvorbisfil
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size < 5) return 0;
   const std::uint8_t flags = data[0];
-  source = Source{data + 5, static_cast<std::int64_t>(size - 5), 0, 1};
-  std::memcpy(&source.state, data + 1, 4);
+  gSource = Source{data + 5, static_cast<std::int64_t>(size - 5), 0, 1};
+  std::memcpy(&gSource.state, data + 1, 4);
   std::uint32_t modeWord = 0;
   if (flags & 1) modeWord |= mode::kRaw;
   modeWord |= flags & 2 ? mode::k16Bits : mode::k8Bits;
@@ -81,7 +81,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::size_t total = 0;
     bool seeked = false;
     while (total < kMaxOutput) {
-      const std::size_t ask = source.next(static_cast<std::uint32_t>(buffer.size()));
+      const std::size_t ask = gSource.next(static_cast<std::uint32_t>(buffer.size()));
       const std::size_t got = reader.read(buffer.data(), ask);
       if (got > ask || got % static_cast<std::size_t>(f.frameBytes()) != 0) __builtin_trap();
       if (got == 0) {
@@ -90,7 +90,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         seeked = true;
         const std::int64_t blocks = f.dataLength / f.readBlock;
         reader.seek(static_cast<std::int64_t>(
-                        source.next(static_cast<std::uint32_t>(std::min<std::int64_t>(blocks, 1 << 20))) - 1) *
+                        gSource.next(static_cast<std::uint32_t>(std::min<std::int64_t>(blocks, 1 << 20))) - 1) *
                     f.readBlock);
       }
       total += got;

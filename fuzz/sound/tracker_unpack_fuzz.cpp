@@ -25,7 +25,11 @@ void korvo::fuzz::makeSeeds(Seeds& seeds) {
   std::vector<std::int16_t> wave(0x4000 + 100);
   for (std::size_t i = 0; i < wave.size(); ++i) wave[i] = static_cast<std::int16_t>((i * 40503u) & 0xFFFF);
   std::vector<std::int16_t> small(300);
-  for (std::size_t i = 0; i < small.size(); ++i) small[i] = static_cast<std::int16_t>(static_cast<std::int8_t>(i * 7));
+  // Bytes 0, 7, 14 ... read as two's complement: a wave that wraps from 127 to -128.
+  for (std::size_t i = 0; i < small.size(); ++i) {
+    const int byte = static_cast<int>((i * 7) & 0xFF);
+    small[i] = static_cast<std::int16_t>(byte < 128 ? byte : byte - 256);
+  }
   const auto seed = [&](const char* name, std::uint8_t flags, const std::vector<std::int16_t>& values) {
     const std::uint32_t frames = static_cast<std::uint32_t>(values.size());
     Bytes b = {flags, static_cast<std::uint8_t>(frames & 0xFF), static_cast<std::uint8_t>(frames >> 8)};
