@@ -242,7 +242,7 @@ TEST(MidiVolumeTest, TheTableHoldsItsFixedRowsAndRisesBetweenThem) {
   for (const auto& [volume, centibels] : fixed) EXPECT_EQ(music::midiVolumeCentibels(volume), centibels) << volume;
   for (int v = 1; v <= 255; ++v) EXPECT_GT(music::midiVolumeCentibels(v), music::midiVolumeCentibels(v - 1)) << v;
   // Half of 128 is as far below it as 128 is below 256, on the table's logarithmic axis.
-  EXPECT_NEAR(music::midiVolumeCentibels(32), -1994 - (6830 - 1994) / 5, 1);
+  EXPECT_NEAR(music::midiVolumeCentibels(32), -1994 - (6830 - 1994) / 5.0, 1);
   EXPECT_EQ(music::midiVolumeCentibels(-5), -10000);
 }
 

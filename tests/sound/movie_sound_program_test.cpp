@@ -44,8 +44,9 @@ std::size_t onset(const ProgramRun& run) {
 
 double loudness(const std::vector<std::int16_t>& stereo, int side) {
   double sum = 0;
-  for (std::size_t i = static_cast<std::size_t>(side); i < stereo.size(); i += 2) sum += double{stereo[i]} * stereo[i];
-  return std::sqrt(sum / static_cast<double>(stereo.size() / 2));
+  for (std::size_t i = static_cast<std::size_t>(side); i < stereo.size(); i += 2)
+    sum += static_cast<double>(stereo[i]) * stereo[i];
+  return std::sqrt(sum / (static_cast<double>(stereo.size()) / 2));
 }
 
 TEST(MovieSoundProgram, TheSoundTrackIsInTheOutputAsFfmpegDecodesIt) {
@@ -67,7 +68,7 @@ TEST(MovieSoundProgram, TheSoundTrackIsInTheOutputAsFfmpegDecodesIt) {
     EXPECT_NEAR(std::atoi(draws[0].c_str() + 6), 120, 2) << k.file << ": two seconds at 60 draws a second";
 
     const std::vector<std::int16_t> decoded = korvo::testing::decodeSoundTrack(file, kRate);
-    ASSERT_NEAR(static_cast<double>(decoded.size() / 2), 2.0 * kRate, 0.05 * kRate) << k.file;
+    ASSERT_NEAR(static_cast<double>(decoded.size()) / 2, 2.0 * kRate, 0.05 * kRate) << k.file;
     // Heard one lap of the output's buffer after the open, as any sound started then.
     const std::size_t start = onset(run);
     ASSERT_LT(start, std::size_t{kRate / 5}) << k.file;

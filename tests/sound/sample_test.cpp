@@ -118,8 +118,11 @@ TEST_F(SampleTest, TrackerPackedDataIsUnpacked) {
     EXPECT_EQ(reinterpret_cast<const std::int16_t*>(cut->data())[wave.size() - 1], 0);
   }
   std::vector<std::int16_t> bytes8(600);
-  for (std::size_t i = 0; i < bytes8.size(); ++i)
-    bytes8[i] = static_cast<std::int16_t>(static_cast<std::int8_t>(i * 37));
+  // Bytes 0, 37, 74 ... read as two's complement.
+  for (std::size_t i = 0; i < bytes8.size(); ++i) {
+    const int byte = static_cast<int>((i * 37) & 0xFF);
+    bytes8[i] = static_cast<std::int16_t>(byte < 128 ? byte : byte - 256);
+  }
   const auto packed8 = packTrackerSample(bytes8, false, true);
   Sample* second8 = engine_.allocSample(kSlotFree, 600, mode::k8Bits, 44100, 255, 128, 255);
   ASSERT_TRUE(engine_.uploadSampleData(second8, packed8.data(), mode::kTrackerPacked2, packed8.size()));

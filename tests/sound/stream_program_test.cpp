@@ -19,6 +19,9 @@ constexpr std::size_t kFirstLap = 4408;
 // The volume ramp of a start: 128 frames.
 constexpr std::size_t kRamp = 128;
 
+// A value at a volume of 256ths, in whole numbers as the mixer scales it.
+int atVolume(int value, int volume) { return value * volume / 256; }
+
 class StreamProgramTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -54,7 +57,7 @@ TEST_F(StreamProgramTest, PlayMusicOfAnOggFilePlaysItsDecodedSoundAndEnds) {
   for (std::size_t f = kRamp; f < 44100; ++f) {
     for (int side = 0; side < 2; ++side) {
       const std::int16_t heard = side ? streamed.right(kFirstLap + f) : streamed.left(kFirstLap + f);
-      ASSERT_NEAR(heard, file[2 * f + side] * 255 / 256, 1) << "frame " << f;
+      ASSERT_NEAR(heard, atVolume(file[2 * f + side], 255), 1) << "frame " << f;
     }
   }
   for (std::size_t f = kFirstLap + 44100; f < streamed.frames(); ++f) ASSERT_EQ(streamed.left(f), 0) << "frame " << f;
@@ -86,8 +89,8 @@ TEST_F(StreamProgramTest, ChannelCommandsReachTheStream) {
   };
   // Each command is heard one lap of the buffer (some 100 ms) after the clock time it was given at.
   const auto at = [](int ms) { return static_cast<std::size_t>(ms) * 441 / 10 + kFirstLap; };
-  EXPECT_NEAR(loudest(at(50), at(290)), fileLoudest(at(50), at(290)) * 255 / 256, 2);
-  EXPECT_NEAR(loudest(at(330), at(490)), fileLoudest(at(330), at(490)) * 127 / 256, 2) << "ChannelVolume 0.5";
+  EXPECT_NEAR(loudest(at(50), at(290)), atVolume(fileLoudest(at(50), at(290)), 255), 2);
+  EXPECT_NEAR(loudest(at(330), at(490)), atVolume(fileLoudest(at(330), at(490)), 127), 2) << "ChannelVolume 0.5";
   EXPECT_EQ(loudest(at(530), at(690)), 0) << "paused";
   EXPECT_GT(loudest(at(730), at(790)), 0) << "resumed";
   EXPECT_EQ(loudest(at(830), run.frames()), 0) << "stopped";

@@ -67,7 +67,7 @@ TEST(StreamReadersTest, TheSameSoundAsWavOggAndMp3DecodesToTheSameLengthAndSound
     EXPECT_EQ(f.channels, 2);
     const std::vector<std::int16_t> decoded =
         readAll(*other->result.decoder, 3000 + 4 * static_cast<std::size_t>(f.rate % 7));
-    EXPECT_NEAR(static_cast<double>(decoded.size() / 2), 66150.0, static_cast<double>(kMp3Frame));
+    EXPECT_NEAR(static_cast<double>(decoded.size()) / 2, 66150.0, static_cast<double>(kMp3Frame));
     EXPECT_GT(test::bestCorrelation(reference, decoded, 2, 1200), 0.99);
   }
   EXPECT_EQ(ogg.result.decoder->format().dataLength, 66150 * 4);
@@ -235,7 +235,7 @@ TEST(StreamReadersTest, OtherMediaDecodeThroughFfmpeg) {
     EXPECT_EQ(media.decoder->format().channels, 2);
     EXPECT_NEAR(static_cast<double>(media.decoder->format().lengthMs), 1000.0, 50.0) << name;
     const std::vector<std::int16_t> decoded = readAll(*media.decoder);
-    EXPECT_NEAR(static_cast<double>(decoded.size() / 2), 48000.0, 2048.0) << name;
+    EXPECT_NEAR(static_cast<double>(decoded.size()) / 2, 48000.0, 2048.0) << name;
     EXPECT_GT(test::bestCorrelation(tune.samples, decoded, 2, 1200), 0.98) << name;
     // Rewound, it plays again (an Opus stream's pre-skip then plays too).
     ASSERT_TRUE(media.decoder->seek(0));

@@ -101,9 +101,9 @@ Bytes encodeVorbis(const Pcm& pcm, int serial) {
 
   const auto frames = static_cast<int>(pcm.frames());
   float** buffer = vorbis_analysis_buffer(&dsp, frames);
-  for (int c = 0; c < pcm.channels; ++c)
-    for (int f = 0; f < frames; ++f)
-      buffer[c][f] = pcm.samples[static_cast<std::size_t>(f * pcm.channels + c)] / 32768.0f;
+  const auto channels = static_cast<std::size_t>(pcm.channels);
+  for (std::size_t c = 0; c < channels; ++c)
+    for (std::size_t f = 0; f < pcm.frames(); ++f) buffer[c][f] = pcm.samples[f * channels + c] / 32768.0f;
   vorbis_analysis_wrote(&dsp, frames);
   vorbis_analysis_wrote(&dsp, 0);
   ogg_packet packet;
@@ -141,9 +141,10 @@ Bytes encodeMp3(const Pcm& pcm, int kbps) {
   const auto frames = static_cast<int>(pcm.frames());
   out.resize(static_cast<std::size_t>(frames) * 5 / 4 + 7200 + 16384);
   std::vector<std::int16_t> left(static_cast<std::size_t>(frames)), right(static_cast<std::size_t>(frames));
-  for (int f = 0; f < frames; ++f) {
-    left[static_cast<std::size_t>(f)] = pcm.samples[static_cast<std::size_t>(f * pcm.channels)];
-    right[static_cast<std::size_t>(f)] = pcm.samples[static_cast<std::size_t>(f * pcm.channels + pcm.channels - 1)];
+  const auto channels = static_cast<std::size_t>(pcm.channels);
+  for (std::size_t f = 0; f < left.size(); ++f) {
+    left[f] = pcm.samples[f * channels];
+    right[f] = pcm.samples[f * channels + channels - 1];
   }
   int used = lame_encode_buffer(lame, left.data(), right.data(), frames, out.data(), static_cast<int>(out.size()));
   used += lame_encode_flush(lame, out.data() + used, static_cast<int>(out.size()) - used);
