@@ -7,12 +7,13 @@ extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
 #include <libavutil/mem.h>
-#include <libswscale/swscale.h>
 }
 
 #include <algorithm>
 #include <cstring>
 #include <mutex>
+
+#include "media/movies/frame_converter.h"
 
 namespace korvo::platform {
 namespace {
@@ -33,7 +34,6 @@ struct Closer {
   void operator()(AVCodecContext* c) const { avcodec_free_context(&c); }
   void operator()(AVPacket* p) const { av_packet_free(&p); }
   void operator()(AVFrame* f) const { av_frame_free(&f); }
-  void operator()(SwsContext* s) const { sws_freeContext(s); }
   void operator()(AVIOContext* io) const {
     av_freep(&io->buffer);
     avio_context_free(&io);
@@ -47,15 +47,6 @@ AVPixelFormat pixelFormatOf(const PixelFormat& format) {
   if (format == PixelFormat::rgb888()) return AV_PIX_FMT_BGR24;
   if (format == PixelFormat::rgb565()) return AV_PIX_FMT_RGB565LE;
   return AV_PIX_FMT_NONE;
-}
-
-// libswscale's fast path fills the padding byte of 0-padded BGR with 0xFF; the display's
-// 32-bit format keeps it 0, as every drawing command leaves it.
-void clearPadding(Surface& surface) {
-  for (std::int32_t y = 0; y < surface.height(); ++y) {
-    auto* row = reinterpret_cast<std::uint32_t*>(surface.at(0, y));
-    for (std::int32_t x = 0; x < surface.width(); ++x) row[x] &= 0x00FFFFFFu;
-  }
 }
 
 // The stream's nominal frame interval in milliseconds.
@@ -81,7 +72,7 @@ struct MovieDecoder::Parts {
   Owned<AVPacket> packet;
   Owned<AVFrame> next;
   Owned<AVFrame> current;
-  Owned<SwsContext> scaler;
+  FrameConverter converter;
   int stream = -1;
 
   static int read(void* opaque, std::uint8_t* buffer, int bytes) {
@@ -231,19 +222,9 @@ bool MovieDecoder::decodeFrame() {
 }
 
 bool MovieDecoder::convertCurrent(Surface& surface) {
-  Parts& p = *parts_;
-  const AVFrame& frame = *p.current;
-  const AVPixelFormat target = pixelFormatOf(surface.format());
-  if (!frame.data[0] || target == AV_PIX_FMT_NONE) return false;
-  p.scaler.reset(sws_getCachedContext(p.scaler.release(), frame.width, frame.height,
-                                      static_cast<AVPixelFormat>(frame.format), surface.width(), surface.height(),
-                                      target, SWS_BILINEAR, nullptr, nullptr, nullptr));
-  if (!p.scaler) return false;
-  std::uint8_t* planes[4] = {surface.pixels(), nullptr, nullptr, nullptr};
-  const int pitches[4] = {surface.pitch(), 0, 0, 0};
-  if (sws_scale(p.scaler.get(), frame.data, frame.linesize, 0, frame.height, planes, pitches) <= 0) return false;
-  if (target == AV_PIX_FMT_BGR0) clearPadding(surface);
-  return true;
+  const AVFrame& frame = *parts_->current;
+  return parts_->converter.convert(
+      frame, {surface.pixels(), surface.pitch(), surface.width(), surface.height(), pixelFormatOf(surface.format())});
 }
 
 }  // namespace korvo::platform
