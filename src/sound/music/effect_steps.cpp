@@ -50,6 +50,12 @@ void tremor(SongChannel& c, Voice& v) {
   if (++c.tremorCounter >= c.tremorOn + c.tremorOff) c.tremorCounter = 0;
 }
 
+void restartWaves(SongChannel& c) {
+  if (!(c.waveform & 0x04)) c.vibratoPos = 0;
+  if (!(c.waveform & 0x40)) c.tremoloPos = 0;
+  c.retrigCounter = 0;
+}
+
 void retrigger(Voice& v) {
   if (!v.sample) return;
   v.startOffset = 0;

@@ -17,6 +17,9 @@ void volumeSlide(Voice& voice, std::uint8_t param);
 void tonePortamento(SongChannel& channel, Voice& voice);
 // Tremor: silences the voice for its off ticks.
 void tremor(SongChannel& channel, Voice& voice);
+// A new instrument starts vibrato and tremolo again (unless their waveform keeps its place)
+// and the retrigger count.
+void restartWaves(SongChannel& channel);
 // Starts the voice's note again from the beginning.
 void retrigger(Voice& voice);
 // The multi-retrigger volume change x (0..15) applied to volume, kept within 0..64.

@@ -4,7 +4,6 @@
 #include "sound/music/letter_effects.h"
 
 #include <algorithm>
-#include <array>
 
 #include "sound/music/effect_steps.h"
 #include "sound/music/modulation.h"
@@ -15,8 +14,6 @@ namespace korvo::sound::music::letters {
 namespace {
 
 constexpr std::int32_t kMaxPeriod = 1 << 20;
-constexpr std::array<std::int32_t, 16> kFinetuneRates = {8363, 8413, 8463, 8529, 8581, 8651, 8723, 8757,
-                                                         7895, 7941, 7985, 8046, 8107, 8169, 8232, 8280};
 
 bool isFine(std::uint8_t p) { return (lo(p) == 0xF && hi(p) != 0) || (hi(p) == 0xF && lo(p) != 0); }
 
@@ -93,7 +90,7 @@ bool specialRow(Song& song, SongChannel& c, Voice& v, std::uint8_t p, const Rule
   const std::int32_t y = lo(p);
   switch (hi(p)) {
     case kSetFinetune:
-      if (v.sample && v.sample != &invalidSample()) v.sample->c4Rate = kFinetuneRates[static_cast<std::size_t>(y)];
+      if (v.sample && v.sample != &invalidSample()) v.sample->c4Rate = finetuneRate(y);
       return true;
     case kVibratoWave: c.waveform = static_cast<std::uint8_t>((c.waveform & 0xF0) | (y & 7)); return true;
     case kTremoloWave: c.waveform = static_cast<std::uint8_t>((c.waveform & 0x0F) | ((y & 7) << 4)); return true;

@@ -32,10 +32,6 @@ struct Signature {
 };
 constexpr std::array<Signature, 5> kSignatures = {{{"M.K.", 4}, {"M!K!", 4}, {"FLT4", 4}, {"6CHN", 6}, {"8CHN", 8}}};
 
-// C4 rate of each finetune 0..15 (8..15 tune down).
-constexpr std::array<std::int32_t, 16> kFinetuneRates = {8363, 8413, 8463, 8529, 8581, 8651, 8723, 8757,
-                                                         7895, 7941, 7985, 8046, 8107, 8169, 8232, 8280};
-
 std::int32_t signatureChannels(const ByteReader& r) {
   for (const Signature& s : kSignatures) {
     if (r.matches(kSignatureOffset, s.tag)) return s.channels;
@@ -60,7 +56,7 @@ std::string sampleName(ByteReader& r) {
 void readSampleHeader(ByteReader& r, SongSample& s) {
   s.name = sampleName(r);
   s.length = r.u16be() * 2u;
-  s.c4Rate = kFinetuneRates[r.u8() & 0x0F];
+  s.c4Rate = finetuneRate(r.u8());
   s.volume = std::min<std::int32_t>(r.u8(), 64);
   const std::uint32_t loopStart = r.u16be() * 2u;
   const std::uint32_t loopLength = r.u16be() * 2u;

@@ -2,8 +2,8 @@
 // and each sample's C4 rate, volumes are set without envelopes or a global volume, and the
 // sixteen effects (with the extended E set) run on rows and ticks.
 #include <algorithm>
-#include <array>
 
+#include "sound/music/channel_steps.h"
 #include "sound/music/effect_steps.h"
 #include "sound/music/formats.h"
 #include "sound/music/music_player.h"
@@ -50,21 +50,8 @@ enum Extended : std::uint8_t {
 
 constexpr std::int32_t kMinPeriod = 56;
 constexpr std::int32_t kMaxPeriod = 1 << 20;
-constexpr std::array<std::int32_t, 16> kFinetuneRates = {8363, 8413, 8463, 8529, 8581, 8651, 8723, 8757,
-                                                         7895, 7941, 7985, 8046, 8107, 8169, 8232, 8280};
 
 bool isNoteDelay(const Cell& c) { return c.effect == kExtended && hi(c.param) == kNoteDelay && lo(c.param) != 0; }
-
-SongSample* sampleAt(const Song& song, std::int32_t index) {
-  if (index < 0 || index >= static_cast<std::int32_t>(song.samples.size())) return &invalidSample();
-  return song.samples[static_cast<std::size_t>(index)];
-}
-
-// The table period of note index n for a sample tuned to c4Rate.
-std::int32_t notePeriod(std::int32_t note, const SongSample& s) {
-  const std::int32_t rate = s.c4Rate > 0 ? s.c4Rate : 8363;
-  return static_cast<std::int32_t>(static_cast<std::int64_t>(amigaPeriod(note, 0)) * 8363 / rate);
-}
 
 void vibrato(SongChannel& c, Voice& v) {
   v.periodDelta = vibratoDelta(c.vibratoDepth, c.waveform & 0x0F, c.vibratoPos);
@@ -78,33 +65,8 @@ void setPan(SongChannel& c, Voice& v, std::int32_t pan) {
 }
 
 Voice& startCell(Song& song, MusicPlayer& player, SongChannel& c, const Cell& cell) {
-  const bool slide = cell.effect == kTonePorta || cell.effect == kTonePortaVolSlide;
-  if (cell.instrument) c.instrument = cell.instrument - 1;
-  Voice& v = (cell.note || cell.instrument) ? player.voiceFor(song, c) : player.currentVoice(c);
-  SongSample* sample = sampleAt(song, c.instrument);
-  if (c.previousEffect == kTremolo && cell.effect != kTremolo) v.volume = std::clamp(v.volume + v.volumeDelta, 0, 64);
-  v.volumeDelta = 0;
-  v.flags = 0;
-  if (cell.note != kNoNote) {
-    c.period = notePeriod(cell.note - 1, *sample);
-    if (!slide) {
-      c.note = cell.note - 1;
-      v.sample = sample;
-      v.period = c.period;
-      v.startOffset = 0;
-      v.flags |= vflag::kTrigger;
-    }
-  }
-  v.periodDelta = 0;
-  v.pan = c.pan;
-  v.flags |= vflag::kLevels;
-  if (cell.instrument) {
-    v.volume = sample->volume;
-    if (!(c.waveform & 0x04)) c.vibratoPos = 0;
-    if (!(c.waveform & 0x40)) c.tremoloPos = 0;
-    c.retrigCounter = 0;
-  }
-  return v;
+  return startSampleCell(song, player, c, cell, cell.effect == kTonePorta || cell.effect == kTonePortaVolSlide,
+                         kTremolo);
 }
 
 void extendedRow(Song& song, SongChannel& c, Voice& v, std::int32_t x, std::int32_t y) {
@@ -113,7 +75,7 @@ void extendedRow(Song& song, SongChannel& c, Voice& v, std::int32_t x, std::int3
     case kFinePortaDown: v.period = std::min(v.period + y * 4, kMaxPeriod); break;
     case kVibratoWave: c.waveform = static_cast<std::uint8_t>((c.waveform & 0xF0) | y); break;
     case kFinetune:
-      if (v.sample && v.sample != &invalidSample()) v.sample->c4Rate = kFinetuneRates[static_cast<std::size_t>(y)];
+      if (v.sample && v.sample != &invalidSample()) v.sample->c4Rate = finetuneRate(y);
       break;
     case kPatternLoop: patternLoop(song, c, y); break;
     case kTremoloWave: c.waveform = static_cast<std::uint8_t>((c.waveform & 0x0F) | (y << 4)); break;
@@ -175,29 +137,14 @@ void rowEffect(Song& song, SongChannel& c, Voice& v, const Cell& cell) {
 void arpeggio(const Song& song, const SongChannel& c, Voice& v, std::uint8_t p) {
   const std::int32_t semitones = song.tick % 3 == 1 ? hi(p) : song.tick % 3 == 2 ? lo(p) : 0;
   if (semitones == 0 || !v.sample) return;
-  v.periodDelta = notePeriod(c.note + semitones, *v.sample) - notePeriod(c.note, *v.sample);
+  v.periodDelta = c4Period(c.note + semitones, v.sample->c4Rate) - c4Period(c.note, v.sample->c4Rate);
 }
 
 void finishChannel(const Song& song, MusicPlayer& player, SongChannel& c) {
   for (Voice* v = c.voices; v; v = v->next) player.applyVoice(song, *v);
 }
 
-void tickChannel(Song& song, MusicPlayer& player, SongChannel& c) {
-  const Cell& cell = c.cell;
-  if (c.delayed) {
-    if (song.tick != lo(cell.param)) {
-      player.currentVoice(c).flags = 0;
-      return;
-    }
-    c.delayed = false;
-    startCell(song, player, c, cell);
-    finishChannel(song, player, c);
-    return;
-  }
-  Voice& v = player.currentVoice(c);
-  v.volumeDelta = 0;
-  v.periodDelta = 0;
-  v.flags = vflag::kLevels;
+void tickEffect(Song& song, SongChannel& c, Voice& v, const Cell& cell) {
   const std::uint8_t p = cell.param;
   switch (cell.effect) {
     case kArpeggio:
@@ -226,37 +173,11 @@ void tickChannel(Song& song, MusicPlayer& player, SongChannel& c) {
       break;
     default: break;
   }
-  finishChannel(song, player, c);
 }
 
-void runRow(Song& song, MusicPlayer& player) {
-  const std::int32_t pattern = song.orders[static_cast<std::size_t>(song.order)];
-  for (std::int32_t ch = 0; ch < song.channelCount(); ++ch) {
-    SongChannel& c = song.channels[static_cast<std::size_t>(ch)];
-    const Cell& cell = song.cell(pattern, song.row, ch);
-    c.previousEffect = c.cell.effect;
-    c.cell = cell;
-    c.delayed = isNoteDelay(cell);
-    if (c.delayed) {
-      player.currentVoice(c).flags = 0;
-      continue;
-    }
-    Voice& v = startCell(song, player, c, cell);
-    rowEffect(song, c, v, cell);
-    finishChannel(song, player, c);
-  }
-}
+constexpr ChannelSteps kSteps{&isNoteDelay, &startCell, &rowEffect, &tickEffect, &finishChannel};
 
-void tick(Song& song, MusicPlayer& player) {
-  if (song.tick != 0) {
-    for (SongChannel& c : song.channels) tickChannel(song, player, c);
-  } else {
-    if (!takePosition(song)) return;
-    runRow(song, player);
-    advanceRow(song);
-  }
-  advanceTick(song);
-}
+void tick(Song& song, MusicPlayer& player) { tickSong(song, player, kSteps); }
 
 // Volume and tremolo against the master volume, 128 at the top.
 std::int32_t volume(const Song& song, const Voice& v) {

@@ -18,6 +18,8 @@ constexpr std::int32_t kBelowLowestC = 29021;
 constexpr double kAmigaClock = 14317056.0;
 constexpr double kC4Rate = 8363.0;
 constexpr std::int32_t kLinearC4 = 4608;
+constexpr std::array<std::int32_t, 16> kFinetuneRates = {8363, 8413, 8463, 8529, 8581, 8651, 8723, 8757,
+                                                         7895, 7941, 7985, 8046, 8107, 8169, 8232, 8280};
 // The tempo factor is the single-precision 0.4; products and quotients are in double.
 constexpr float kTempoFactor = 0.4f;
 
@@ -53,6 +55,13 @@ std::int32_t notePeriod(bool linear, std::int32_t note, std::int32_t finetune) {
   note = std::clamp(note, 0, kMaxNote);
   return linear ? linearPeriod(note, finetune) : amigaPeriod(note, finetune);
 }
+
+std::int32_t c4Period(std::int32_t note, std::int32_t c4Rate) {
+  const std::int32_t rate = c4Rate > 0 ? c4Rate : 8363;
+  return static_cast<std::int32_t>(static_cast<std::int64_t>(amigaPeriod(note, 0)) * 8363 / rate);
+}
+
+std::int32_t finetuneRate(std::int32_t finetune) { return kFinetuneRates[static_cast<std::size_t>(finetune & 0x0F)]; }
 
 std::int32_t periodFrequency(bool linear, std::int32_t period) {
   period = std::max(period, 1);

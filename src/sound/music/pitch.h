@@ -20,6 +20,10 @@ std::int32_t linearPeriod(std::int32_t note, std::int32_t finetune);
 std::int32_t amigaPeriod(std::int32_t note, std::int32_t finetune);
 // Either, by the song's period mode.
 std::int32_t notePeriod(bool linear, std::int32_t note, std::int32_t finetune);
+// Table period of note for a sample whose C-4 plays at c4Rate Hz (8363 where it is not above 0).
+std::int32_t c4Period(std::int32_t note, std::int32_t c4Rate);
+// The C-4 rate of a finetune 0..15 (8..15 tune down), as MOD samples and set-finetune effects give it.
+std::int32_t finetuneRate(std::int32_t finetune);
 // Frequency in Hz of a period (already including its deltas; at least 1 is used).
 std::int32_t periodFrequency(bool linear, std::int32_t period);
 

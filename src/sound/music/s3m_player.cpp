@@ -3,6 +3,7 @@
 // cuts the note, and the lettered effects run on rows and ticks.
 #include <algorithm>
 
+#include "sound/music/channel_steps.h"
 #include "sound/music/effect_steps.h"
 #include "sound/music/formats.h"
 #include "sound/music/letter_effects.h"
@@ -15,13 +16,8 @@ namespace {
 
 using letters::Letter;
 
-std::int32_t periodOf(const SongSample& s, std::int32_t note) {
-  const std::int32_t rate = s.c4Rate > 0 ? s.c4Rate : 8363;
-  return static_cast<std::int32_t>(static_cast<std::int64_t>(amigaPeriod(note, 0)) * 8363 / rate);
-}
-
 std::int32_t notePeriod(const Song&, const Voice& v, std::int32_t note) {
-  return v.sample ? periodOf(*v.sample, note) : 0;
+  return v.sample ? c4Period(note, v.sample->c4Rate) : 0;
 }
 
 letters::Rules rulesOf(const Song& song) {
@@ -31,41 +27,9 @@ letters::Rules rulesOf(const Song& song) {
   return rules;
 }
 
-SongSample* sampleAt(const Song& song, std::int32_t index) {
-  if (index < 0 || index >= static_cast<std::int32_t>(song.samples.size())) return &invalidSample();
-  return song.samples[static_cast<std::size_t>(index)];
-}
-
 Voice& startCell(Song& song, MusicPlayer& player, SongChannel& c, const Cell& cell) {
   const bool slide = cell.effect == letters::kTonePorta || cell.effect == letters::kTonePortaSlide;
-  if (cell.instrument) c.instrument = cell.instrument - 1;
-  const bool realNote = cell.note != kNoNote && cell.note != kKeyOff;
-  Voice& v = (realNote || cell.instrument) ? player.voiceFor(song, c) : player.currentVoice(c);
-  SongSample* sample = sampleAt(song, c.instrument);
-  if (c.previousEffect == letters::kTremolo && cell.effect != letters::kTremolo) {
-    v.volume = std::clamp(v.volume + v.volumeDelta, 0, 64);
-  }
-  v.volumeDelta = 0;
-  v.flags = 0;
-  if (realNote) {
-    c.period = periodOf(*sample, cell.note - 1);
-    if (!slide) {
-      c.note = cell.note - 1;
-      v.sample = sample;
-      v.period = c.period;
-      v.startOffset = 0;
-      v.flags |= vflag::kTrigger;
-    }
-  }
-  v.periodDelta = 0;
-  v.pan = c.pan;
-  v.flags |= vflag::kLevels;
-  if (cell.instrument) {
-    v.volume = sample->volume;
-    if (!(c.waveform & 0x04)) c.vibratoPos = 0;
-    if (!(c.waveform & 0x40)) c.tremoloPos = 0;
-    c.retrigCounter = 0;
-  }
+  Voice& v = startSampleCell(song, player, c, cell, slide, letters::kTremolo);
   if (cell.volume) v.volume = cell.volume - 1;
   if (cell.note == kKeyOff) v.flags = (v.flags & ~vflag::kTrigger) | vflag::kStop;
   return v;
@@ -78,59 +42,21 @@ void finishChannel(const Song& song, MusicPlayer& player, SongChannel& c) {
   }
 }
 
-void tickChannel(Song& song, MusicPlayer& player, SongChannel& c, const letters::Rules& rules) {
-  const Cell& cell = c.cell;
-  if (c.delayed) {
-    if (song.tick != lo(cell.param)) {
-      player.currentVoice(c).flags = 0;
-      return;
-    }
-    c.delayed = false;
-    startCell(song, player, c, cell);
-    finishChannel(song, player, c);
-    return;
-  }
-  Voice& v = player.currentVoice(c);
-  v.volumeDelta = 0;
-  v.periodDelta = 0;
-  v.flags = vflag::kLevels;
-  letters::tickEffect(song, c, v, cell, rules);
-  finishChannel(song, player, c);
-}
-
-void runRow(Song& song, MusicPlayer& player, const letters::Rules& rules) {
-  const std::int32_t pattern = song.orders[static_cast<std::size_t>(song.order)];
-  for (std::int32_t ch = 0; ch < song.channelCount(); ++ch) {
-    SongChannel& c = song.channels[static_cast<std::size_t>(ch)];
-    const Cell& cell = song.cell(pattern, song.row, ch);
-    c.previousEffect = c.cell.effect;
-    c.cell = cell;
-    c.delayed = letters::isNoteDelay(cell);
-    if (c.delayed) {
-      player.currentVoice(c).flags = 0;
-      continue;
-    }
-    Voice& v = startCell(song, player, c, cell);
-    if (cell.effect == letters::kMacro) {
-      if (song.callbacks.effect) song.callbacks.effect(song, cell.param, song.callbacks.user);
-    } else {
-      letters::rowEffect(song, c, v, cell, rules);
-    }
-    finishChannel(song, player, c);
-  }
-}
-
-void tick(Song& song, MusicPlayer& player) {
-  const letters::Rules rules = rulesOf(song);
-  if (song.tick != 0) {
-    for (SongChannel& c : song.channels) tickChannel(song, player, c, rules);
+void rowEffect(Song& song, SongChannel& c, Voice& v, const Cell& cell) {
+  if (cell.effect == letters::kMacro) {
+    if (song.callbacks.effect) song.callbacks.effect(song, cell.param, song.callbacks.user);
   } else {
-    if (!takePosition(song)) return;
-    runRow(song, player, rules);
-    advanceRow(song);
+    letters::rowEffect(song, c, v, cell, rulesOf(song));
   }
-  advanceTick(song);
 }
+
+void tickEffect(Song& song, SongChannel& c, Voice& v, const Cell& cell) {
+  letters::tickEffect(song, c, v, cell, rulesOf(song));
+}
+
+constexpr ChannelSteps kSteps{&letters::isNoteDelay, &startCell, &rowEffect, &tickEffect, &finishChannel};
+
+void tick(Song& song, MusicPlayer& player) { tickSong(song, player, kSteps); }
 
 // Volume with tremolo, global and master volume: 128 with every factor at the top.
 std::int32_t volume(const Song& song, const Voice& v) {

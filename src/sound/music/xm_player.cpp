@@ -1,8 +1,8 @@
 // The XM tick handler: takes pending orders and rows, runs rows on tick 0 and the effects of
 // the row on every later tick, and moves the song on row by row.
 #include <algorithm>
-#include <array>
 
+#include "sound/music/channel_steps.h"
 #include "sound/music/effect_steps.h"
 #include "sound/music/formats.h"
 #include "sound/music/modulation.h"
@@ -71,23 +71,7 @@ void extendedTick(const Song& song, SongChannel& c, Voice& v, std::int32_t x, st
   }
 }
 
-void tickChannel(Song& song, MusicPlayer& player, SongChannel& c) {
-  const Cell& cell = c.cell;
-  if (c.delayed) {
-    if (song.tick != lo(cell.param)) {
-      // Until its tick the delayed note leaves the voice as it was.
-      player.currentVoice(c).flags = 0;
-      return;
-    }
-    c.delayed = false;
-    startCell(song, player, c, cell);
-    finishChannel(song, player, c);
-    return;
-  }
-  Voice& v = player.currentVoice(c);
-  v.volumeDelta = 0;
-  v.periodDelta = 0;
-  v.flags = vflag::kLevels;
+void tickEffect(Song& song, SongChannel& c, Voice& v, const Cell& cell) {
   stepVoiceEnvelopes(v);
   volumeColumnTick(c, v, cell.volume);
 
@@ -126,38 +110,11 @@ void tickChannel(Song& song, MusicPlayer& player, SongChannel& c) {
     case kTremor: tremor(c, v); break;
     default: break;
   }
-  finishChannel(song, player, c);
 }
 
-void runRow(Song& song, MusicPlayer& player) {
-  const std::int32_t pattern = song.orders[static_cast<std::size_t>(song.order)];
-  for (std::int32_t ch = 0; ch < song.channelCount(); ++ch) {
-    SongChannel& c = song.channels[static_cast<std::size_t>(ch)];
-    const Cell& cell = song.cell(pattern, song.row, ch);
-    c.previousEffect = c.cell.effect;
-    c.cell = cell;
-    if (isNoteDelay(cell)) {
-      c.delayed = true;
-      player.currentVoice(c).flags = 0;
-      continue;
-    }
-    c.delayed = false;
-    Voice& v = startCell(song, player, c, cell);
-    rowEffect(song, c, v, cell);
-    finishChannel(song, player, c);
-  }
-}
+constexpr ChannelSteps kSteps{&isNoteDelay, &startCell, &rowEffect, &tickEffect, &finishChannel};
 
-void tick(Song& song, MusicPlayer& player) {
-  if (song.tick != 0) {
-    for (SongChannel& c : song.channels) tickChannel(song, player, c);
-  } else {
-    if (!takePosition(song)) return;
-    runRow(song, player);
-    advanceRow(song);
-  }
-  advanceTick(song);
-}
+void tick(Song& song, MusicPlayer& player) { tickSong(song, player, kSteps); }
 
 }  // namespace
 }  // namespace korvo::sound::music::xm

@@ -2,6 +2,7 @@
 // part, key off, and the first-tick part of every effect.
 #include <algorithm>
 
+#include "sound/music/channel_steps.h"
 #include "sound/music/modulation.h"
 #include "sound/music/pitch.h"
 #include "sound/music/song_clock.h"
@@ -69,9 +70,7 @@ void resetForInstrument(SongChannel& c, Voice& v, const SongSample& sample) {
   v.keyOff = false;
   v.autoVibratoPos = 0;
   v.autoVibratoSweep = 0;
-  if (!(c.waveform & 0x04)) c.vibratoPos = 0;
-  if (!(c.waveform & 0x40)) c.tremoloPos = 0;
-  c.retrigCounter = 0;
+  restartWaves(c);
   v.flags |= vflag::kVolume | vflag::kPan;
 }
 
@@ -129,8 +128,7 @@ Voice& startCell(Song& song, MusicPlayer& player, SongChannel& c, const Cell& ce
   const Instrument* in = instrumentAt(song, c.instrument);
   SongSample* sample = slide && v.sample ? v.sample : sampleFor(in, c.note);
 
-  if (c.previousEffect == kTremolo && cell.effect != kTremolo) v.volume = std::clamp(v.volume + v.volumeDelta, 0, 64);
-  v.volumeDelta = 0;
+  settleTremolo(c, v, cell, kTremolo);
   v.flags = 0;
 
   if (realNote) {
