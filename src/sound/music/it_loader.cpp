@@ -7,6 +7,7 @@
 
 #include "sound/engine/sample.h"
 #include "sound/music/formats.h"
+#include "sound/music/sample_steps.h"
 #include "sound/music/it_format.h"
 
 namespace korvo::sound::music {
@@ -141,15 +142,8 @@ EngineError readSample(ByteReader r, std::size_t at, SongSample& s, SampleSink& 
     loopEnd = sustainEnd;
     pingPong = (flags & kSustainPingPong) != 0;
   }
-  if ((flags & (kLoop | kSustainLoop)) && loopStart < loopEnd && loopStart < length) {
-    s.loopMode = pingPong ? 4u : 2u;
-    s.loopStart = loopStart;
-    s.loopLength = std::min(loopEnd, length) - loopStart;
-  } else {
-    s.loopMode = 1;
-    s.loopStart = 0;
-    s.loopLength = length;
-  }
+  setSampleLoop(s, (flags & (kLoop | kSustainLoop)) && loopStart < loopEnd && loopStart < length, loopStart, loopEnd,
+                pingPong ? 4u : 2u);
   if (length == 0) return EngineError::kNone;
   std::uint32_t srcMode =
       (s.is16Bit ? mode::k16Bits : mode::k8Bits) | ((convert & kSignedData) ? mode::kSigned : mode::kUnsigned);
@@ -159,10 +153,7 @@ EngineError readSample(ByteReader r, std::size_t at, SongSample& s, SampleSink& 
     srcMode = (s.is16Bit ? mode::k16Bits : mode::k8Bits) | mode::kSigned |
               ((convert & kSecondVariant) ? mode::kTrackerPacked2 : mode::kTrackerPacked);
   }
-  std::int32_t error = 0;
-  s.pcm = sink.createSample(s, r.at(data), byteCount, srcMode, error);
-  if (s.pcm < 0) return error ? static_cast<EngineError>(error) : EngineError::kOutOfMemory;
-  return EngineError::kNone;
+  return uploadSample(sink, s, r.at(data), byteCount, srcMode);
 }
 
 EngineError readPattern(ByteReader r, std::size_t at, Pattern& p) {
@@ -244,11 +235,7 @@ EngineError loadIt(Song& song, ByteReader& r, SampleSink& sink) {
     if (e != EngineError::kNone) return e;
   }
   for (std::size_t at : sampleAt) {
-    auto s = std::make_unique<SongSample>();
-    SongSample& sample = *s;
-    song.samples.push_back(s.get());
-    song.ownedSamples.push_back(std::move(s));
-    if (const EngineError e = readSample(r, at, sample, sink); e != EngineError::kNone) return e;
+    if (const EngineError e = readSample(r, at, song.addSample(), sink); e != EngineError::kNone) return e;
   }
   return EngineError::kNone;
 }

@@ -8,6 +8,7 @@
 
 #include "sound/engine/sample.h"
 #include "sound/music/formats.h"
+#include "sound/music/sample_steps.h"
 #include "sound/music/pitch.h"
 
 namespace korvo::sound::music {
@@ -61,15 +62,7 @@ void readSampleHeader(ByteReader& r, SongSample& s) {
   const std::uint32_t loopStart = r.u16be() * 2u;
   const std::uint32_t loopLength = r.u16be() * 2u;
   s.pan = 128;
-  if (loopLength < kShortestLoop || loopStart >= s.length) {
-    s.loopMode = 1;
-    s.loopStart = 0;
-    s.loopLength = s.length;
-  } else {
-    s.loopMode = 2;
-    s.loopStart = loopStart;
-    s.loopLength = std::min(loopLength, s.length - loopStart);
-  }
+  setSampleLoop(s, loopLength >= kShortestLoop && loopStart < s.length, loopStart, loopStart + loopLength, 2);
 }
 
 // The note byte (1-based, as XM's) of an Amiga period, or no note.
@@ -94,15 +87,6 @@ void readPattern(ByteReader& r, Pattern& p, std::size_t channels) {
   }
 }
 
-// Shortens a sample to the frames the file holds.
-void cutTo(SongSample& s, std::uint32_t frames) {
-  if (frames >= s.length) return;
-  s.length = frames;
-  if (s.loopStart >= frames) s.loopMode = 1;
-  if (s.loopMode == 1) s.loopStart = 0, s.loopLength = frames;
-  s.loopLength = std::min(s.loopLength, frames - s.loopStart);
-}
-
 }  // namespace
 
 EngineError loadMod(Song& song, ByteReader& r, SampleSink& sink) {
@@ -119,11 +103,9 @@ EngineError loadMod(Song& song, ByteReader& r, SampleSink& sink) {
   r.seek(kSampleHeaders);
   std::uint64_t sampleBytes = 0;
   for (std::int32_t i = 0; i < kSamples; ++i) {
-    auto s = std::make_unique<SongSample>();
-    readSampleHeader(r, *s);
-    sampleBytes += s->length;
-    song.samples.push_back(s.get());
-    song.ownedSamples.push_back(std::move(s));
+    SongSample& s = song.addSample();
+    readSampleHeader(r, s);
+    sampleBytes += s.length;
   }
   r.seek(kOrderOffset);
   song.songLength = r.u8();
@@ -146,11 +128,11 @@ EngineError loadMod(Song& song, ByteReader& r, SampleSink& sink) {
   // skipped. A file too short for that is cut short, and its samples follow the patterns.
   if (r.size() > sampleBytes + kSignatureOffset && r.size() - sampleBytes >= r.tell()) r.seek(r.size() - sampleBytes);
   for (SongSample* s : song.samples) {
-    cutTo(*s, static_cast<std::uint32_t>(std::min<std::size_t>(s->length, r.remaining())));
+    cutSample(*s, static_cast<std::uint32_t>(std::min<std::size_t>(s->length, r.remaining())));
     if (s->length == 0) continue;
-    std::int32_t error = 0;
-    s->pcm = sink.createSample(*s, r.here(), s->length, mode::k8Bits | mode::kSigned, error);
-    if (s->pcm < 0) return error ? static_cast<EngineError>(error) : EngineError::kOutOfMemory;
+    if (const EngineError e = uploadSample(sink, *s, r.here(), s->length, mode::k8Bits | mode::kSigned);
+        e != EngineError::kNone)
+      return e;
     r.skip(s->length);
   }
   return EngineError::kNone;

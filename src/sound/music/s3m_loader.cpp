@@ -6,6 +6,7 @@
 
 #include "sound/engine/sample.h"
 #include "sound/music/formats.h"
+#include "sound/music/sample_steps.h"
 
 namespace korvo::sound::music {
 namespace {
@@ -65,21 +66,11 @@ EngineError readSample(ByteReader r, std::size_t at, SongSample& s, SampleSink& 
   const std::size_t have = data < r.size() ? (r.size() - data) / frameBytes : 0;
   length = static_cast<std::uint32_t>(std::min<std::size_t>(length, have));
   s.length = length;
-  if ((flags & kLoopFlag) && loopStart < loopEnd && loopEnd - loopStart > 2 && loopStart < length) {
-    s.loopMode = 2;
-    s.loopStart = loopStart;
-    s.loopLength = std::min(loopEnd, length) - loopStart;
-  } else {
-    s.loopMode = 1;
-    s.loopStart = 0;
-    s.loopLength = length;
-  }
+  setSampleLoop(s, (flags & kLoopFlag) && loopStart < loopEnd && loopEnd - loopStart > 2 && loopStart < length,
+                loopStart, loopEnd, 2);
   if (length == 0) return EngineError::kNone;
-  std::int32_t error = 0;
   const std::uint32_t srcMode = mode::kUnsigned | (s.is16Bit ? mode::k16Bits : mode::k8Bits);
-  s.pcm = sink.createSample(s, r.at(data), length * frameBytes, srcMode, error);
-  if (s.pcm < 0) return error ? static_cast<EngineError>(error) : EngineError::kOutOfMemory;
-  return EngineError::kNone;
+  return uploadSample(sink, s, r.at(data), length * frameBytes, srcMode);
 }
 
 std::uint8_t noteByte(std::uint8_t file) {
@@ -200,13 +191,7 @@ EngineError loadS3m(Song& song, ByteReader& r, SampleSink& sink) {
   }
 
   for (std::size_t at : instrumentAt) {
-    auto s = std::make_unique<SongSample>();
-    s->length = 0;
-    s->loopLength = 0;
-    SongSample& sample = *s;
-    song.samples.push_back(s.get());
-    song.ownedSamples.push_back(std::move(s));
-    if (const EngineError e = readSample(r, at, sample, sink); e != EngineError::kNone) return e;
+    if (const EngineError e = readSample(r, at, song.addSample(), sink); e != EngineError::kNone) return e;
   }
   return EngineError::kNone;
 }

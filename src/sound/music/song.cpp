@@ -1,4 +1,4 @@
-// The shared invalid sample.
+// The shared invalid sample, and the samples a song owns.
 #include "sound/music/song.h"
 
 namespace korvo::sound::music {
@@ -13,6 +13,12 @@ SongSample& invalidSample() {
     return s;
   }();
   return sample;
+}
+
+SongSample& Song::addSample() {
+  ownedSamples.push_back(std::make_unique<SongSample>());
+  samples.push_back(ownedSamples.back().get());
+  return *ownedSamples.back();
 }
 
 }  // namespace korvo::sound::music

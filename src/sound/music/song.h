@@ -353,6 +353,8 @@ struct Song {
   // A MIDI song's file and position (midi_player.h); null for tracker songs.
   std::shared_ptr<MidiSong> midi;
 
+  // A new sample that the song owns, at the end of its sample array.
+  SongSample& addSample();
   std::int32_t channelCount() const { return static_cast<std::int32_t>(channels.size()); }
   const Cell& cell(std::int32_t patternIndex, std::int32_t rowIndex, std::int32_t channelIndex) const {
     return patterns[static_cast<std::size_t>(patternIndex)]

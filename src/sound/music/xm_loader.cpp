@@ -7,6 +7,7 @@
 
 #include "sound/engine/sample.h"
 #include "sound/music/formats.h"
+#include "sound/music/sample_steps.h"
 
 namespace korvo::sound::music {
 namespace {
@@ -156,11 +157,9 @@ EngineError readInstrument(ByteReader& r, Song& song, Instrument& in, SampleSink
   std::array<std::uint32_t, kInstrumentSamples> bytes{};
   const std::size_t first = song.samples.size();
   for (std::int32_t i = 0; i < in.sampleCount; ++i) {
-    auto s = std::make_unique<SongSample>();
-    readSampleHeader(r, *s, bytes[static_cast<std::size_t>(i)]);
-    in.samples[static_cast<std::size_t>(i)] = s.get();
-    song.samples.push_back(s.get());
-    song.ownedSamples.push_back(std::move(s));
+    SongSample& s = song.addSample();
+    readSampleHeader(r, s, bytes[static_cast<std::size_t>(i)]);
+    in.samples[static_cast<std::size_t>(i)] = &s;
   }
   if (!r.ok()) return EngineError::kUnrecognised;
   for (std::int32_t i = 0; i < in.sampleCount; ++i) {
@@ -170,17 +169,10 @@ EngineError readInstrument(ByteReader& r, Song& song, Instrument& in, SampleSink
     // A file cut short keeps the frames it still has.
     const std::uint32_t have = static_cast<std::uint32_t>(std::min<std::size_t>(want, r.remaining()));
     const std::uint32_t frames = have / (s.is16Bit ? 2u : 1u);
-    if (frames < s.length) {
-      s.length = frames;
-      if (s.loopStart >= frames) s.loopMode = 1;
-      if (s.loopMode == 1) s.loopStart = 0, s.loopLength = frames;
-      s.loopLength = std::min(s.loopLength, frames - s.loopStart);
-    }
+    cutSample(s, frames);
     if (s.length > 0) {
-      std::int32_t error = 0;
       const std::uint32_t srcMode = mode::kDelta | mode::kSigned | (s.is16Bit ? mode::k16Bits : mode::k8Bits);
-      s.pcm = sink.createSample(s, r.here(), have, srcMode, error);
-      if (s.pcm < 0) return error ? static_cast<EngineError>(error) : EngineError::kOutOfMemory;
+      if (const EngineError e = uploadSample(sink, s, r.here(), have, srcMode); e != EngineError::kNone) return e;
     }
     r.seek(std::min(at + want, r.size()));
   }
