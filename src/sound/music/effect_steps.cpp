@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <array>
 
+#include "sound/music/modulation.h"
+
 namespace korvo::sound::music {
 namespace {
 
@@ -37,11 +39,37 @@ void volumeSlide(Voice& v, std::uint8_t param) {
   else v.volume = std::max(v.volume - lo(param), 0);
 }
 
+void startTonePortamento(SongChannel& c, std::int32_t speed) {
+  if (speed) c.tonePortaSpeed = speed;
+  c.tonePortaTarget = c.period;
+}
+
 void tonePortamento(SongChannel& c, Voice& v) {
   if (c.tonePortaTarget == 0) return;
   const std::int32_t step = c.tonePortaSpeed * 4;
   if (v.period < c.tonePortaTarget) v.period = std::min(v.period + step, c.tonePortaTarget);
   else v.period = std::max(v.period - step, c.tonePortaTarget);
+}
+
+void vibrato(SongChannel& c, Voice& v) {
+  v.periodDelta = vibratoDelta(c.vibratoDepth, c.waveform & 0x0F, c.vibratoPos);
+  c.vibratoPos = advanceWave(c.vibratoPos, c.vibratoSpeed);
+}
+
+void tremolo(SongChannel& c, Voice& v) {
+  v.volumeDelta = tremoloDelta(v.volume, c.tremoloDepth, c.waveform >> 4, c.tremoloPos);
+  c.tremoloPos = advanceWave(c.tremoloPos, c.tremoloSpeed);
+}
+
+void sampleOffset(SongChannel& c, Voice& v, std::uint8_t param, std::uint32_t high) {
+  if (param) c.sampleOffset = param;
+  if (!(v.flags & vflag::kTrigger)) return;
+  const std::uint32_t offset = high + c.sampleOffset * 256u;
+  if (v.sample && offset < v.sample->loopStart + v.sample->loopLength) {
+    v.startOffset = offset;
+  } else {
+    v.flags = (v.flags & ~vflag::kTrigger) | vflag::kStop;
+  }
 }
 
 void tremor(SongChannel& c, Voice& v) {

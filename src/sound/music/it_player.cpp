@@ -9,13 +9,12 @@
 #include "sound/music/it_format.h"
 #include "sound/music/it_player.h"
 #include "sound/music/letter_effects.h"
-#include "sound/music/modulation.h"
 #include "sound/music/song_clock.h"
 
 namespace korvo::sound::music::it {
 namespace {
 
-// Tone portamento speeds of the volume column's 193..202.
+// Tone portamento speeds of the volume column's 193..202 (193 keeps the last).
 constexpr std::array<std::uint8_t, 10> kVolumeColumnPorta = {0, 1, 4, 8, 16, 32, 64, 96, 128, 255};
 
 std::int32_t arpeggioPeriod(const Song& song, const Voice& v, std::int32_t note) {
@@ -69,8 +68,7 @@ void volumeColumnRow(SongChannel& c, Voice& v, std::int32_t value) {
     c.pan = std::min((value - 128) * 4, 255);
     v.pan = c.pan;
   } else if (value >= 193 && value <= 202) {
-    if (value > 193) c.tonePortaSpeed = kVolumeColumnPorta[static_cast<std::size_t>(value - 193)];
-    c.tonePortaTarget = c.period;
+    startTonePortamento(c, kVolumeColumnPorta[static_cast<std::size_t>(value - 193)]);
   } else if (value >= 203 && value <= 212) {
     if (value > 203) c.vibratoDepth = value - 203;
   }
@@ -83,10 +81,7 @@ void volumeColumnTick(SongChannel& c, Voice& v, std::int32_t value) {
   else if (value >= 105 && value <= 114) v.period += (value - 105) * 4;
   else if (value >= 115 && value <= 124) v.period = std::max(v.period - (value - 115) * 4, 1);
   else if (value >= 193 && value <= 202) tonePortamento(c, v);
-  else if (value >= 203 && value <= 212) {
-    v.periodDelta = vibratoDelta(c.vibratoDepth, c.waveform & 0x0F, c.vibratoPos);
-    c.vibratoPos = advanceWave(c.vibratoPos, c.vibratoSpeed);
-  }
+  else if (value >= 203 && value <= 212) vibrato(c, v);
 }
 
 // IT's own effects on tick 0: note actions and the filter.

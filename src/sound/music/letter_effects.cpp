@@ -49,12 +49,6 @@ void pitchSlide(Voice& v, std::uint8_t p, bool up, bool firstTick) {
   }
 }
 
-void vibrato(SongChannel& c, Voice& v, bool fine) {
-  const std::int32_t delta = vibratoDelta(c.vibratoDepth, c.waveform & 0x0F, c.vibratoPos);
-  v.periodDelta = fine ? delta / 4 : delta;
-  c.vibratoPos = advanceWave(c.vibratoPos, c.vibratoSpeed);
-}
-
 void panbrello(SongChannel& c, Voice& v) {
   const std::int32_t wave = vibratoWave(c.panbrelloWave, c.panbrelloPos);
   const std::int32_t delta = wave * c.panbrelloDepth / 32;
@@ -73,17 +67,6 @@ void setChannelPan(SongChannel& c, Voice& v, std::int32_t pan) {
   c.surround = false;
   v.pan = c.pan;
   v.flags |= vflag::kPan;
-}
-
-void sampleOffset(SongChannel& c, Voice& v, std::uint8_t p) {
-  if (p) c.sampleOffset = p;
-  if (!(v.flags & vflag::kTrigger)) return;
-  const std::uint32_t offset = c.offsetHigh + c.sampleOffset * 256u;
-  if (v.sample && offset < v.sample->loopStart + v.sample->loopLength) {
-    v.startOffset = offset;
-  } else {
-    v.flags = (v.flags & ~vflag::kTrigger) | vflag::kStop;
-  }
 }
 
 bool specialRow(Song& song, SongChannel& c, Voice& v, std::uint8_t p, const Rules& rules) {
@@ -138,10 +121,7 @@ bool rowEffect(Song& song, SongChannel& c, Voice& v, const Cell& cell, const Rul
       if (p) c.portaUp = p;
       pitchSlide(v, c.portaUp, cell.effect == kPortaUp, true);
       return true;
-    case kTonePorta:
-      if (p) c.tonePortaSpeed = p;
-      c.tonePortaTarget = c.period;
-      return true;
+    case kTonePorta: startTonePortamento(c, p); return true;
     case kVibrato:
     case kFineVibrato:
       if (hi(p)) c.vibratoSpeed = hi(p);
@@ -164,7 +144,7 @@ bool rowEffect(Song& song, SongChannel& c, Voice& v, const Cell& cell, const Rul
       if (p) c.channelVolumeSlide = p;
       slideBy(c.volume, 64, c.channelVolumeSlide, true, false);
       return true;
-    case kOffset: sampleOffset(c, v, p); return true;
+    case kOffset: sampleOffset(c, v, p, c.offsetHigh); return true;
     case kPanSlide:
       if (p) c.panSlide = p;
       // Left is up in the parameter's upper half: the slide runs on a 0..64 scale.
@@ -210,7 +190,7 @@ bool tickEffect(Song& song, SongChannel& c, Voice& v, const Cell& cell, const Ru
   switch (cell.effect) {
     case kVolumeSlide: slideBy(v.volume, 64, c.volumeSlide, false, false); return true;
     case kVibratoSlide:
-      vibrato(c, v, false);
+      vibrato(c, v);
       slideBy(v.volume, 64, c.volumeSlide, false, false);
       return true;
     case kTonePortaSlide:
@@ -221,7 +201,10 @@ bool tickEffect(Song& song, SongChannel& c, Voice& v, const Cell& cell, const Ru
     case kPortaUp: pitchSlide(v, c.portaUp, cell.effect == kPortaUp, false); return true;
     case kTonePorta: tonePortamento(c, v); return true;
     case kVibrato:
-    case kFineVibrato: vibrato(c, v, cell.effect == kFineVibrato); return true;
+    case kFineVibrato:
+      vibrato(c, v);
+      if (cell.effect == kFineVibrato) v.periodDelta /= 4;
+      return true;
     case kTremor: tremor(c, v); return true;
     case kArpeggio: arpeggio(song, c, v, rules); return true;
     case kChannelSlide: slideBy(c.volume, 64, c.channelVolumeSlide, false, false); return true;
@@ -239,10 +222,7 @@ bool tickEffect(Song& song, SongChannel& c, Voice& v, const Cell& cell, const Ru
         retrigger(v);
       }
       return true;
-    case kTremolo:
-      v.volumeDelta = tremoloDelta(v.volume, c.tremoloDepth, c.waveform >> 4, c.tremoloPos);
-      c.tremoloPos = advanceWave(c.tremoloPos, c.tremoloSpeed);
-      return true;
+    case kTremolo: tremolo(c, v); return true;
     case kSpecial:
       if (hi(p) == kNoteCut && song.tick == std::max(lo(p), 1)) v.volume = 0;
       return hi(p) != kNoteActions;

@@ -4,17 +4,13 @@
 #include <algorithm>
 
 #include "sound/music/channel_steps.h"
-#include "sound/music/effect_steps.h"
 #include "sound/music/formats.h"
 #include "sound/music/letter_effects.h"
 #include "sound/music/music_player.h"
 #include "sound/music/pitch.h"
-#include "sound/music/song_clock.h"
 
 namespace korvo::sound::music::s3m {
 namespace {
-
-using letters::Letter;
 
 std::int32_t notePeriod(const Song&, const Voice& v, std::int32_t note) {
   return v.sample ? c4Period(note, v.sample->c4Rate) : 0;

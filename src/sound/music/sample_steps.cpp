@@ -25,8 +25,7 @@ void cutSample(SongSample& s, std::uint32_t frames) {
   s.loopLength = std::min(s.loopLength, frames - s.loopStart);
 }
 
-EngineError uploadSample(SampleSink& sink, SongSample& s, const void* data, std::size_t bytes,
-                         std::uint32_t srcMode) {
+EngineError uploadSample(SampleSink& sink, SongSample& s, const void* data, std::size_t bytes, std::uint32_t srcMode) {
   std::int32_t error = 0;
   s.pcm = sink.createSample(s, data, bytes, srcMode, error);
   if (s.pcm < 0) return error ? static_cast<EngineError>(error) : EngineError::kOutOfMemory;

@@ -1,11 +1,11 @@
 // XM rows (tick 0): notes and instruments start or slide, the volume column's first-tick
-// part, key off, and the first-tick part of every effect.
+// part, key off, and the first-tick part of the effects that are XM's own or that XM gives
+// another meaning than MOD (slide memories, pans, fine slides, finetune).
 #include <algorithm>
 
 #include "sound/music/channel_steps.h"
 #include "sound/music/modulation.h"
 #include "sound/music/pitch.h"
-#include "sound/music/song_clock.h"
 #include "sound/music/xm_player.h"
 
 namespace korvo::sound::music::xm {
@@ -53,10 +53,7 @@ void volumeColumnFirstTick(SongChannel& c, Voice& v, std::uint8_t vol) {
       v.pan = std::min(v.pan + x, 255);
       v.flags |= vflag::kPan;
       break;
-    case 0xF:
-      if (x != 0) c.tonePortaSpeed = x * 16;
-      c.tonePortaTarget = c.period;
-      break;
+    case 0xF: startTonePortamento(c, x * 16); break;
     default: break;
   }
 }
@@ -74,7 +71,7 @@ void resetForInstrument(SongChannel& c, Voice& v, const SongSample& sample) {
   v.flags |= vflag::kVolume | vflag::kPan;
 }
 
-void extendedFirstTick(Song& song, SongChannel& c, Voice& v, std::int32_t x, std::int32_t y) {
+void extendedFirstTick(SongChannel& c, Voice& v, std::int32_t x, std::int32_t y) {
   switch (x) {
     case kFinePortaUp:
       if (y) c.finePortaUp = static_cast<std::uint8_t>(y);
@@ -84,12 +81,9 @@ void extendedFirstTick(Song& song, SongChannel& c, Voice& v, std::int32_t x, std
       if (y) c.finePortaDown = static_cast<std::uint8_t>(y);
       v.period += c.finePortaDown * 4;
       break;
-    case kVibratoWave: c.waveform = static_cast<std::uint8_t>((c.waveform & 0xF0) | y); break;
     case kFinetune:
       if (v.sample && v.sample != &invalidSample()) v.sample->finetune = y;
       break;
-    case kPatternLoop: patternLoop(song, c, y); break;
-    case kTremoloWave: c.waveform = static_cast<std::uint8_t>((c.waveform & 0x0F) | (y << 4)); break;
     case kFinePan: v.pan = y * 16; break;
     case kFineVolumeUp:
       if (y) c.fineVolumeUp = static_cast<std::uint8_t>(y);
@@ -99,7 +93,6 @@ void extendedFirstTick(Song& song, SongChannel& c, Voice& v, std::int32_t x, std
       if (y) c.fineVolumeDown = static_cast<std::uint8_t>(y);
       v.volume = std::max(v.volume - c.fineVolumeDown, 0);
       break;
-    case kPatternDelay: song.patternDelay = y * song.speed; break;
     default: break;
   }
 }
@@ -158,20 +151,11 @@ Voice& startCell(Song& song, MusicPlayer& player, SongChannel& c, const Cell& ce
 }
 
 void rowEffect(Song& song, SongChannel& c, Voice& v, const Cell& cell) {
+  if (digits::rowEffect(song, c, v, cell)) return;
   const std::uint8_t p = cell.param;
   const std::int32_t x = hi(p);
   const std::int32_t y = lo(p);
   switch (cell.effect) {
-    case kPortaUp:
-      if (p) c.portaUp = p;
-      break;
-    case kPortaDown:
-      if (p) c.portaDown = p;
-      break;
-    case kTonePorta:
-      if (p) c.tonePortaSpeed = p;
-      c.tonePortaTarget = c.period;
-      break;
     case kVibrato:
       if (p > 15) c.vibratoSpeed = x;
       if (y) c.vibratoDepth = y;
@@ -185,37 +169,14 @@ void rowEffect(Song& song, SongChannel& c, Voice& v, const Cell& cell) {
       if (p) c.volumeSlide = p;
       v.periodDelta = vibratoDelta(c.vibratoDepth, c.waveform & 0x0F, c.vibratoPos);
       break;
-    case kTremolo:
-      if (p > 15) c.tremoloSpeed = x;
-      if (y) c.tremoloDepth = y;
-      break;
     case kSetPan:
       v.pan = p;
       v.flags |= vflag::kPan;
       break;
-    case kSampleOffset:
-      if (p) c.sampleOffset = p;
-      if (v.flags & vflag::kTrigger) {
-        const std::uint32_t offset = c.sampleOffset * 256u;
-        if (v.sample && offset < v.sample->loopStart + v.sample->loopLength) {
-          v.startOffset = offset;
-        } else {
-          v.flags &= ~vflag::kTrigger;
-          v.flags |= vflag::kStop;
-        }
-      }
-      break;
     case kVolumeSlide:
       if (p) c.volumeSlide = p;
       break;
-    case kPositionJump: jumpToOrder(song, p); break;
-    case kSetVolume: v.volume = std::min<std::int32_t>(p, 64); break;
-    case kPatternBreak: breakToRow(song, x * 10 + y, 63); break;
-    case kExtended: extendedFirstTick(song, c, v, x, y); break;
-    case kSpeedTempo:
-      if (p >= 32) setTempo(song, p);
-      else song.speed = p;
-      break;
+    case kExtended: extendedFirstTick(c, v, x, y); break;
     case kGlobalVolume: song.globalVolume = std::min<std::int32_t>(p, 64); break;
     case kGlobalVolumeSlide:
       if (p) c.globalVolumeSlide = p;
