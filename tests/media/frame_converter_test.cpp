@@ -59,7 +59,8 @@ struct Target {
 
 TEST(FrameConverter, WritesOnlyInsideThePictureRowsAtEveryWidth) {
   FrameConverter converter;
-  for (const Target target : {Target{AV_PIX_FMT_BGR0, 4}, Target{AV_PIX_FMT_RGB565LE, 2}, Target{AV_PIX_FMT_BGR24, 3}}) {
+  for (const Target target :
+       {Target{AV_PIX_FMT_BGR0, 4}, Target{AV_PIX_FMT_RGB565LE, 2}, Target{AV_PIX_FMT_BGR24, 3}}) {
     for (const AVPixelFormat source : {AV_PIX_FMT_YUV420P, AV_PIX_FMT_NV12, AV_PIX_FMT_YUV444P}) {
       for (int width = 1; width <= 40; ++width) {
         for (const int height : {1, 2, 5}) {
@@ -75,9 +76,9 @@ TEST(FrameConverter, WritesOnlyInsideThePictureRowsAtEveryWidth) {
             for (std::size_t at = 0; at < memory.size(); ++at) {
               const bool inside = at / pitch < static_cast<std::size_t>(height) && at % pitch < std::size_t(rowBytes);
               if (!inside) {
-                ASSERT_EQ(memory[at], kGuard) << av_get_pix_fmt_name(source) << " to " << av_get_pix_fmt_name(target.format)
-                                              << ", " << width << " x " << height << " from " << frameWidth
-                                              << ": byte " << at << " written";
+                ASSERT_EQ(memory[at], kGuard)
+                    << av_get_pix_fmt_name(source) << " to " << av_get_pix_fmt_name(target.format) << ", " << width
+                    << " x " << height << " from " << frameWidth << ": byte " << at << " written";
               }
             }
           }
@@ -93,8 +94,8 @@ TEST(FrameConverter, ConvertsTheColourAndClearsThePaddingByte) {
   for (const int width : {7, 32}) {
     const Frame frame = flatFrame(width, 4, AV_PIX_FMT_YUV420P, 235, 128, 128);
     std::vector<std::uint32_t> pixels(static_cast<std::size_t>(width) * 4, 0x12345678u);
-    ASSERT_TRUE(converter.convert(*frame, {reinterpret_cast<std::uint8_t*>(pixels.data()), width * 4, width, 4,
-                                           AV_PIX_FMT_BGR0}));
+    ASSERT_TRUE(converter.convert(
+        *frame, {reinterpret_cast<std::uint8_t*>(pixels.data()), width * 4, width, 4, AV_PIX_FMT_BGR0}));
     for (const std::uint32_t p : pixels) {
       EXPECT_EQ(p >> 24, 0u);
       EXPECT_GE(p & 0xFF, 250u);
