@@ -110,6 +110,21 @@ TEST_F(S3mTest, FineSlidesAndSpecials) {
   EXPECT_EQ(engine_.channels[3].volume, 0);
 }
 
+TEST_F(S3mTest, PatternsTheFileLeavesOutHoldNoCellsAndPlayAsEmptyRows) {
+  S3mSongSpec spec = oneSample();
+  spec.orders = {0, 5};
+  spec.patterns[0][{0, 0}] = S3mCell{kS3mC4, 1};
+  music::Song* song = play(spec);
+  ASSERT_NE(song, nullptr);
+  ASSERT_EQ(song->patterns.size(), 6u);
+  EXPECT_EQ(song->patterns[0].cells.size(), 64u * 4);
+  EXPECT_EQ(song->patterns[5].rows, 64);
+  EXPECT_TRUE(song->patterns[5].cells.empty());
+  EXPECT_EQ(song->cell(5, 63, 3).note, music::kNoNote);
+  for (int i = 0; i < 2 * 64 * 6; ++i) tick(song);
+  EXPECT_TRUE(player_.isSongFinished(song));
+}
+
 TEST_F(S3mTest, BadHeadersAndPointersAreRefused) {
   S3mSongSpec spec = oneSample();
   std::vector<std::uint8_t> good = writeS3m(spec);

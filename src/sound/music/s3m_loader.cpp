@@ -82,7 +82,6 @@ std::uint8_t noteByte(std::uint8_t file) {
 // Rows of packed cells within the pattern's own packed bytes; what runs past them is empty.
 void readPattern(ByteReader r, std::size_t at, const ChannelMap& map, Pattern& p, std::size_t channels) {
   p.rows = kRows;
-  p.cells.assign(kRows * channels, Cell{});
   r.seek(at);
   const std::size_t packed = r.u16le();
   if (!r.ok() || packed < 2) return;
@@ -94,6 +93,7 @@ void readPattern(ByteReader r, std::size_t at, const ChannelMap& map, Pattern& p
       if (!data.ok()) return;
       if (what == 0) break;
       const std::int32_t ch = map.song[what & 31];
+      if (ch >= 0 && p.cells.empty()) p.cells.assign(kRows * channels, Cell{});
       Cell& c = ch >= 0 ? p.cells[static_cast<std::size_t>(row) * channels + static_cast<std::size_t>(ch)] : scratch;
       if (what & 0x20) {
         c.note = noteByte(data.u8());
@@ -184,7 +184,6 @@ EngineError loadS3m(Song& song, ByteReader& r, SampleSink& sink) {
     const std::size_t at = p < patternAt.size() ? patternAt[p] : 0;
     if (at == 0) {
       song.patterns[p].rows = kRows;
-      song.patterns[p].cells.assign(kRows * song.channels.size(), Cell{});
     } else {
       readPattern(r, at, map, song.patterns[p], song.channels.size());
     }

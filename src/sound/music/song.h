@@ -34,7 +34,9 @@ static_assert(sizeof(Cell) == 5);
 
 struct Pattern {
   std::int32_t rows = 0;
-  std::vector<Cell> cells;  // rows * channels
+  // rows * channels; none when every cell is empty, as a pattern the file leaves out (no
+  // memory for a count a file merely claims).
+  std::vector<Cell> cells;
   // A format that keeps its patterns packed (IT) holds the bytes here instead of cells.
   std::vector<std::uint8_t> packed;
 };
@@ -357,8 +359,10 @@ struct Song {
   SongSample& addSample();
   std::int32_t channelCount() const { return static_cast<std::int32_t>(channels.size()); }
   const Cell& cell(std::int32_t patternIndex, std::int32_t rowIndex, std::int32_t channelIndex) const {
-    return patterns[static_cast<std::size_t>(patternIndex)]
-        .cells[static_cast<std::size_t>(rowIndex) * channels.size() + static_cast<std::size_t>(channelIndex)];
+    static constexpr Cell kEmpty;
+    const Pattern& p = patterns[static_cast<std::size_t>(patternIndex)];
+    if (p.cells.empty()) return kEmpty;
+    return p.cells[static_cast<std::size_t>(rowIndex) * channels.size() + static_cast<std::size_t>(channelIndex)];
   }
 };
 

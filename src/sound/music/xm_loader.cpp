@@ -41,10 +41,10 @@ EngineError readPattern(ByteReader& r, Song& song, Pattern& pattern) {
   if (!r.ok() || rows == 0 || rows > kMaxRows) return EngineError::kUnrecognised;
   const std::size_t channels = song.channels.size();
   pattern.rows = rows;
-  pattern.cells.assign(static_cast<std::size_t>(rows) * channels, Cell{});
   if (packed == 0) return EngineError::kNone;
   const std::size_t start = r.tell();
   if (r.remaining() < packed) return EngineError::kUnrecognised;
+  pattern.cells.assign(static_cast<std::size_t>(rows) * channels, Cell{});
   // Decoding is confined to the pattern's own packed bytes.
   ByteReader data(r.here(), packed);
   for (Cell& c : pattern.cells) {
@@ -221,10 +221,7 @@ EngineError loadXm(Song& song, ByteReader& r, SampleSink& sink) {
       return e;
   }
   for (Pattern& p : song.patterns) {
-    if (p.rows == 0) {
-      p.rows = kEmptyPatternRows;
-      p.cells.assign(static_cast<std::size_t>(kEmptyPatternRows) * song.channels.size(), Cell{});
-    }
+    if (p.rows == 0) p.rows = kEmptyPatternRows;
   }
 
   song.instruments.resize(static_cast<std::size_t>(instruments));
