@@ -78,6 +78,17 @@ class NetSessions : public ::testing::Test {
     return true;
   }
 
+  // Three peers that stay until the test ends them, all ready: the host henry, then olga
+  // and yuri joining in that order.
+  void startStaySession() {
+    henry_ = start("stay-host", "henry");
+    ASSERT_TRUE(henry_->waitFor("hosting")) << henry_->transcript();
+    olga_ = start("stay-join", "olga");
+    ASSERT_TRUE(olga_->waitFor("joined")) << olga_->transcript();
+    yuri_ = start("stay-join", "yuri");
+    for (PeerProcess* p : {henry_.get(), olga_.get(), yuri_.get()}) ASSERT_TRUE(p->waitFor("ready")) << p->transcript();
+  }
+
   static std::size_t indexOf(const PeerProcess& p, const std::string& line) {
     const auto& lines = p.lines();
     return static_cast<std::size_t>(std::find(lines.begin(), lines.end(), line) - lines.begin());
@@ -86,6 +97,7 @@ class NetSessions : public ::testing::Test {
   int basePort_ = testing::freePortRange(16);
   ScratchDir dir_;
   int scripts_ = 0;
+  std::unique_ptr<PeerProcess> henry_, olga_, yuri_;
 };
 
 TEST_F(NetSessions, AJoinerHearsEveryPlayerBeforeAnyMessage) {
@@ -120,25 +132,34 @@ TEST_F(NetSessions, ReliableMessagesArriveOnceAndInOrderAmongThreePeers) {
 }
 
 TEST_F(NetSessions, TheOldestPeerTakesOverFromADeadHostAndTheLastOneLosesTheSession) {
-  auto host = start("stay-host", "henry");
-  ASSERT_TRUE(host->waitFor("hosting")) << host->transcript();
-  auto older = start("stay-join", "olga");
-  ASSERT_TRUE(older->waitFor("joined")) << older->transcript();
-  auto younger = start("stay-join", "yuri");
-  for (PeerProcess* p : {host.get(), older.get(), younger.get()}) ASSERT_TRUE(p->waitFor("ready")) << p->transcript();
+  ASSERT_NO_FATAL_FAILURE(startStaySession());
 
-  host->kill();
-  ASSERT_TRUE(older->waitFor("became host")) << older->transcript();
-  EXPECT_LT(indexOf(*older, "left henry"), indexOf(*older, "became host"));
-  ASSERT_TRUE(younger->waitFor("left henry")) << younger->transcript();
+  henry_->kill();
+  ASSERT_TRUE(olga_->waitFor("became host")) << olga_->transcript();
+  EXPECT_LT(indexOf(*olga_, "left henry"), indexOf(*olga_, "became host"));
+  ASSERT_TRUE(yuri_->waitFor("left henry")) << yuri_->transcript();
   // The session goes on between the two that are left.
-  ASSERT_TRUE(older->waitFor("reply from yuri")) << older->transcript();
+  ASSERT_TRUE(olga_->waitFor("reply from yuri")) << olga_->transcript();
 
-  younger->kill();
-  ASSERT_TRUE(older->waitFor("session lost")) << older->transcript();
-  EXPECT_LT(indexOf(*older, "left yuri"), indexOf(*older, "session lost"));
-  EXPECT_EQ(older->finish(), 0) << older->transcript();
-  EXPECT_EQ(younger->transcript().find("became host"), std::string::npos);
+  yuri_->kill();
+  ASSERT_TRUE(olga_->waitFor("session lost")) << olga_->transcript();
+  EXPECT_LT(indexOf(*olga_, "left yuri"), indexOf(*olga_, "session lost"));
+  EXPECT_EQ(olga_->finish(), 0) << olga_->transcript();
+  EXPECT_EQ(yuri_->transcript().find("became host"), std::string::npos);
+}
+
+TEST_F(NetSessions, APeerThatReadsNothingForSecondsStaysInTheSession) {
+  ASSERT_NO_FATAL_FAILURE(startStaySession());
+
+  // Longer than the transport's own give-up time of five seconds.
+  yuri_->pause();
+  EXPECT_FALSE(olga_->waitFor("left yuri", 8000)) << olga_->transcript();
+  yuri_->resume();
+  // Still a member: when the host goes, it answers the new host.
+  henry_->kill();
+  ASSERT_TRUE(olga_->waitFor("became host")) << olga_->transcript();
+  EXPECT_TRUE(olga_->waitFor("reply from yuri")) << olga_->transcript();
+  EXPECT_EQ(indexOf(*olga_, "left yuri"), olga_->lines().size()) << olga_->transcript();
 }
 
 // The dialog on the default 400 × 300 window, scaled to fit: its games list's first row is

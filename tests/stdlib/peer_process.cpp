@@ -93,6 +93,14 @@ void PeerProcess::kill() {
   pid_ = -1;
 }
 
+void PeerProcess::pause() {
+  if (pid_ > 0) ::kill(pid_, SIGSTOP);
+}
+
+void PeerProcess::resume() {
+  if (pid_ > 0) ::kill(pid_, SIGCONT);
+}
+
 std::string PeerProcess::transcript() const {
   std::string all;
   for (const std::string& line : lines_) all += line + "\n";

@@ -25,6 +25,10 @@ class PeerProcess {
   // Waits for the process to end; its exit status, or -1 when it had to be killed.
   int finish(int limitMs = 60000);
   void kill();
+  // Stops the process where it stands, as a program busy elsewhere reads nothing, and lets
+  // it go on.
+  void pause();
+  void resume();
   const std::vector<std::string>& lines() const { return lines_; }
   // Every line read so far, one after the other.
   std::string transcript() const;

@@ -30,6 +30,11 @@ char gOutgoing;
 constexpr std::uint32_t kLeaveWaitMs = 5000;
 constexpr std::uint32_t kLeaveLimitMs = 30000;
 constexpr std::uint32_t kServeSliceMs = 20;
+// A peer's transport is served only while its program reads messages, so a program busy for
+// a few seconds (loading a level, or starved of the processor) must not count as gone: a
+// link ends after 20 s without an answer once ENet's retries are spent, 60 s at most.
+constexpr enet_uint32 kSilenceMinimumMs = 20000;
+constexpr enet_uint32 kSilenceMaximumMs = 60000;
 
 NetSession* gActive = nullptr;
 
@@ -184,6 +189,7 @@ void NetSession::handle(const ENetEvent& event) {
         enet_peer_disconnect_now(event.peer, kRefused);
         return;
       }
+      enet_peer_timeout(event.peer, 0, kSilenceMinimumMs, kSilenceMaximumMs);
       core_.connected(link, {0, ntohl(event.peer->address.host), event.peer->address.port}, realNowMs());
       return;
     case ENET_EVENT_TYPE_RECEIVE:
