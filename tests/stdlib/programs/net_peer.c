@@ -97,14 +97,13 @@ static void soak(int32_t hosting) {
   }
   const int32_t me = _fcreatenetplayer(S(hosting ? "soak host" : "soak peer"));
   say(S(hosting ? "hosting" : "joined"));
-  /* Senders by player id, with the next number expected of each. */
-  int32_t senders[2] = {0, 0}, expected[2] = {0, 0}, known = 0, dones = 0, gotAlls = 0, sent = 0, received = 0;
-  while (known < 2) {
-    if (next() != 100) fail("a message came before the announcements");
-    senders[known++] = _fnetmsgfrom();
-  }
-  while (dones < 2 || gotAlls < 2 || sent <= count) {
-    for (int32_t burst = 0; burst < 64 && sent < count; ++burst, ++sent) {
+  /* Senders by player id, with the next number expected of each and whether it is done. A
+   * sender is heard of before its first message, but not necessarily before another's: the
+   * others start once they have heard of everyone, each over a link of its own. */
+  int32_t senders[2] = {0, 0}, expected[2] = {0, 0}, finished[2] = {0, 0};
+  int32_t known = 0, dones = 0, gotAlls = 0, sent = 0, received = 0;
+  while (known < 2 || dones < 2 || gotAlls < 2 || sent <= count) {
+    for (int32_t burst = 0; known == 2 && burst < 64 && sent < count; ++burst, ++sent) {
       if (!_fsendnetmsg(kSeq, num(sent), me, 0, 1)) fail("send refused");
     }
     if (sent == count) {
@@ -115,6 +114,11 @@ static void soak(int32_t hosting) {
     while (_frecvnetmsg()) {
       idle = 0;
       const int32_t type = _fnetmsgtype(), from = _fnetmsgfrom();
+      if (type == 100) {
+        if (known == 2) fail("a fourth player");
+        senders[known++] = from;
+        continue;
+      }
       const int32_t who = from == senders[0] ? 0 : from == senders[1] ? 1 : -1;
       /* Peers that have finished leave: the last one left becomes host, or (when it could not
        * tell their goodbye from silence) loses the session. */
@@ -129,10 +133,13 @@ static void soak(int32_t hosting) {
         ++received;
       } else if (type == kDone) {
         if (expected[who] != count) fail("done before everything came");
+        finished[who] = 1;
         ++dones;
         _fsendnetmsg(kGotAll, S(""), me, from, 1);
       } else if (type == kGotAll) {
         ++gotAlls;
+      } else if (type == 101 && who >= 0 && !finished[who]) {
+        fail("a peer left before it was done");
       } else if (!departure) {
         say(cat(S("unexpected "), num(type)));
         fail("an unexpected message");
